@@ -1,0 +1,23 @@
+// Portable: no <windows.h>.
+//
+// The texts Tolvex shows, byte for byte. Message texts break lines with a single "\r" and
+// paragraphs with "\r\r".
+#ifndef TOLVEX_APP_MESSAGES_H
+#define TOLVEX_APP_MESSAGES_H
+
+namespace tolvex {
+
+// Caption for a rejected settings file and for an application that cannot be started.
+constexpr const char kCaptionBadSettings[] = "Tolvex Error: Bad Tolvex.ini parameters";
+// A failed strict switch: this prefix followed by the name of the display-change code.
+constexpr const char kCaptionDisplayPrefix[] = "Tolvex Error: ";
+
+// "Tolvex failed to launch '<appPath>' or 'proj.exe'..." The fallback is named in lower case
+// although "PROJ.EXE" is what is tried; the message has always read that way.
+constexpr const char kLaunchFailedBefore[] = "Tolvex failed to launch '";
+constexpr const char kLaunchFailedAfter[] =
+    "' or 'proj.exe'\r\rEither the application is in the wrong place or its name is wrong.";
+
+}  // namespace tolvex
+
+#endif

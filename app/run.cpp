@@ -1,0 +1,82 @@
+// Portable: no <windows.h>; OS services only through platform/platform.h.
+//
+// The run sequence and the launch of the application.
+#include <cstring>
+
+#include "app/messages.h"
+#include "app/run_context.h"
+
+namespace tolvex {
+
+int RunContext::launchApp(const char* name) {
+  // No command line: the platform then uses the name as the child's command line, so the
+  // application sees its own name as argument 0 and nothing else. The child inherits our
+  // environment and current folder (not its own folder), and handles.
+  return platform_.createProcess(name, true, kNormalPriorityClass, &startupInfo, &processInfo);
+}
+
+void RunContext::waitForApp() {
+  platform_.waitForSingleObject(processInfo.hProcess, kInfinite);
+  platform_.closeHandle(processInfo.hProcess);
+}
+
+namespace {
+
+// An application path that did not fit its field is a file that cannot be started.
+int launchIfUsable(RunContext& run, const PathText& path) {
+  if (path.overflowed()) {
+    return 0;
+  }
+  return run.launchApp(path.c_str());
+}
+
+void launchStage(RunContext& run, Platform& platform) {
+  if (launchIfUsable(run, run.appPath) > 0) {
+    run.waitForApp();
+    return;
+  }
+  if (run.launchApp(kFallbackAppName) > 0) {
+    run.waitForApp();
+    return;
+  }
+  run.messageText.clear();
+  run.messageText.append(kLaunchFailedBefore);
+  run.messageText.append(run.appPath.c_str());
+  run.messageText.append(kLaunchFailedAfter);
+  platform.messageBox(nullptr, run.messageText.c_str(), kCaptionBadSettings, kMbOk);
+}
+
+}  // namespace
+
+int runTolvex(Platform& platform, const char* argument0) {
+  RunContext run(platform, argument0);
+
+  // Single-instance guard. The handle is neither tested nor kept: the object stays open until
+  // the process ends, which is what keeps a second copy out for the whole run.
+  SecurityAttributes attributes;
+  attributes.nLength = sizeof attributes;
+  attributes.lpSecurityDescriptor = nullptr;
+  attributes.bInheritHandle = 0;
+  platform.createMutex(&attributes, true, kMutexName);
+  if (platform.getLastError() == kErrorAlreadyExists) {
+    return 0;
+  }
+
+  run.messageText.clear();
+
+  run.findConsoleWindow();
+  run.hideConsoleWindow();
+
+  if (run.readSettings(run.settingsPath.c_str()) >= 0) {
+    const std::int32_t result = run.switchMode(run.depth, run.width, run.height);
+    if (result == 0 || run.strictFlag != 1) {
+      launchStage(run, platform);
+    }
+  }
+
+  run.restoreMode();
+  run.showSharedConsoleAgain();
+  return 0;
+}
+
+}  // namespace tolvex

@@ -1,0 +1,64 @@
+// Portable: no <windows.h>; OS services only through platform/platform.h.
+#include "app/run_context.h"
+
+#include <cstring>
+
+namespace tolvex {
+
+RunContext::RunContext(Platform& platform, const char* argument0) : platform_(platform) {
+  std::memset(&processInfo, 0, sizeof processInfo);
+  std::memset(&startupInfo, 0, sizeof startupInfo);
+  startupInfo.cb = sizeof startupInfo;
+
+  // The mode stored in the system's settings, read before anything is changed. The results are
+  // not examined: a failed query leaves whatever it wrote (all zero if nothing).
+  std::memset(&savedMode, 0, sizeof savedMode);
+  platform_.enumDisplaySettings(kEnumRegistrySettings, &savedMode);
+  std::memset(&workingMode, 0, sizeof workingMode);
+  platform_.enumDisplaySettings(kEnumRegistrySettings, &workingMode);
+
+  consoleWindow = nullptr;
+  depth = 16;
+  width = 800;
+  height = 600;
+  strictFlag = 1;
+
+  programDir.clear();
+  settingsPath.clear();
+  baseName.clear();
+  appPath.clear();
+  messageText.clear();
+
+  derivePaths(argument0 != nullptr ? argument0 : "");
+  settingsPath.assign(kSettingsFileName);
+  appPath.assign(programDir);
+  appPath.append(kDefaultAppName);
+}
+
+// programDir is always a folder: empty (the current folder) or argument 0 up to and including
+// its last backslash. baseName is the file name that follows, up to its leftmost dot. Only the
+// backslash separates folders; '/' and ':' are ordinary bytes, and bytes are looked at singly.
+// The pieces are cut straight out of argument 0, so an overlong argument 0 only matters when the
+// piece itself does not fit; such a piece is marked overflowed and every path made from it is
+// treated as a file that cannot be opened or started.
+void RunContext::derivePaths(const char* argument0) {
+  const std::size_t length = std::strlen(argument0);
+  std::size_t nameStart = 0;
+  for (std::size_t p = length; p > 0; --p) {
+    if (argument0[p - 1] == '\\') {
+      nameStart = p;
+      break;
+    }
+  }
+  std::size_t nameEnd = length;
+  for (std::size_t p = nameStart; p < length; ++p) {
+    if (argument0[p] == '.') {
+      nameEnd = p;
+      break;
+    }
+  }
+  programDir.assignBytes(argument0, nameStart);
+  baseName.assignBytes(argument0 + nameStart, nameEnd - nameStart);
+}
+
+}  // namespace tolvex

@@ -1,0 +1,81 @@
+// Portable: no <windows.h>; OS services only through platform/platform.h.
+//
+// RunContext: the one record of a run. The entry point builds it from argument 0, and the run
+// sequence (run.cpp), the settings reader (settings/), the mode switcher (display/) and the
+// console finder (console/) each implement their operations on it.
+#ifndef TOLVEX_APP_RUN_CONTEXT_H
+#define TOLVEX_APP_RUN_CONTEXT_H
+
+#include <cstdint>
+
+#include "app/text_fields.h"
+#include "platform/platform.h"
+
+namespace tolvex {
+
+// The application launched when the settings file names none, beside Tolvex.
+constexpr const char kDefaultAppName[] = "PROJECTOR.EXE";
+// Tried when the first application cannot be started: a bare name, so the current folder.
+constexpr const char kFallbackAppName[] = "PROJ.EXE";
+// The settings file looked for first, in the current folder.
+constexpr const char kSettingsFileName[] = "Tolvex.ini";
+// The single-instance object.
+constexpr const char kMutexName[] = "TOLVEX";
+
+class RunContext {
+ public:
+  RunContext(Platform& platform, const char* argument0);
+  RunContext(const RunContext&) = delete;
+  RunContext& operator=(const RunContext&) = delete;
+
+  // Settings file (settings/settings_reader.cpp): 1 all five fields accepted, 0 nothing or a
+  // partial file applied, -1 rejected (the user has been told).
+  int readSettings(const char* firstName);
+  // Display (display/display_mode.cpp): the last DISP_CHANGE_* code, 0 for success.
+  std::int32_t switchMode(std::int32_t requestedDepth, std::int32_t requestedWidth,
+                          std::int32_t requestedHeight);
+  void restoreMode();
+  // Console (console/console_window.cpp).
+  int findConsoleWindow();
+  int hideConsoleWindow();
+  void showSharedConsoleAgain();
+  // Launch (app/run.cpp): > 0 when the application started.
+  int launchApp(const char* name);
+  void waitForApp();
+
+  // The record's fields, read and written directly by the operations above and their tests.
+  ProcessInformation processInfo;
+  StartupInfoA startupInfo;
+  DevModeA workingMode;
+  DevModeA savedMode;
+  WindowHandle consoleWindow;
+  std::int32_t depth;
+  std::int32_t width;
+  std::int32_t height;
+  std::int32_t strictFlag;
+  PathText programDir;
+  PathText settingsPath;
+  PathText baseName;
+  PathText appPath;
+  MessageText messageText;
+
+  // Set when the switch had to store the requested mode in the display settings for all users:
+  // the restore must then store the saved mode again, or the machine would come up in the
+  // requested mode after its next restart.
+  bool storedModeChanged = false;
+  // Set when hideConsoleWindow hid a window.
+  bool consoleHidden = false;
+
+ private:
+  void derivePaths(const char* argument0);
+
+  Platform& platform_;
+};
+
+// The whole run: builds the record from argument 0, runs every stage, returns the exit status
+// (always 0).
+int runTolvex(Platform& platform, const char* argument0);
+
+}  // namespace tolvex
+
+#endif

@@ -1,0 +1,150 @@
+// Portable: standard headers only. Never include <windows.h> here.
+//
+// The operating-system services that Tolvex calls, as one interface. The Win32 backend
+// (win32_platform.cpp) calls the ANSI functions of the same names directly; the unit tests
+// use a scripted fake that records every call. The records below mirror the Win32 ones
+// member for member, so the backend can hand them to Windows as they are (it checks the
+// layouts at compile time).
+#ifndef TOLVEX_PLATFORM_PLATFORM_H
+#define TOLVEX_PLATFORM_PLATFORM_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tolvex {
+
+using Handle = void*;
+using WindowHandle = void*;
+
+// DEVMODEA. Only dmFields, dmBitsPerPel, dmPelsWidth and dmPelsHeight are ever written by
+// Tolvex; the rest is whatever the stored-mode query put there.
+struct DevModeA {
+  char dmDeviceName[32];
+  std::uint16_t dmSpecVersion;
+  std::uint16_t dmDriverVersion;
+  std::uint16_t dmSize;
+  std::uint16_t dmDriverExtra;
+  std::uint32_t dmFields;
+  // Printer members or position/orientation members, depending on the device.
+  std::uint8_t dmDeviceUnion[16];
+  std::int16_t dmColor;
+  std::int16_t dmDuplex;
+  std::int16_t dmYResolution;
+  std::int16_t dmTTOption;
+  std::int16_t dmCollate;
+  char dmFormName[32];
+  std::uint16_t dmLogPixels;
+  std::uint32_t dmBitsPerPel;
+  std::uint32_t dmPelsWidth;
+  std::uint32_t dmPelsHeight;
+  std::uint32_t dmDisplayFlags;
+  std::uint32_t dmDisplayFrequency;
+  std::uint32_t dmICMMethod;
+  std::uint32_t dmICMIntent;
+  std::uint32_t dmMediaType;
+  std::uint32_t dmDitherType;
+  std::uint32_t dmReserved1;
+  std::uint32_t dmReserved2;
+  std::uint32_t dmPanningWidth;
+  std::uint32_t dmPanningHeight;
+};
+static_assert(sizeof(DevModeA) == 156, "DEVMODEA is 156 bytes on every Windows target");
+
+// PROCESS_INFORMATION.
+struct ProcessInformation {
+  Handle hProcess;
+  Handle hThread;
+  std::uint32_t dwProcessId;
+  std::uint32_t dwThreadId;
+};
+
+// STARTUPINFOA (68 bytes in the 32-bit layout).
+struct StartupInfoA {
+  std::uint32_t cb;
+  char* lpReserved;
+  char* lpDesktop;
+  char* lpTitle;
+  std::uint32_t dwX;
+  std::uint32_t dwY;
+  std::uint32_t dwXSize;
+  std::uint32_t dwYSize;
+  std::uint32_t dwXCountChars;
+  std::uint32_t dwYCountChars;
+  std::uint32_t dwFillAttribute;
+  std::uint32_t dwFlags;
+  std::uint16_t wShowWindow;
+  std::uint16_t cbReserved2;
+  std::uint8_t* lpReserved2;
+  Handle hStdInput;
+  Handle hStdOutput;
+  Handle hStdError;
+};
+static_assert(sizeof(void*) != 4 || sizeof(StartupInfoA) == 68, "32-bit STARTUPINFOA is 68 bytes");
+
+// SECURITY_ATTRIBUTES (12 bytes in the 32-bit layout).
+struct SecurityAttributes {
+  std::uint32_t nLength;
+  void* lpSecurityDescriptor;
+  std::int32_t bInheritHandle;
+};
+static_assert(sizeof(void*) != 4 || sizeof(SecurityAttributes) == 12,
+              "32-bit SECURITY_ATTRIBUTES is 12 bytes");
+
+// The Win32 numbers Tolvex passes or examines.
+constexpr std::int32_t kEnumRegistrySettings = -2;  // ENUM_REGISTRY_SETTINGS
+constexpr std::uint32_t kDmBitsPerPel = 0x00040000;
+constexpr std::uint32_t kDmPelsWidth = 0x00080000;
+constexpr std::uint32_t kDmPelsHeight = 0x00100000;
+constexpr std::uint32_t kCdsUpdateRegistry = 0x00000001;
+constexpr std::uint32_t kCdsGlobal = 0x00000008;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
+constexpr std::uint32_t kNormalPriorityClass = 0x00000020;
+constexpr std::uint32_t kInfinite = 0xFFFFFFFF;
+constexpr int kSwHide = 0;
+constexpr int kSwShow = 5;
+constexpr std::uint32_t kMbOk = 0x00000000;
+
+class Platform {
+ public:
+  // EnumDisplaySettingsA(NULL, iModeNum, mode).
+  virtual int enumDisplaySettings(std::int32_t modeNum, DevModeA* mode) = 0;
+  // ChangeDisplaySettingsA(mode, flags); a DISP_CHANGE_* code.
+  virtual std::int32_t changeDisplaySettings(DevModeA* mode, std::uint32_t flags) = 0;
+
+  virtual Handle createMutex(SecurityAttributes* attributes, bool initialOwner,
+                             const char* name) = 0;
+  virtual std::uint32_t getLastError() = 0;
+
+  // CreateProcessA(applicationName, NULL command line, NULL, NULL, inheritHandles,
+  // creationFlags, NULL environment, NULL current directory, startupInfo, processInfo).
+  virtual int createProcess(const char* applicationName, bool inheritHandles,
+                            std::uint32_t creationFlags, StartupInfoA* startupInfo,
+                            ProcessInformation* processInfo) = 0;
+  virtual std::uint32_t waitForSingleObject(Handle handle, std::uint32_t milliseconds) = 0;
+  virtual int closeHandle(Handle handle) = 0;
+
+  // GetConsoleTitleA: fills at most `size` bytes, always zero-terminated by the backend.
+  virtual std::uint32_t getConsoleTitle(char* title, std::uint32_t size) = 0;
+  virtual int setConsoleTitle(const char* title) = 0;
+  virtual std::uint32_t getTickCount() = 0;
+  virtual std::uint32_t getCurrentProcessId() = 0;
+  virtual void sleep(std::uint32_t milliseconds) = 0;
+  // GetConsoleProcessList: how many processes share this console.
+  virtual std::uint32_t getConsoleProcessCount() = 0;
+
+  virtual WindowHandle findWindow(const char* className, const char* windowName) = 0;
+  virtual int showWindow(WindowHandle window, int command) = 0;
+  virtual int messageBox(WindowHandle owner, const char* text, const char* caption,
+                         std::uint32_t type) = 0;
+
+  // Reads up to `capacity` bytes of a file opened for reading in binary mode, then closes it.
+  // Returns the number of bytes read, or -1 when the file cannot be opened.
+  virtual long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) = 0;
+
+ protected:
+  ~Platform() = default;
+};
+
+}  // namespace tolvex
+
+#endif

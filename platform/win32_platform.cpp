@@ -1,0 +1,151 @@
+// Win32 backend. This is the only file of Tolvex that includes <windows.h>: each operation is
+// one call of the ANSI function of the same name, with the records passed as they are.
+#include "platform/win32_platform.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+namespace tolvex {
+
+// The portable records must be the Win32 ones, member for member.
+static_assert(sizeof(DevModeA) == sizeof(DEVMODEA), "");
+static_assert(offsetof(DevModeA, dmSize) == offsetof(DEVMODEA, dmSize), "");
+static_assert(offsetof(DevModeA, dmFields) == offsetof(DEVMODEA, dmFields), "");
+static_assert(offsetof(DevModeA, dmColor) == offsetof(DEVMODEA, dmColor), "");
+static_assert(offsetof(DevModeA, dmBitsPerPel) == offsetof(DEVMODEA, dmBitsPerPel), "");
+static_assert(offsetof(DevModeA, dmPelsWidth) == offsetof(DEVMODEA, dmPelsWidth), "");
+static_assert(offsetof(DevModeA, dmPelsHeight) == offsetof(DEVMODEA, dmPelsHeight), "");
+static_assert(offsetof(DevModeA, dmDisplayFrequency) == offsetof(DEVMODEA, dmDisplayFrequency), "");
+static_assert(offsetof(DevModeA, dmPanningHeight) == offsetof(DEVMODEA, dmPanningHeight), "");
+static_assert(sizeof(ProcessInformation) == sizeof(PROCESS_INFORMATION), "");
+static_assert(offsetof(ProcessInformation, dwThreadId) == offsetof(PROCESS_INFORMATION, dwThreadId),
+              "");
+static_assert(sizeof(StartupInfoA) == sizeof(STARTUPINFOA), "");
+static_assert(offsetof(StartupInfoA, wShowWindow) == offsetof(STARTUPINFOA, wShowWindow), "");
+static_assert(offsetof(StartupInfoA, hStdError) == offsetof(STARTUPINFOA, hStdError), "");
+static_assert(sizeof(SecurityAttributes) == sizeof(SECURITY_ATTRIBUTES), "");
+static_assert(offsetof(SecurityAttributes, bInheritHandle) ==
+                  offsetof(SECURITY_ATTRIBUTES, bInheritHandle),
+              "");
+static_assert(kEnumRegistrySettings == static_cast<std::int32_t>(ENUM_REGISTRY_SETTINGS), "");
+static_assert(kDmBitsPerPel == DM_BITSPERPEL && kDmPelsWidth == DM_PELSWIDTH &&
+                  kDmPelsHeight == DM_PELSHEIGHT,
+              "");
+static_assert(kCdsUpdateRegistry == CDS_UPDATEREGISTRY && kCdsGlobal == CDS_GLOBAL, "");
+static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS, "");
+static_assert(kNormalPriorityClass == NORMAL_PRIORITY_CLASS, "");
+static_assert(kInfinite == INFINITE, "");
+static_assert(kSwHide == SW_HIDE && kSwShow == SW_SHOW && kMbOk == MB_OK, "");
+
+int Win32Platform::enumDisplaySettings(std::int32_t modeNum, DevModeA* mode) {
+  // The caller hands a zero-filled record; Windows wants to know the record's size first.
+  auto* devMode = reinterpret_cast<DEVMODEA*>(mode);
+  devMode->dmSize = sizeof(DEVMODEA);
+  devMode->dmDriverExtra = 0;
+  return EnumDisplaySettingsA(nullptr, static_cast<DWORD>(modeNum), devMode);
+}
+
+std::int32_t Win32Platform::changeDisplaySettings(DevModeA* mode, std::uint32_t flags) {
+  return ChangeDisplaySettingsA(reinterpret_cast<DEVMODEA*>(mode), flags);
+}
+
+Handle Win32Platform::createMutex(SecurityAttributes* attributes, bool initialOwner,
+                                  const char* name) {
+  return CreateMutexA(reinterpret_cast<SECURITY_ATTRIBUTES*>(attributes),
+                      initialOwner ? TRUE : FALSE, name);
+}
+
+std::uint32_t Win32Platform::getLastError() {
+  return GetLastError();
+}
+
+int Win32Platform::createProcess(const char* applicationName, bool inheritHandles,
+                                 std::uint32_t creationFlags, StartupInfoA* startupInfo,
+                                 ProcessInformation* processInfo) {
+  return CreateProcessA(applicationName, nullptr, nullptr, nullptr, inheritHandles ? TRUE : FALSE,
+                        creationFlags, nullptr, nullptr,
+                        reinterpret_cast<STARTUPINFOA*>(startupInfo),
+                        reinterpret_cast<PROCESS_INFORMATION*>(processInfo));
+}
+
+std::uint32_t Win32Platform::waitForSingleObject(Handle handle, std::uint32_t milliseconds) {
+  return WaitForSingleObject(handle, milliseconds);
+}
+
+int Win32Platform::closeHandle(Handle handle) {
+  return CloseHandle(handle);
+}
+
+std::uint32_t Win32Platform::getConsoleTitle(char* title, std::uint32_t size) {
+  if (size == 0) {
+    return 0;
+  }
+  const DWORD length = GetConsoleTitleA(title, size);
+  title[size - 1] = '\0';  // a longer title is cut at the buffer's end
+  if (length == 0) {
+    title[0] = '\0';
+  }
+  return length;
+}
+
+int Win32Platform::setConsoleTitle(const char* title) {
+  return SetConsoleTitleA(title);
+}
+
+std::uint32_t Win32Platform::getTickCount() {
+  return GetTickCount();
+}
+
+std::uint32_t Win32Platform::getCurrentProcessId() {
+  return GetCurrentProcessId();
+}
+
+void Win32Platform::sleep(std::uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
+
+std::uint32_t Win32Platform::getConsoleProcessCount() {
+  // GetConsoleProcessList is not there before Windows XP: look it up rather than import it, so
+  // the program still starts on older systems (it then never shows a console again).
+  using GetConsoleProcessListFn = DWORD(WINAPI*)(LPDWORD, DWORD);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) {
+    return 0;
+  }
+  auto getList = reinterpret_cast<GetConsoleProcessListFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "GetConsoleProcessList")));
+  if (getList == nullptr) {
+    return 0;
+  }
+  DWORD ids[8];
+  // The count of attached processes is returned even when the list does not fit.
+  return getList(ids, 8);
+}
+
+WindowHandle Win32Platform::findWindow(const char* className, const char* windowName) {
+  return FindWindowA(className, windowName);
+}
+
+int Win32Platform::showWindow(WindowHandle window, int command) {
+  return ShowWindow(static_cast<HWND>(window), command);
+}
+
+int Win32Platform::messageBox(WindowHandle owner, const char* text, const char* caption,
+                              std::uint32_t type) {
+  return MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+}
+
+long Win32Platform::readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    return -1;
+  }
+  const std::size_t count = std::fread(buffer, 1, capacity, file);
+  std::fclose(file);
+  return static_cast<long>(count);
+}
+
+}  // namespace tolvex

@@ -1,0 +1,35 @@
+// Portable header of the Win32 backend: declares it without <windows.h>, so the entry point
+// stays free of Windows headers too.
+#ifndef TOLVEX_PLATFORM_WIN32_PLATFORM_H
+#define TOLVEX_PLATFORM_WIN32_PLATFORM_H
+
+#include "platform/platform.h"
+
+namespace tolvex {
+
+class Win32Platform final : public Platform {
+ public:
+  int enumDisplaySettings(std::int32_t modeNum, DevModeA* mode) override;
+  std::int32_t changeDisplaySettings(DevModeA* mode, std::uint32_t flags) override;
+  Handle createMutex(SecurityAttributes* attributes, bool initialOwner, const char* name) override;
+  std::uint32_t getLastError() override;
+  int createProcess(const char* applicationName, bool inheritHandles, std::uint32_t creationFlags,
+                    StartupInfoA* startupInfo, ProcessInformation* processInfo) override;
+  std::uint32_t waitForSingleObject(Handle handle, std::uint32_t milliseconds) override;
+  int closeHandle(Handle handle) override;
+  std::uint32_t getConsoleTitle(char* title, std::uint32_t size) override;
+  int setConsoleTitle(const char* title) override;
+  std::uint32_t getTickCount() override;
+  std::uint32_t getCurrentProcessId() override;
+  void sleep(std::uint32_t milliseconds) override;
+  std::uint32_t getConsoleProcessCount() override;
+  WindowHandle findWindow(const char* className, const char* windowName) override;
+  int showWindow(WindowHandle window, int command) override;
+  int messageBox(WindowHandle owner, const char* text, const char* caption,
+                 std::uint32_t type) override;
+  long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
+};
+
+}  // namespace tolvex
+
+#endif

@@ -1,0 +1,60 @@
+// Portable: no <windows.h>; OS services only through platform/platform.h.
+//
+// Finding and reading the settings file, then applying what it says to the run.
+#include "app/messages.h"
+#include "app/run_context.h"
+#include "settings/settings_text.h"
+
+namespace tolvex {
+
+int RunContext::readSettings(const char* firstName) {
+  std::uint8_t stored[kSettingsReadLimit + 1];
+
+  // "Tolvex.ini" in the current folder first; only when it cannot be opened, the file named
+  // after the program beside it. A first file that opens but is empty or bad still wins.
+  long count = platform_.readFile(firstName, stored, kSettingsReadLimit);
+  if (count < 0) {
+    settingsPath.assign(programDir);
+    settingsPath.append(baseName);
+    settingsPath.append(".ini");
+    if (settingsPath.overflowed()) {
+      return 0;  // a name that does not fit is a file that cannot be opened
+    }
+    count = platform_.readFile(settingsPath.c_str(), stored, kSettingsReadLimit);
+    if (count < 0) {
+      return 0;
+    }
+  }
+  if (count == 0) {
+    return 0;
+  }
+
+  DecodedSettings text;
+  decodeSettings(stored, static_cast<std::size_t>(count), text);
+  const SettingsScan scan = scanSettings(text.c_str());
+  SettingsVerdict verdict;
+  judgeSettings(scan, programDir, verdict);
+
+  messageText.assign(verdict.message.c_str());
+  if (verdict.accepted >= 1) {
+    depth = verdict.depth;
+  }
+  if (verdict.accepted >= 2) {
+    width = verdict.width;
+  }
+  if (verdict.accepted >= 3) {
+    height = verdict.height;
+  }
+  if (verdict.accepted >= 4) {
+    strictFlag = verdict.strictFlag;
+  }
+  if (verdict.accepted >= 5) {
+    appPath.assign(verdict.appPath);
+  }
+  if (verdict.result < 0) {
+    platform_.messageBox(nullptr, messageText.c_str(), kCaptionBadSettings, kMbOk);
+  }
+  return verdict.result;
+}
+
+}  // namespace tolvex
