@@ -27,9 +27,10 @@ int RunContext::findConsoleWindow() {
   oldTitle[kTitleCapacity - 1] = '\0';
 
   // Both numbers as signed decimals, as wsprintf's %d gives them: a tick count past 2^31 (about
-  // 25 days of uptime) prints negative.
-  uniqueTitle.format("%d/%d", static_cast<int>(platform_.getTickCount()),
-                     static_cast<int>(platform_.getCurrentProcessId()));
+  // 25 days of uptime) prints negative. Asked for one after the other, tick count first.
+  const auto ticks = static_cast<int>(platform_.getTickCount());
+  const auto processId = static_cast<int>(platform_.getCurrentProcessId());
+  uniqueTitle.format("%d/%d", ticks, processId);
   platform_.setConsoleTitle(uniqueTitle.c_str());
   platform_.sleep(kTitlePause);
   consoleWindow = platform_.findWindow(nullptr, uniqueTitle.c_str());

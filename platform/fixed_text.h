@@ -2,7 +2,8 @@
 //
 // FixedText<N>: zero-terminated 8-bit text in a field of N bytes (the terminating zero included).
 // Every operation is all-or-nothing: when the result would not fit, the text keeps what it held,
-// the call returns false and the field remembers that something did not fit (overflowed()).
+// the call returns false and the field remembers that something did not fit (overflowed()) until
+// it is assigned, formatted or cleared anew; appending to it is refused meanwhile.
 // Paths are built with these fields, and a path that did not fit must never be cut into a
 // different, shorter path that might exist; callers treat an overflowed path as unusable.
 #ifndef TOLVEX_PLATFORM_FIXED_TEXT_H
@@ -55,7 +56,12 @@ class FixedText {
 
   bool append(const char* s) { return appendBytes(s, std::strlen(s)); }
 
+  // Appending to a text that already lost something is refused: the result would not be the
+  // text the caller composed.
   bool appendBytes(const char* s, std::size_t count) {
+    if (overflowed_) {
+      return false;
+    }
     const std::size_t used = length();
     if (count >= N - used) {
       overflowed_ = true;
@@ -99,6 +105,9 @@ class FixedText {
 
   // printf-style formatting, appended to the text.
   bool appendFormat(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+    if (overflowed_) {
+      return false;
+    }
     std::va_list args;
     va_start(args, fmt);
     const bool ok = formatAt(length(), fmt, args);

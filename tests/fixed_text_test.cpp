@@ -1,0 +1,72 @@
+#include "platform/fixed_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tolvex {
+namespace {
+
+// A field of 8 bytes holds 7 characters and its zero.
+TEST(FixedText, HoldsUpToCapacityLessOneAndRefusesMoreWhole) {
+  FixedText<8> text;
+  EXPECT_TRUE(text.assign("1234567"));
+  EXPECT_STREQ("1234567", text.c_str());
+  EXPECT_FALSE(text.overflowed());
+
+  EXPECT_FALSE(text.assign("12345678"));
+  EXPECT_STREQ("1234567", text.c_str()) << "a refused assignment keeps what was there";
+  EXPECT_TRUE(text.overflowed());
+
+  text.assign("abc");
+  EXPECT_TRUE(text.append("defg"));
+  EXPECT_FALSE(text.append("h"));
+  EXPECT_STREQ("abcdefg", text.c_str()) << "nothing of a refused append is written";
+}
+
+TEST(FixedText, OverflowSticksUntilTheTextIsMadeAnew) {
+  FixedText<8> text("ab");
+  EXPECT_FALSE(text.append("cdefghij"));
+  EXPECT_FALSE(text.append("c")) << "appending after a loss would compose a different text";
+  EXPECT_STREQ("ab", text.c_str());
+  text.clear();
+  EXPECT_FALSE(text.overflowed());
+  EXPECT_TRUE(text.append("c"));
+  EXPECT_STREQ("c", text.c_str());
+}
+
+TEST(FixedText, FormattingIsAllOrNothingToo) {
+  FixedText<12> text;
+  EXPECT_TRUE(text.format("%d/%d", -5, 42));
+  EXPECT_STREQ("-5/42", text.c_str());
+  EXPECT_TRUE(text.appendFormat("+%s", "abcde"));
+  EXPECT_STREQ("-5/42+abcde", text.c_str());
+  EXPECT_FALSE(text.appendFormat("%d", 1));
+  EXPECT_STREQ("-5/42+abcde", text.c_str());
+  EXPECT_FALSE(text.format("%s", "0123456789ab"));
+  EXPECT_STREQ("-5/42+abcde", text.c_str());
+  EXPECT_TRUE(text.overflowed());
+}
+
+TEST(FixedText, CopyingFromAnOverflowedFieldIsAnOverflow) {
+  FixedText<4> small;
+  small.assign("toolong");
+  FixedText<64> path("C:\\");
+  EXPECT_FALSE(path.append(small));
+  EXPECT_TRUE(path.overflowed());
+  FixedText<64> other;
+  EXPECT_FALSE(other.assign(small));
+  EXPECT_TRUE(other.overflowed());
+  EXPECT_STREQ("", other.c_str());
+}
+
+TEST(FixedText, ByteCopiesNeedNoTerminatorAndKeepHighBytes) {
+  const char bytes[] = {'\xC9', '\xFF', 'x', 'y'};
+  FixedText<8> text;
+  EXPECT_TRUE(text.assignBytes(bytes, 3));
+  EXPECT_EQ(std::string("\xC9\xFFx"), text.c_str());
+  EXPECT_EQ(3u, text.length());
+}
+
+}  // namespace
+}  // namespace tolvex

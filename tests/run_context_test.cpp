@@ -1,0 +1,123 @@
+#include "app/run_context.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "tests/fake_platform.h"
+
+namespace tolvex {
+namespace {
+
+struct PathCase {
+  int line;
+  std::string argument0;
+  const char* programDir;
+  const char* baseName;
+  const char* appPath;
+};
+
+// programDir is always a folder (empty, or ending with the last backslash); baseName runs to
+// the leftmost dot after it; '/' and ':' separate nothing.
+const PathCase kPathCases[] = {
+    {__LINE__, "D:\\Shows\\Intro.exe", "D:\\Shows\\", "Intro", "D:\\Shows\\PROJECTOR.EXE"},
+    {__LINE__, "D:\\Shows\\Intro.final.exe", "D:\\Shows\\", "Intro", "D:\\Shows\\PROJECTOR.EXE"},
+    {__LINE__, "D:\\My.Shows\\Intro", "D:\\My.Shows\\", "Intro", "D:\\My.Shows\\PROJECTOR.EXE"},
+    {__LINE__, "Intro", "", "Intro", "PROJECTOR.EXE"},
+    {__LINE__, "Intro.exe", "", "Intro", "PROJECTOR.EXE"},
+    {__LINE__, ".\\Intro.exe", ".\\", "Intro", ".\\PROJECTOR.EXE"},
+    {__LINE__, "D:/Shows/Intro.exe", "", "D:/Shows/Intro", "PROJECTOR.EXE"},
+    {__LINE__, "C:Intro.exe", "", "C:Intro", "PROJECTOR.EXE"},
+    {__LINE__, "D:\\Shows\\", "D:\\Shows\\", "", "D:\\Shows\\PROJECTOR.EXE"},
+    {__LINE__, "\\Intro.exe", "\\", "Intro", "\\PROJECTOR.EXE"},
+    {__LINE__, "\\", "\\", "", "\\PROJECTOR.EXE"},
+    {__LINE__, "a", "", "a", "PROJECTOR.EXE"},
+    {__LINE__, "", "", "", "PROJECTOR.EXE"},
+    {__LINE__, ".hidden", "", "", "PROJECTOR.EXE"},
+    {__LINE__, "\\\\server\\share\\x.y.z", "\\\\server\\share\\", "x",
+     "\\\\server\\share\\PROJECTOR.EXE"},
+    {__LINE__, "C:\\A\xE4\\\x81\\.exe", "C:\\A\xE4\\\x81\\", "", "C:\\A\xE4\\\x81\\PROJECTOR.EXE"},
+    // The longest folder that still leaves room for "PROJECTOR.EXE" in 1,024 bytes.
+    {__LINE__, std::string(1009, 'f') + "\\x.exe", nullptr, "x", nullptr},
+};
+
+TEST(RunContextPaths, DerivedFromArgumentZero) {
+  for (const PathCase& c : kPathCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FakePlatform platform;
+    RunContext run(platform, c.argument0.c_str());
+    const std::string folder =
+        c.programDir ? c.programDir : c.argument0.substr(0, c.argument0.rfind('\\') + 1);
+    const std::string app = c.appPath ? c.appPath : folder + "PROJECTOR.EXE";
+    EXPECT_EQ(folder, run.programDir.c_str());
+    EXPECT_EQ(std::string(c.baseName), run.baseName.c_str());
+    EXPECT_EQ(app, run.appPath.c_str());
+    EXPECT_FALSE(run.appPath.overflowed());
+    EXPECT_STREQ("Tolvex.ini", run.settingsPath.c_str());
+    EXPECT_STREQ("", run.messageText.c_str());
+  }
+}
+
+TEST(RunContextPaths, OverlongPiecesAreMarkedNeverCut) {
+  FakePlatform platform;
+  {
+    SCOPED_TRACE("folder of 1,011 bytes: PROJECTOR.EXE no longer fits");
+    const std::string argument0 = std::string(1009, 'f') + "\\\\x.exe";
+    RunContext run(platform, argument0.c_str());
+    EXPECT_FALSE(run.programDir.overflowed());
+    EXPECT_TRUE(run.appPath.overflowed());
+    EXPECT_EQ(nullptr, std::strstr(run.appPath.c_str(), "PROJECTOR"));
+  }
+  {
+    SCOPED_TRACE("folder longer than its field");
+    const std::string argument0 = "C:\\" + std::string(1100, 'd') + "\\Intro.exe";
+    RunContext run(platform, argument0.c_str());
+    EXPECT_TRUE(run.programDir.overflowed());
+    EXPECT_TRUE(run.appPath.overflowed());
+    EXPECT_STREQ("Intro", run.baseName.c_str());
+  }
+  {
+    SCOPED_TRACE("file name longer than its field, in a short folder");
+    const std::string argument0 = "C:\\" + std::string(1100, 'n') + ".exe";
+    RunContext run(platform, argument0.c_str());
+    EXPECT_STREQ("C:\\", run.programDir.c_str());
+    EXPECT_STREQ("C:\\PROJECTOR.EXE", run.appPath.c_str());
+    EXPECT_TRUE(run.baseName.overflowed());
+  }
+  {
+    SCOPED_TRACE("a bare name of exactly 1,023 bytes still fits");
+    const std::string argument0(1023, 'b');
+    RunContext run(platform, argument0.c_str());
+    EXPECT_EQ(argument0, run.baseName.c_str());
+  }
+}
+
+TEST(RunContextConstruction, DefaultsAndTwoCopiesOfTheStoredMode) {
+  FakePlatform platform;
+  RunContext run(platform, "D:\\Shows\\Intro.exe");
+  EXPECT_EQ((std::vector<std::string>{"EnumDisplaySettingsA(-2)", "EnumDisplaySettingsA(-2)"}),
+            platform.calls);
+  EXPECT_EQ(0, std::memcmp(&platform.storedMode, &run.savedMode, sizeof(DevModeA)));
+  EXPECT_EQ(0, std::memcmp(&platform.storedMode, &run.workingMode, sizeof(DevModeA)));
+  EXPECT_EQ(16, run.depth);
+  EXPECT_EQ(800, run.width);
+  EXPECT_EQ(600, run.height);
+  EXPECT_EQ(1, run.strictFlag);
+  EXPECT_EQ(nullptr, run.consoleWindow);
+  EXPECT_EQ(sizeof(StartupInfoA), run.startupInfo.cb);
+  EXPECT_EQ(nullptr, run.startupInfo.lpDesktop);
+  EXPECT_EQ(nullptr, run.processInfo.hProcess);
+}
+
+TEST(RunContextConstruction, FailedStoredModeQueryLeavesZeroedRecords) {
+  FakePlatform platform;
+  platform.enumSucceeds = false;
+  RunContext run(platform, "x.exe");
+  const DevModeA zero{};
+  EXPECT_EQ(0, std::memcmp(&zero, &run.savedMode, sizeof(DevModeA)));
+  EXPECT_EQ(0, std::memcmp(&zero, &run.workingMode, sizeof(DevModeA)));
+}
+
+}  // namespace
+}  // namespace tolvex

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/run_context.h"
+#include "tests/fake_platform.h"
+
+namespace tolvex {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+const std::string kProgram = "D:\\Shows\\Intro.exe";
+const std::string kCaption = "Tolvex Error: Bad Tolvex.ini parameters";
+
+std::string mutexCall() {
+  return "CreateMutexA(length=" + std::to_string(sizeof(SecurityAttributes)) +
+         " descriptor=null inherit=0, owner=1, TOLVEX)";
+}
+std::string launchCall(const std::string& name) {
+  return "CreateProcessA(" + name +
+         ", inherit=1, flags=0x20, cb=" + std::to_string(sizeof(StartupInfoA)) + ")";
+}
+
+// Everything up to and including the settings stage for kProgram, with no settings file.
+Calls startOfRun() {
+  return {"EnumDisplaySettingsA(-2)",
+          "EnumDisplaySettingsA(-2)",
+          mutexCall(),
+          "GetLastError",
+          "GetConsoleTitleA(1024)",
+          "GetTickCount",
+          "GetCurrentProcessId",
+          "SetConsoleTitleA(123456/4242)",
+          "Sleep(40)",
+          "FindWindowA(null, 123456/4242)",
+          "SetConsoleTitleA(C:\\Windows\\system32\\cmd.exe)",
+          "ShowWindow(console, 0)",
+          "ReadFile(Tolvex.ini, 999)",
+          "ReadFile(D:\\Shows\\Intro.ini, 999)"};
+}
+
+const char kSwitchDefault[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 800x600, 0)";
+const char kStoreDefault[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 800x600, 9)";
+const char kRestore[] = "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 0)";
+const char kRestoreAndStore[] = "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 9)";
+
+Calls concat(Calls head, const Calls& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
+
+void expectCalls(int line, const FakePlatform& platform, const Calls& expected) {
+  SCOPED_TRACE(testing::Message() << "expected at line " << line);
+  EXPECT_EQ(expected, platform.calls);
+}
+
+TEST(RunSequence, SecondCopyEndsRightAfterTheGuard) {
+  FakePlatform platform;
+  platform.lastError = kErrorAlreadyExists;
+  platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  expectCalls(
+      __LINE__, platform,
+      {"EnumDisplaySettingsA(-2)", "EnumDisplaySettingsA(-2)", mutexCall(), "GetLastError"});
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST(RunSequence, OtherGuardErrorsLetTheRunGoOn) {
+  FakePlatform platform;
+  platform.lastError = 5;  // access denied: not "already exists"
+  platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  EXPECT_EQ(1u, platform.callsStartingWith("CreateProcessA").size());
+}
+
+TEST(RunSequence, LaunchesTheApplicationBesideTolvexAndWaits) {
+  FakePlatform platform;
+  platform.startable = {"D:\\Shows\\PROJECTOR.EXE", "PROJ.EXE"};
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  expectCalls(__LINE__, platform,
+              concat(startOfRun(), {kSwitchDefault, launchCall("D:\\Shows\\PROJECTOR.EXE"),
+                                    "WaitForSingleObject(process1, INFINITE)",
+                                    "CloseHandle(process1)", kRestore, "GetConsoleProcessList"}));
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST(RunSequence, FallsBackToProjExeInTheCurrentFolderSilently) {
+  FakePlatform platform;
+  platform.startable = {"PROJ.EXE"};
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  expectCalls(
+      __LINE__, platform,
+      concat(startOfRun(), {kSwitchDefault, launchCall("D:\\Shows\\PROJECTOR.EXE"),
+                            launchCall("PROJ.EXE"), "WaitForSingleObject(process1, INFINITE)",
+                            "CloseHandle(process1)", kRestore, "GetConsoleProcessList"}));
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST(RunSequence, NeitherApplicationStartsTellsTheUserAndRestores) {
+  FakePlatform platform;
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  expectCalls(
+      __LINE__, platform,
+      concat(startOfRun(),
+             {kSwitchDefault, launchCall("D:\\Shows\\PROJECTOR.EXE"), launchCall("PROJ.EXE"),
+              "MessageBoxA(null, " + kCaption + ", 0)", kRestore, "GetConsoleProcessList"}));
+  ASSERT_EQ(1u, platform.boxes.size());
+  EXPECT_EQ(kCaption, platform.boxes[0].caption);
+  EXPECT_EQ(
+      "Tolvex failed to launch 'D:\\Shows\\PROJECTOR.EXE' or 'proj.exe'\r\r"
+      "Either the application is in the wrong place or its name is wrong.",
+      platform.boxes[0].text);
+}
+
+TEST(RunSequence, LaunchFailureMessageNamesTheApplicationFromTheSettings) {
+  FakePlatform platform;
+  platform.files["Tolvex.ini"] = storedSettings("16,800,600,1,show.exe");
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  ASSERT_EQ(1u, platform.boxes.size());
+  EXPECT_EQ(
+      "Tolvex failed to launch 'D:\\Shows\\show.exe' or 'proj.exe'\r\r"
+      "Either the application is in the wrong place or its name is wrong.",
+      platform.boxes[0].text)
+      << "the settings summary must not head the launch message";
+}
+
+TEST(RunSequence, RejectedSettingsSkipSwitchAndLaunchButRestore) {
+  FakePlatform platform;
+  platform.startable = {"D:\\Shows\\PROJECTOR.EXE", "PROJ.EXE"};
+  platform.files["Tolvex.ini"] = storedSettings("16,1000,600");
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  Calls expected = startOfRun();
+  expected.pop_back();  // the first name opened, so the second is never tried
+  expectCalls(__LINE__, platform,
+              concat(expected, {"MessageBoxA(null, " + kCaption + ", 0)", kRestore,
+                                "GetConsoleProcessList"}));
+}
+
+TEST(RunSequence, RefusedStrictSwitchSkipsTheLaunchAndPutsTheStoredModeBack) {
+  FakePlatform platform;
+  platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};
+  platform.changeResults = {-2, -2};
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  expectCalls(__LINE__, platform,
+              concat(startOfRun(), {kSwitchDefault, kStoreDefault,
+                                    "MessageBoxA(null, Tolvex Error: DISP_CHANGE_BADMODE, 0)",
+                                    kRestoreAndStore, "GetConsoleProcessList"}));
+  ASSERT_EQ(1u, platform.boxes.size());
+  EXPECT_EQ("The graphics mode requested is not supported.", platform.boxes[0].text)
+      << "no settings file: the explanation stands alone";
+}
+
+TEST(RunSequence, RefusedLenientSwitchStillLaunches) {
+  FakePlatform platform;
+  platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};
+  platform.files["D:\\Shows\\Intro.ini"] = storedSettings("16 800 600 0");
+  platform.changeResults = {-2, -2, -2};
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  EXPECT_EQ(1u, platform.callsStartingWith("CreateProcessA").size());
+  EXPECT_EQ(1u, platform.callsStartingWith("WaitForSingleObject").size());
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(kRestoreAndStore, platform.calls[platform.calls.size() - 2]);
+}
+
+TEST(RunSequence, StrictCodeWithoutMessageSkipsLaunchSilently) {
+  FakePlatform platform;
+  platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};
+  platform.changeResults = {-6, -6};
+  EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
+  EXPECT_TRUE(platform.callsStartingWith("CreateProcessA").empty());
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(1u, platform.callsStartingWith(kRestoreAndStore).size());
+}
+
+TEST(RunSequence, ApplicationPathThatDidNotFitIsNeverStarted) {
+  FakePlatform platform;
+  const std::string argument0 = "C:\\" + std::string(1100, 'd') + "\\Intro.exe";
+  platform.startable = {"PROJ.EXE"};
+  EXPECT_EQ(0, runTolvex(platform, argument0.c_str()));
+  const Calls launches = platform.callsStartingWith("CreateProcessA");
+  ASSERT_EQ(1u, launches.size());
+  EXPECT_EQ(launchCall("PROJ.EXE"), launches[0]);
+  // The second settings name could not be made either, so it was never looked for.
+  EXPECT_EQ((Calls{"ReadFile(Tolvex.ini, 999)"}), platform.callsStartingWith("ReadFile"));
+}
+
+}  // namespace
+}  // namespace tolvex
