@@ -13,6 +13,7 @@ if [[ ! -f $exe ]]; then
   echo "size_check: $exe is missing: build the mingw-i686 preset first" >&2
   exit 1
 fi
+exe=$(realpath "$exe")
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cp "$exe" "$tmp/Tolvex.exe"
