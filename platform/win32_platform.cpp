@@ -144,7 +144,7 @@ long Win32Platform::readFile(const char* path, std::uint8_t* buffer, std::size_t
     return -1;
   }
   const std::size_t count = std::fread(buffer, 1, capacity, file);
-  std::fclose(file);
+  (void)std::fclose(file);  // nothing to do about a failed close of a file only read
   return static_cast<long>(count);
 }
 

@@ -99,27 +99,33 @@ void complementBytes(std::uint8_t* bytes, std::size_t count) {
 
 SettingsScan scanSettings(const char* text) {
   SettingsScan scan;
-  std::int32_t* const numbers[] = {&scan.depth, &scan.width, &scan.height, &scan.strictFlag};
+  std::int32_t numbers[4] = {0, 0, 0, 0};
+  // Stores what was converted so far; the fields not reached stay 0.
+  const auto finish = [&scan, &numbers](int count) {
+    scan.count = count;
+    scan.depth = numbers[0];
+    scan.width = numbers[1];
+    scan.height = numbers[2];
+    scan.strictFlag = numbers[3];
+    return scan;
+  };
   const char* p = text;
   int count = 0;
-  for (std::int32_t* number : numbers) {
+  for (std::int32_t& number : numbers) {
     p = skipBlanks(p);
     if (*p == '\0') {
       // The text ran out: nothing converted yet is the scan's "end of input".
-      scan.count = count == 0 ? -1 : count;
-      return scan;
+      return finish(count == 0 ? -1 : count);
     }
-    p = scanInteger(p, *number);
+    p = scanInteger(p, number);
     if (p == nullptr) {
-      scan.count = count;
-      return scan;
+      return finish(count);
     }
     ++count;
   }
   p = skipBlanks(p);
   if (*p == '\0') {
-    scan.count = count;
-    return scan;
+    return finish(count);
   }
   const char* end = p;
   while (*end != '\0' && !isBlank(*end)) {
@@ -128,8 +134,7 @@ SettingsScan scanSettings(const char* text) {
   const auto length = static_cast<std::size_t>(end - p);
   scan.nameTooLong = length >= kAppNameCapacity;
   scan.name.assignBytes(p, scan.nameTooLong ? kAppNameCapacity - 1 : length);
-  scan.count = count + 1;
-  return scan;
+  return finish(count + 1);
 }
 
 const char* rejectionExplanation(SettingsField field) {

@@ -16,10 +16,10 @@ void describeMode() {
   ZeroMemory(&mode, sizeof mode);
   mode.dmSize = sizeof mode;
   EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-  std::snprintf(g_modeLine, sizeof g_modeLine, "%lu x %lu, %lu bits per pixel",
-                static_cast<unsigned long>(mode.dmPelsWidth),
-                static_cast<unsigned long>(mode.dmPelsHeight),
-                static_cast<unsigned long>(mode.dmBitsPerPel));
+  (void)std::snprintf(g_modeLine, sizeof g_modeLine, "%lu x %lu, %lu bits per pixel",
+                      static_cast<unsigned long>(mode.dmPelsWidth),
+                      static_cast<unsigned long>(mode.dmPelsHeight),
+                      static_cast<unsigned long>(mode.dmBitsPerPel));
 }
 
 void paint(HWND window) {
@@ -39,14 +39,14 @@ void paint(HWND window) {
   }
   RECT panel = {client.right / 8, client.bottom / 3, client.right * 7 / 8, client.bottom * 2 / 3};
   FillRect(dc, &panel, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  HFONT font = CreateFontA(client.bottom / 14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                           ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+  HFONT font = CreateFontA(client.bottom / 14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                            DEFAULT_PITCH | FF_SWISS, "Arial");
   HGDIOBJ oldFont = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
   char text[256];
-  std::snprintf(text, sizeof text, "Started by Tolvex\n%s", g_modeLine);
+  (void)std::snprintf(text, sizeof text, "Started by Tolvex\n%s", g_modeLine);
   DrawTextA(dc, text, -1, &panel, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
   SelectObject(dc, oldFont);
   DeleteObject(font);
@@ -73,17 +73,19 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpCmdLine*/,
+                   int /*nShowCmd*/) {
+  HINSTANCE instance = hInstance;
   describeMode();
   if (const char* log = std::getenv("TOLVEX_DEMO_LOG")) {
     if (std::FILE* file = std::fopen(log, "a")) {
-      std::fprintf(file, "%s\n", g_modeLine);
-      std::fclose(file);
+      (void)std::fprintf(file, "%s\n", g_modeLine);
+      (void)std::fclose(file);
     }
   }
-  int seconds = 5;
+  long seconds = 5;
   if (const char* value = std::getenv("TOLVEX_DEMO_SECONDS")) {
-    seconds = std::atoi(value);
+    seconds = std::strtol(value, nullptr, 10);
   }
 
   WNDCLASSA windowClass = {};
@@ -92,12 +94,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.lpszClassName = "TolvexDemo";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(WS_EX_TOPMOST, "TolvexDemo", "Tolvex demonstration", WS_POPUP, 0,
-                                0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, "TolvexDemo", "Tolvex demonstration", WS_POPUP, 0, 0,
+                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                 nullptr, nullptr, instance, nullptr);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
-  SetTimer(window, 1, static_cast<UINT>(seconds > 0 ? seconds : 5) * 1000, nullptr);
+  SetTimer(window, 1, static_cast<UINT>(seconds > 0 && seconds < 3600 ? seconds : 5) * 1000,
+           nullptr);
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
