@@ -1,0 +1,4 @@
+// Win32 only. The application of the launch-overhead benchmark: it exits at once.
+int main() {
+  return 0;
+}
