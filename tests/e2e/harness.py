@@ -1,0 +1,533 @@
+"""End-to-end harness: runs the real Tolvex.exe under Wine on a private virtual X display.
+
+One Harness owns one Xorg server (dummy driver, four modes) and one Wine prefix. Each case gets a
+fresh Wine server and the X start mode, a folder of its own laid out with Tolvex.exe, copies of the
+probe program and settings files, and one run of Tolvex whose message boxes are closed and
+recorded, whose probe records are collected, and whose display modes before, during and after are
+measured with xrandr.
+
+Only processes started here are ended, by their pid; `wineserver -k` acts on the private prefix
+only. Standard library only.
+"""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import time
+from dataclasses import dataclass, field
+
+WINE64 = "/usr/lib/wine/wine64"
+START_MODE = (1280, 1024)
+# Message boxes of Tolvex all carry a caption starting like this.
+BOX_CAPTION_RE = "^Tolvex Error"
+# The Wine prefix is rebuilt when this changes (or when Wine's version changes).
+PREFIX_LAYOUT = "tolvex-e2e-prefix 1"
+REG_FILES = ("system.reg", "user.reg", "userdef.reg")
+
+
+class HarnessError(Exception):
+    """The environment (X server, Wine) could not be brought up; no case can be judged."""
+
+
+def wine_path(unix_path):
+    """The Z: drive path Wine shows for an absolute Unix path."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+def complement(text):
+    """Settings-file encoding: every byte stored as 255 minus the text byte."""
+    data = text.encode("latin-1") if isinstance(text, str) else bytes(text)
+    return bytes(255 - b for b in data)
+
+
+_DEBUGSTR_ESCAPES = {"r": "\r", "n": "\n", "t": "\t", "\\": "\\", '"': '"', "'": "'"}
+
+
+def decode_debugstr(body):
+    """Undo Wine's debugstr_w escaping (the part between L" and the closing quote).
+
+    Wine prints a carriage return as the two characters backslash and 'r', a backslash doubled,
+    and other control or non-ASCII characters as \\xNNNN or octal; this turns it back into the
+    text that was passed to MessageBox.
+    """
+    out = []
+    i = 0
+    while i < len(body):
+        c = body[i]
+        if c != "\\" or i + 1 >= len(body):
+            out.append(c)
+            i += 1
+            continue
+        n = body[i + 1]
+        if n in _DEBUGSTR_ESCAPES:
+            out.append(_DEBUGSTR_ESCAPES[n])
+            i += 2
+        elif n == "x":
+            m = re.match(r"[0-9a-fA-F]{1,4}", body[i + 2 :])
+            out.append(chr(int(m.group(0), 16)) if m else "x")
+            i += 2 + (len(m.group(0)) if m else 0)
+        elif n in "01234567":
+            m = re.match(r"[0-7]{1,3}", body[i + 1 :])
+            out.append(chr(int(m.group(0), 8)))
+            i += 1 + len(m.group(0))
+        else:
+            out.append(n)
+            i += 2
+    return "".join(out)
+
+
+_MSGBOX_TRACE = re.compile(r'trace:msgbox:MSGBOX_OnInit L"(.*)"(\.\.\.)?\s*$')
+
+
+def parse_msgbox_traces(stderr_text):
+    """Message box texts from a WINEDEBUG=+msgbox log, in order: (text, truncated)."""
+    found = []
+    for line in stderr_text.splitlines():
+        m = _MSGBOX_TRACE.search(line)
+        if m:
+            found.append((decode_debugstr(m.group(1)), m.group(2) is not None))
+    return found
+
+
+def _unescape_probe(value):
+    out = []
+    i = 0
+    while i < len(value):
+        if value[i] == "\\" and i + 1 < len(value):
+            out.append({"r": "\r", "n": "\n", "\\": "\\"}.get(value[i + 1], value[i + 1]))
+            i += 2
+        else:
+            out.append(value[i])
+            i += 1
+    return "".join(out)
+
+
+def parse_probe_log(path):
+    """Complete probe records (dicts of str) from the probe's log file, in order."""
+    try:
+        with open(path, "rb") as f:
+            text = f.read().decode("latin-1")
+    except FileNotFoundError:
+        return []
+    records = []
+    current = None
+    for line in text.split("\n"):
+        if line == "record=begin":
+            current = {}
+        elif line == "record=end":
+            if current is not None:
+                records.append(current)
+            current = None
+        elif current is not None and "=" in line:
+            key, value = line.split("=", 1)
+            current[key] = _unescape_probe(value)
+    return records
+
+
+def unquote_cmdline(cmdline):
+    """A command line that Wine quoted whole ('"X"') read back as X."""
+    if len(cmdline) >= 2 and cmdline[0] == '"' and cmdline[-1] == '"' and '"' not in cmdline[1:-1]:
+        return cmdline[1:-1]
+    return cmdline
+
+
+@dataclass
+class MessageBox:
+    caption: str
+    text: str = None  # from the +msgbox trace; None when no trace line matched
+    truncated: bool = False
+    mode: tuple = None  # X mode while the box was up
+    closed: bool = False
+
+
+@dataclass
+class RunResult:
+    status: int = None  # exit status; None when the time limit ended the run
+    timed_out: bool = False
+    seconds: float = 0.0
+    boxes: list = field(default_factory=list)
+    records: list = field(default_factory=list)
+    mode_before: tuple = None
+    mode_during: tuple = None  # X mode when the first probe record appeared
+    mode_after: tuple = None
+    stderr: str = ""
+    notes: dict = field(default_factory=dict)  # what poll hooks measured
+    stray_windows: list = field(default_factory=list)  # visible windows left at a time-out
+    proc: object = None  # the watched process (for hooks)
+    env: dict = None  # the environment it was started with (for hooks)
+
+
+class Harness:
+    def __init__(self, bin_dir, work_dir, xorg_conf, display_first=41, display_last=99,
+                 keep=False, log=None):
+        self.bin_dir = os.path.abspath(bin_dir)
+        self.work_dir = os.path.abspath(work_dir)
+        self.xorg_conf = os.path.abspath(xorg_conf)
+        self.display_first = display_first
+        self.display_last = display_last
+        self.keep = keep
+        self.log = log or (lambda msg: None)
+        self.prefix = os.path.join(self.work_dir, "wineprefix")
+        self.cases_dir = os.path.join(self.work_dir, "cases")
+        self.display = None
+        self.xorg = None
+        self.xorg_log = None
+        self.tolvex = os.path.join(self.bin_dir, "Tolvex.exe")
+        self.probe = os.path.join(self.bin_dir, "tolvex-probe.exe")
+        ws = "/usr/lib/wine/wineserver"
+        self.wineserver = ws if os.path.exists(ws) else (shutil.which("wineserver") or ws)
+
+    # ----- environment ----------------------------------------------------------------------
+
+    def check_tools(self):
+        missing = [t for t in ("Xorg", "xrandr", "xdotool") if shutil.which(t) is None]
+        for path in (WINE64, self.wineserver, self.tolvex, self.probe, self.xorg_conf):
+            if not os.path.exists(path):
+                missing.append(path)
+        if missing:
+            raise HarnessError("missing: " + ", ".join(missing))
+
+    def start(self):
+        self.check_tools()
+        os.makedirs(self.work_dir, exist_ok=True)
+        if os.path.isdir(self.cases_dir):
+            shutil.rmtree(self.cases_dir)
+        os.makedirs(self.cases_dir)
+        self._start_xorg()
+        self._prepare_prefix()
+
+    def stop(self):
+        if os.path.isdir(self.prefix):
+            self._wineserver_kill()
+        if self.xorg is not None:
+            self._end_process(self.xorg, grace=10)
+            self.xorg = None
+        if not self.keep and os.path.isdir(self.cases_dir):
+            shutil.rmtree(self.cases_dir, ignore_errors=True)
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+    @staticmethod
+    def _end_process(proc, grace=5):
+        """End one process that this harness started, by its pid."""
+        if proc.poll() is not None:
+            return
+        try:
+            proc.terminate()
+            proc.wait(timeout=grace)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            try:
+                proc.wait(timeout=grace)
+            except subprocess.TimeoutExpired:
+                pass
+        except ProcessLookupError:
+            pass
+
+    @staticmethod
+    def _display_busy(n):
+        return os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n)
+
+    def _start_xorg(self):
+        config_dir = os.path.join(self.work_dir, "xorg.conf.d")  # private and empty
+        os.makedirs(config_dir, exist_ok=True)
+        tries = 0
+        for n in range(self.display_first, self.display_last + 1):
+            if self._display_busy(n):
+                continue
+            tries += 1
+            if tries > 6:
+                break
+            self.xorg_log = os.path.join(self.work_dir, "Xorg.%d.log" % n)
+            out = open(os.path.join(self.work_dir, "Xorg.%d.out" % n), "wb")
+            proc = subprocess.Popen(
+                ["Xorg", ":%d" % n, "-noreset", "-nolisten", "tcp", "-config", self.xorg_conf,
+                 "-configdir", config_dir, "-logfile", self.xorg_log],
+                stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                start_new_session=True)
+            out.close()
+            self.display = ":%d" % n
+            deadline = time.monotonic() + 30
+            while time.monotonic() < deadline and proc.poll() is None:
+                if self.x_mode() is not None:
+                    self.xorg = proc
+                    self.log("Xorg %s up (pid %d)" % (self.display, proc.pid))
+                    return
+                time.sleep(0.2)
+            self._end_process(proc)
+            self.log("Xorg on :%d did not come up; trying the next number" % n)
+        raise HarnessError("no Xorg server could be started (see %s)" % self.xorg_log)
+
+    def wine_env(self, extra=None):
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith("WINE") and not k.startswith("TOLVEX_")}
+        env.update({
+            "DISPLAY": self.display,
+            "WINEPREFIX": self.prefix,
+            "WINEARCH": "win64",
+            # No Mono/Gecko install prompts and no desktop menu entries.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+            # Message box texts go to stderr; fixme noise does not.
+            "WINEDEBUG": "fixme-all,+msgbox",
+        })
+        env.setdefault("HOME", "/root")
+        if extra:
+            env.update(extra)
+        return env
+
+    def _run_quiet(self, args, timeout, env=None, cwd=None):
+        try:
+            return subprocess.run(args, env=env or self.wine_env({"WINEDEBUG": "-all"}), cwd=cwd,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, timeout=timeout)
+        except subprocess.TimeoutExpired as e:
+            raise HarnessError("%s took longer than %d s" % (" ".join(args), timeout)) from e
+
+    def _wineserver_kill(self):
+        env = self.wine_env({"WINEDEBUG": "-all"})
+        try:
+            subprocess.run([self.wineserver, "-k"], env=env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
+            subprocess.run([self.wineserver, "-w"], env=env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
+        except subprocess.TimeoutExpired:
+            self.log("wineserver -k/-w did not finish in time")
+
+    def _wine_version(self):
+        r = self._run_quiet([WINE64, "--version"], timeout=20)
+        return r.stdout.decode("latin-1").strip()
+
+    def _prepare_prefix(self):
+        marker = os.path.join(self.prefix, ".tolvex-e2e-ready")
+        snapshot = os.path.join(self.work_dir, "registry-snapshot")
+        stamp = "%s\n%s\n" % (PREFIX_LAYOUT, self._wine_version())
+        try:
+            with open(marker) as f:
+                ready = f.read() == stamp
+        except OSError:
+            ready = False
+        if ready and all(os.path.exists(os.path.join(snapshot, r)) for r in REG_FILES):
+            self.log("reusing Wine prefix %s" % self.prefix)
+            return
+        self.log("creating Wine prefix %s (first start takes a while)" % self.prefix)
+        t0 = time.monotonic()
+        if os.path.isdir(self.prefix):
+            self._wineserver_kill()
+            shutil.rmtree(self.prefix)
+        r = self._run_quiet([WINE64, "wineboot", "-i"], timeout=240)
+        if r.returncode != 0:
+            raise HarnessError("wineboot -i failed: " + r.stdout.decode("latin-1")[-2000:])
+        # A crashing probe must not leave Wine's crash dialog on screen.
+        self._run_quiet([WINE64, "reg", "add", "HKCU\\Software\\Wine\\WineDbg", "/v",
+                         "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"], timeout=60)
+        self._wineserver_kill()
+        os.makedirs(snapshot, exist_ok=True)
+        for name in REG_FILES:
+            shutil.copy2(os.path.join(self.prefix, name), os.path.join(snapshot, name))
+        with open(marker, "w") as f:
+            f.write(stamp)
+        self.log("Wine prefix ready in %.1f s" % (time.monotonic() - t0))
+
+    def _restore_registry(self):
+        snapshot = os.path.join(self.work_dir, "registry-snapshot")
+        for name in REG_FILES:
+            shutil.copy2(os.path.join(snapshot, name), os.path.join(self.prefix, name))
+
+    # ----- X helpers ------------------------------------------------------------------------
+
+    def _x(self, args, timeout=10):
+        env = dict(os.environ, DISPLAY=self.display)
+        try:
+            return subprocess.run(args, env=env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                  timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def x_mode(self):
+        """The X screen's current size as (width, height), or None if the server does not answer."""
+        r = self._x(["xrandr", "--current"], timeout=10)
+        if r is None or r.returncode != 0:
+            return None
+        m = re.search(rb"current (\d+) x (\d+)", r.stdout)
+        return (int(m.group(1)), int(m.group(2))) if m else None
+
+    def set_x_mode(self, mode):
+        self._x(["xrandr", "-s", "%dx%d" % mode], timeout=10)
+        return self.x_mode()
+
+    def find_windows(self, name_re, only_visible=True):
+        args = ["xdotool", "search"] + (["--onlyvisible"] if only_visible else []) + \
+            ["--name", name_re]
+        r = self._x(args, timeout=10)
+        if r is None:
+            return []
+        return [int(w) for w in r.stdout.split()]
+
+    def window_name(self, wid):
+        r = self._x(["xdotool", "getwindowname", str(wid)], timeout=10)
+        return r.stdout.decode("utf-8", "replace").rstrip("\n") if r and r.returncode == 0 else None
+
+    def visible_window_names(self):
+        names = []
+        for wid in self.find_windows(".*"):
+            name = self.window_name(wid)
+            if name:
+                names.append(name)
+        return names
+
+    def close_window(self, wid):
+        """Presses Return in a message box (its OK button has the focus)."""
+        self._x(["xdotool", "windowfocus", "--sync", str(wid), "key", "Return"], timeout=5)
+
+    def close_boxes(self, seen, boxes):
+        """Records and closes every Tolvex message box on screen.
+
+        seen maps window ids already met to the time of their last key press; a box that is
+        still there a second after its press is pressed again.
+        """
+        for wid in self.find_windows(BOX_CAPTION_RE):
+            now = time.monotonic()
+            if wid not in seen:
+                boxes.append(MessageBox(caption=self.window_name(wid) or "", mode=self.x_mode()))
+                seen[wid] = 0.0
+            if now - seen[wid] > 1.0:
+                self.close_window(wid)
+                seen[wid] = now
+
+    # ----- cases ----------------------------------------------------------------------------
+
+    def reset(self):
+        """A fresh Wine server with the prefix's registry as first made, and the X start mode."""
+        self._wineserver_kill()
+        self._restore_registry()
+        mode = self.set_x_mode(START_MODE)
+        if mode != START_MODE:
+            raise HarnessError("X server could not be put back to %dx%d (it is %s)"
+                               % (START_MODE + (mode,)))
+
+    def case_dir(self, name):
+        path = os.path.join(self.cases_dir, name)
+        if os.path.isdir(path):
+            shutil.rmtree(path)
+        os.makedirs(path)
+        return path
+
+    def layout(self, root, files):
+        """Lays out files under root: {relpath: 'tolvex' | 'probe' | bytes | str | None}.
+
+        None makes a folder; str is written as text, bytes as they are.
+        """
+        for rel, what in files.items():
+            path = os.path.join(root, rel)
+            if what is None:
+                os.makedirs(path, exist_ok=True)
+                continue
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            if what == "tolvex":
+                shutil.copyfile(self.tolvex, path)
+            elif what == "probe":
+                shutil.copyfile(self.probe, path)
+            elif isinstance(what, (bytes, bytearray)):
+                with open(path, "wb") as f:
+                    f.write(what)
+            else:
+                with open(path, "w") as f:
+                    f.write(what)
+
+    def spawn(self, argv, cwd, env, out_base):
+        """Starts `wine64 argv...`; stdout and stderr go to out_base.out/.err."""
+        out = open(out_base + ".out", "wb")
+        err = open(out_base + ".err", "wb")
+        try:
+            return subprocess.Popen([WINE64] + list(argv), cwd=cwd, env=env,
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                    start_new_session=True)
+        finally:
+            out.close()
+            err.close()
+
+    def run(self, argv, cwd, probe_log, env_extra=None, time_limit=30.0, on_record=None,
+            on_poll=None, out_base=None):
+        """One run of `wine64 argv...` in cwd, watched until it ends or time_limit passes.
+
+        Message boxes with a Tolvex caption are recorded and closed. on_record(harness, result,
+        record) is called once for each new probe record while the run goes on; on_poll(harness,
+        result) on every turn of the watch loop.
+        """
+        result = RunResult()
+        env = self.wine_env(dict(env_extra or {}, TOLVEX_PROBE_LOG=wine_path(probe_log)))
+        out_base = out_base or os.path.join(os.path.dirname(probe_log), "run")
+        result.mode_before = self.x_mode()
+        t0 = time.monotonic()
+        proc = self.spawn(argv, cwd, env, out_base)
+        result.proc = proc
+        result.env = env
+        deadline = t0 + time_limit
+        seen_boxes = {}  # window id -> time it was last pressed
+        seen_records = 0
+        while True:
+            finished = proc.poll() is not None
+            records = parse_probe_log(probe_log)
+            for rec in records[seen_records:]:
+                if result.mode_during is None:
+                    result.mode_during = self.x_mode()
+                if on_record:
+                    on_record(self, result, rec)
+            seen_records = len(records)
+            if finished:
+                break
+            self.close_boxes(seen_boxes, result.boxes)
+            if on_poll:
+                on_poll(self, result)
+            if time.monotonic() > deadline:
+                result.timed_out = True
+                result.stray_windows = self.visible_window_names()
+                self._end_process(proc, grace=3)
+                break
+            time.sleep(0.1)
+        result.seconds = time.monotonic() - t0
+        result.status = None if result.timed_out else proc.returncode
+        for box in result.boxes:
+            box.closed = True
+        result.records = parse_probe_log(probe_log)
+        with open(out_base + ".err", "rb") as f:
+            result.stderr = f.read().decode("utf-8", "replace")
+        traces = parse_msgbox_traces(result.stderr)
+        for i, (text, truncated) in enumerate(traces):
+            if i < len(result.boxes):
+                result.boxes[i].text = text
+                result.boxes[i].truncated = truncated
+            else:  # a box whose window was never seen (it should have been)
+                result.boxes.append(MessageBox(caption=None, text=text, truncated=truncated))
+        result.mode_after = self.x_mode()
+        return result
+
+    def stored_mode(self, probe_dir):
+        """The display mode stored in Wine's settings, as a fresh Wine server reports it.
+
+        Ends the Wine server first, so what is seen is what a next start of the system would get.
+        """
+        self._wineserver_kill()
+        probe = os.path.join(probe_dir, "stored-mode-probe.exe")
+        shutil.copyfile(self.probe, probe)
+        log = os.path.join(probe_dir, "stored-mode.log")
+        env = self.wine_env({"TOLVEX_PROBE_LOG": wine_path(log), "WINEDEBUG": "-all"})
+        try:
+            subprocess.run([WINE64, probe], cwd=probe_dir, env=env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        except subprocess.TimeoutExpired:
+            return None
+        recs = parse_probe_log(log)
+        if not recs:
+            return None
+        r = recs[0]
+        return (int(r["registry_width"]), int(r["registry_height"]))

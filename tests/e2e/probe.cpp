@@ -1,0 +1,168 @@
+// tolvex-probe: a stand-in application for the end-to-end tests.
+//
+// The harness copies this program under the names Tolvex launches (PROJECTOR.EXE, PROJ.EXE,
+// a name from the settings file, ...). Every start appends one record to the file named by
+// TOLVEX_PROBE_LOG, so the harness can see what was started, how, and what the process saw:
+//
+//   record=begin
+//   key=value            (one per line; CR, LF and backslash in values are escaped as \r \n \\)
+//   record=end
+//
+// Optional environment variables:
+//   TOLVEX_PROBE_SLEEP_MS  stay alive this long after logging (a second Tolvex can start meanwhile)
+//   TOLVEX_PROBE_CRASH=1   crash with an access violation after logging (and sleeping)
+//   TOLVEX_PROBE_EXIT      exit code (decimal), default 0
+//
+// Only kernel32 and user32 are used, so the copy runs anywhere Tolvex runs.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The record is built in one buffer and written with one WriteFile call on a handle opened for
+// appending, so records of probes running at the same time never interleave.
+class Record {
+ public:
+  void raw(const char* text) {
+    for (const char* p = text; *p != '\0' && used_ + 1 < sizeof(buf_); ++p) {
+      buf_[used_++] = *p;
+    }
+    buf_[used_] = '\0';
+  }
+
+  void text(const char* key, const char* value) {
+    raw(key);
+    raw("=");
+    char one[3] = {0, 0, 0};
+    for (const char* p = value; *p != '\0'; ++p) {
+      switch (*p) {
+        case '\r':
+          raw("\\r");
+          break;
+        case '\n':
+          raw("\\n");
+          break;
+        case '\\':
+          raw("\\\\");
+          break;
+        default:
+          one[0] = *p;
+          raw(one);
+      }
+    }
+    raw("\n");
+  }
+
+  void number(const char* key, long long value) {
+    char tmp[32];
+    std::snprintf(tmp, sizeof(tmp), "%lld", value);
+    text(key, tmp);
+  }
+
+  const char* data() const { return buf_; }
+  DWORD size() const { return static_cast<DWORD>(used_); }
+
+ private:
+  char buf_[16384] = {};
+  size_t used_ = 0;
+};
+
+// Reads an environment variable into buf; returns false when it is not set.
+bool getEnv(const char* name, char* buf, DWORD size) {
+  DWORD n = GetEnvironmentVariableA(name, buf, size);
+  return n > 0 && n < size;
+}
+
+long envNumber(const char* name, long fallback) {
+  char buf[64];
+  if (!getEnv(name, buf, sizeof(buf))) {
+    return fallback;
+  }
+  return std::strtol(buf, nullptr, 10);
+}
+
+void addMode(Record& rec, const char* prefix, DWORD which) {
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof(mode));
+  mode.dmSize = sizeof(mode);
+  BOOL ok = EnumDisplaySettingsA(nullptr, which, &mode);
+  char key[64];
+  std::snprintf(key, sizeof(key), "%s_ok", prefix);
+  rec.number(key, ok ? 1 : 0);
+  std::snprintf(key, sizeof(key), "%s_bits", prefix);
+  rec.number(key, static_cast<long long>(mode.dmBitsPerPel));
+  std::snprintf(key, sizeof(key), "%s_width", prefix);
+  rec.number(key, static_cast<long long>(mode.dmPelsWidth));
+  std::snprintf(key, sizeof(key), "%s_height", prefix);
+  rec.number(key, static_cast<long long>(mode.dmPelsHeight));
+}
+
+void writeRecord(const Record& rec) {
+  char path[MAX_PATH * 4];
+  if (!getEnv("TOLVEX_PROBE_LOG", path, sizeof(path))) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), rec.data(), rec.size(), &written, nullptr);
+    return;
+  }
+  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  DWORD written = 0;
+  WriteFile(file, rec.data(), rec.size(), &written, nullptr);
+  CloseHandle(file);
+}
+
+}  // namespace
+
+int main() {
+  Record rec;
+  rec.raw("record=begin\n");
+
+  rec.text("cmdline", GetCommandLineA());
+
+  char buf[MAX_PATH * 4];
+  DWORD n = GetCurrentDirectoryA(sizeof(buf), buf);
+  rec.text("cwd", (n > 0 && n < sizeof(buf)) ? buf : "");
+
+  n = GetModuleFileNameA(nullptr, buf, sizeof(buf));
+  rec.text("module", (n > 0 && n < sizeof(buf)) ? buf : "");
+
+  rec.number("pid", static_cast<long long>(GetCurrentProcessId()));
+
+  addMode(rec, "current", ENUM_CURRENT_SETTINGS);
+  addMode(rec, "registry", ENUM_REGISTRY_SETTINGS);
+
+  HWND console = GetConsoleWindow();
+  rec.number("console_window", static_cast<long long>(reinterpret_cast<INT_PTR>(console)));
+  rec.number("console_visible", (console != nullptr && IsWindowVisible(console)) ? 1 : 0);
+  char title[1024];
+  title[0] = '\0';
+  DWORD titleLen = GetConsoleTitleA(title, sizeof(title));
+  rec.number("console_title_ok", titleLen > 0 ? 1 : 0);
+  rec.text("console_title", titleLen > 0 ? title : "");
+  DWORD processes[16];
+  rec.number("console_processes", static_cast<long long>(GetConsoleProcessList(processes, 16)));
+
+  rec.number("tick", static_cast<long long>(GetTickCount()));
+  rec.raw("record=end\n");
+  writeRecord(rec);
+
+  long sleepMs = envNumber("TOLVEX_PROBE_SLEEP_MS", 0);
+  if (sleepMs > 0) {
+    Sleep(static_cast<DWORD>(sleepMs));
+  }
+
+  if (envNumber("TOLVEX_PROBE_CRASH", 0) == 1) {
+    // No crash dialog: the harness has nobody to click it away.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+  }
+
+  return static_cast<int>(envNumber("TOLVEX_PROBE_EXIT", 0));
+}

@@ -1,0 +1,586 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the real Tolvex.exe under Wine on a virtual X display.
+
+Usage: python3 tests/e2e/run_e2e.py --bin build/mingw-x86_64/bin [--only NAME] [--keep]
+
+Each case is a row of CASES: what to lay out in its folder (app/ holds Tolvex.exe, work/ is the
+current folder unless the row says otherwise), how to start Tolvex, and what to expect: the
+message boxes (caption and text exact), what the probe records (which file was started, with
+which command line, in which folder, seeing which display mode), the X mode while the
+application runs and afterwards. Prints one line per case and finally `e2e: N passed, M failed`.
+"""
+
+import argparse
+import fnmatch
+import os
+import re
+import signal
+import sys
+import time
+from dataclasses import dataclass, field
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness as H  # noqa: E402
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+XORG_CONF = os.path.join(REPO, "scripts", "lib", "xorg-dummy.conf")
+START = H.START_MODE
+
+BAD_INI = "Tolvex Error: Bad Tolvex.ini parameters"
+LAUNCH_TAIL = "' or 'proj.exe'\r\rEither the application is in the wrong place or its name is wrong."
+WIDTH_RULE = "The width value has to be one of\r640,800,832,1024,1152,1280 or 1600"
+DEPTH_RULE = "The depth value has to be one of\r8,16,24 or 32"
+STRICT_RULE = "The strictFlag value can only be 1 or 0"
+NAME_RULE = "The application name need to be more than four chars long"
+BADMODE = "Tolvex Error: DISP_CHANGE_BADMODE"
+BADMODE_TEXT = "The graphics mode requested is not supported."
+
+
+def ini(text):
+    return H.complement(text)
+
+
+class Paths:
+    """Unix and Wine paths inside one case folder."""
+
+    def __init__(self, root):
+        self.root = root
+
+    def unix(self, rel):
+        return os.path.join(self.root, rel)
+
+    def win(self, rel):
+        return H.wine_path(os.path.join(self.root, rel))
+
+
+@dataclass
+class Launch:
+    """One expected start of the application: the file, and the command line Tolvex gave it."""
+
+    module: str  # relative to the case folder
+    cmdline: str  # callable(Paths) -> str, or relative path whose Wine path is expected
+    cwd: str = None  # relative; defaults to the case's current folder
+
+
+@dataclass
+class Case:
+    name: str
+    issue: int
+    what: str
+    files: dict
+    cwd: str = "work"
+    # How Tolvex is started: 'direct' (wine64 <unix path of exe>), 'wineconsole' (the Wine path
+    # of exe in a new console), or a callable(Paths) -> argv for wine64.
+    start: object = "direct"
+    exe: str = "app/Tolvex.exe"
+    args: list = field(default_factory=list)
+    env: dict = field(default_factory=dict)
+    launches: list = field(default_factory=list)  # [Launch]; empty: nothing may start
+    boxes: list = field(default_factory=list)  # [(caption, text or callable(Paths))]
+    during: tuple = None  # X mode while the application runs or the box is up
+    display: bool = False  # measure and print the mode stored in Wine's settings afterwards
+    on_record: object = None  # hook(h, result, record, paths)
+    check: object = None  # extra check(h, result, paths) -> [failure]
+    time_limit: float = 30.0
+
+
+# ----- hooks and extra checks -----------------------------------------------------------------
+
+
+def note_visible_windows(h, result, record, paths):
+    """Which X windows are visible while each probe runs (cross-check of its console view)."""
+    result.notes.setdefault("visible", []).append(h.visible_window_names())
+
+
+def start_second_copy(h, result, record, paths):
+    """Starts a second Tolvex while the first one waits for its (sleeping) application."""
+    if "second" in result.notes:
+        return
+    t0 = time.monotonic()
+    proc = h.spawn([paths.unix("app/Tolvex.exe")], paths.unix("work"), result.env,
+                   paths.unix("second"))
+    seen, boxes = {}, []
+    while proc.poll() is None and time.monotonic() - t0 < 15:
+        h.close_boxes(seen, boxes)
+        time.sleep(0.1)
+    seconds = time.monotonic() - t0
+    if proc.poll() is None:
+        h._end_process(proc)
+    result.notes["second"] = {
+        "status": proc.returncode if seconds < 15 else None,
+        "seconds": seconds,
+        "boxes": boxes,
+        "first_running": result.proc.poll() is None,
+        "mode": h.x_mode(),
+    }
+
+
+def check_second_copy(h, result, paths):
+    s = result.notes.get("second")
+    if s is None:
+        return ["the second copy was never started (no probe record)"]
+    fails = []
+    if s["status"] != 0:
+        fails.append("second copy: status %s after %.1f s" % (s["status"], s["seconds"]))
+    if not s["first_running"]:
+        fails.append("second copy ended only after the first one (%.1f s)" % s["seconds"])
+    if s["boxes"]:
+        fails.append("second copy showed %r" % [b.caption for b in s["boxes"]])
+    if s["mode"] != (800, 600):
+        fails.append("X mode after the second copy: %s, expected the first's 800x600"
+                     % fmt_mode(s["mode"]))
+    with open(paths.unix("second.err"), encoding="utf-8", errors="replace") as f:
+        if H.parse_msgbox_traces(f.read()):
+            fails.append("second copy traced a message box")
+    return fails
+
+
+UNIQUE_TITLE = re.compile(r"^-?\d+/\d+$")
+
+
+def check_console_hidden(h, result, paths):
+    """The application shares Tolvex's console: that console is hidden, its title set back."""
+    fails = []
+    if not result.records:
+        return fails
+    rec = result.records[0]
+    if rec.get("console_window", "0") == "0":
+        return ["the application has no console window to look at"]
+    if rec.get("console_visible") != "0":
+        fails.append("console window visible while the application runs")
+    title = rec.get("console_title", "")
+    if UNIQUE_TITLE.match(title):
+        fails.append("console title left as %r" % title)
+    visible = result.notes.get("visible", [[]])[0]
+    if title and title in visible:
+        fails.append("X shows the console window %r while the application runs" % title)
+    return fails
+
+
+def check_console_shown_again(h, result, paths):
+    """Started from cmd: hidden while the application runs, visible again after Tolvex ends."""
+    fails = check_console_hidden(h, result, paths)
+    if len(result.records) < 2:
+        return fails + ["AFTER.EXE (run by cmd after Tolvex) left no record"]
+    after = result.records[1]
+    if after.get("console_visible") != "1":
+        fails.append("console window still hidden after Tolvex ended")
+    title = after.get("console_title", "")
+    visible = result.notes.get("visible", [[], []])[1]
+    if title not in visible:
+        fails.append("X does not show the console window %r after Tolvex ended (visible: %r)"
+                     % (title, visible))
+    return fails
+
+
+def check_probe_console_visible(h, result, paths):
+    """Baseline for the console cases: a plain console program sees its window visible."""
+    if not result.records:
+        return []
+    rec = result.records[0]
+    fails = []
+    if rec.get("console_visible") != "1":
+        fails.append("probe in its own console records it as not visible")
+    visible = result.notes.get("visible", [[]])[0]
+    if rec.get("console_title") not in visible:
+        fails.append("X shows no window titled %r (visible: %r)"
+                     % (rec.get("console_title"), visible))
+    return fails
+
+
+def cmd_batch(paths):
+    return ["wineconsole", "cmd", "/c", paths.win("work/run.bat")]
+
+
+def batch_text(paths):
+    return '@echo off\r\n"%s"\r\nAFTER.EXE\r\n' % paths.win("app/Tolvex.exe")
+
+
+# ----- the cases ------------------------------------------------------------------------------
+
+BESIDE = {"app/Tolvex.exe": "tolvex", "app/PROJECTOR.EXE": "probe", "work": None}
+
+
+def launch_msg(rel_app):
+    return lambda p: "Tolvex failed to launch '" + p.win(rel_app) + LAUNCH_TAIL
+
+
+CASES = [
+    # --- issue 2: launch -----------------------------------------------------------------------
+    Case("launch-projector-beside", 2,
+         "PROJECTOR.EXE beside Tolvex runs in Tolvex's current folder",
+         dict(BESIDE),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600)),
+    Case("launch-extra-args-ignored", 2,
+         "arguments after argument 0 change nothing",
+         dict(BESIDE), args=["extra", "/x", "C:\\other.exe", "16,640,480"],
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600)),
+    Case("launch-second-copy-ends", 2,
+         "a second Tolvex started while the first waits ends at once, status 0, starts nothing",
+         dict(BESIDE), env={"TOLVEX_PROBE_SLEEP_MS": "5000"},
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
+         on_record=start_second_copy, check=check_second_copy),
+    Case("launch-proj-fallback", 2,
+         "without PROJECTOR.EXE, PROJ.EXE in the current folder is started",
+         {"app/Tolvex.exe": "tolvex", "work/PROJ.EXE": "probe"},
+         launches=[Launch("work/PROJ.EXE", lambda p: "PROJ.EXE")], during=(800, 600)),
+    Case("launch-projector-before-proj", 2,
+         "with both present only PROJECTOR.EXE starts",
+         dict(BESIDE, **{"work/PROJ.EXE": "probe"}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600)),
+    Case("launch-proj-beside-program-not-used", 2,
+         "PROJ.EXE is looked for in the current folder only, not beside Tolvex",
+         {"app/Tolvex.exe": "tolvex", "app/PROJ.EXE": "probe", "work": None},
+         boxes=[(BAD_INI, launch_msg("app/PROJECTOR.EXE"))], during=(800, 600)),
+    Case("launch-neither", 2,
+         "with neither application the launch message appears; status 0",
+         {"app/Tolvex.exe": "tolvex", "work": None},
+         boxes=[(BAD_INI, launch_msg("app/PROJECTOR.EXE"))], during=(800, 600)),
+    Case("launch-app-crash", 2,
+         "an application that crashes: no fallback to PROJ.EXE, no message, status 0",
+         dict(BESIDE, **{"work/PROJ.EXE": "probe"}), env={"TOLVEX_PROBE_CRASH": "1"},
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
+         display=True),
+    Case("launch-app-exit-code", 2,
+         "the application's exit status is not Tolvex's",
+         dict(BESIDE), env={"TOLVEX_PROBE_EXIT": "7"},
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600)),
+    Case("launch-bare-name-at-prompt", 2,
+         "argument 0 a bare 'Intro.exe': the folder is the current one, settings 'Intro.ini'",
+         {"app/Intro.exe": "tolvex", "app/Intro.ini": ini("16,1024,768,1,named.exe"),
+          "app/named.exe": "probe", "app/PROJECTOR.EXE": "probe"},
+         cwd="app", start=lambda p: ["wineconsole", "Intro.exe"],
+         launches=[Launch("app/named.exe", lambda p: "named.exe")], during=(1024, 768)),
+
+    # --- issue 3: display mode -----------------------------------------------------------------
+    Case("display-default-800x600", 3,
+         "no settings file: 16 bits 800x600 while the application runs, then back",
+         {"app/Tolvex.exe": "tolvex", "app/PROJECTOR.EXE": "probe"}, cwd="app",
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
+         display=True),
+    Case("display-1024x768", 3, "request 16,1024,768",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,1024,768")}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(1024, 768),
+         display=True),
+    Case("display-640x480-8bit", 3, "request 8,640,480",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("8,640,480")}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(640, 480),
+         display=True),
+    Case("display-640x480-24bit", 3, "request 24,640,480,1 (24 asked as 32)",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("24,640,480,1")}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(640, 480),
+         display=True),
+    Case("display-strict-refused", 3,
+         "strict 1152x864, which the server refuses: message, nothing started, mode unchanged",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,1152,864,1"), "work/PROJ.EXE": "probe"}),
+         boxes=[(BADMODE, "16 bits per pixel, 1152 width x 864 height\r\r" + BADMODE_TEXT)],
+         during=START, display=True),
+    Case("display-strict-by-default-refused", 3,
+         "no strictFlag field means strict: 32,1600,1200 refused with a message",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("32,1600,1200")}),
+         boxes=[(BADMODE, "32 bits per pixel, 1600 width x 1200 height\r\r" + BADMODE_TEXT)],
+         during=START, display=True),
+    Case("display-lenient-refused", 3,
+         "lenient 1152x864 refused: launched anyway, no message, mode unchanged",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,1152,864,0")}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=START,
+         display=True),
+    Case("display-restored-after-launch-failure", 3,
+         "1024x768 set, no application found: message while switched, then restored",
+         {"app/Tolvex.exe": "tolvex", "work/Tolvex.ini": ini("16,1024,768,1,nothere.exe")},
+         boxes=[(BAD_INI, launch_msg("app/nothere.exe"))], during=(1024, 768), display=True),
+
+    # --- issue 4: settings file ----------------------------------------------------------------
+    Case("settings-in-current-folder", 4,
+         "Tolvex.ini in the current folder names show.exe beside Tolvex and 1024x768",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,1024,768,1,show.exe"),
+                         "app/show.exe": "probe"}),
+         launches=[Launch("app/show.exe", "app/show.exe")], during=(1024, 768)),
+    Case("settings-beside-program", 4,
+         "Tolvex.ini beside Tolvex.exe is read when the current folder has none",
+         dict(BESIDE, **{"app/Tolvex.ini": ini("16,640,480,1,beside.exe"),
+                         "app/beside.exe": "probe"}),
+         launches=[Launch("app/beside.exe", "app/beside.exe")], during=(640, 480)),
+    Case("settings-beside-program-base-name", 4,
+         "renamed Intro.exe reads Intro.ini beside it, not Tolvex.ini",
+         {"app/Intro.exe": "tolvex", "app/Intro.ini": ini("16,640,480,1,intro_app.exe"),
+          "app/intro_app.exe": "probe", "app/Tolvex.ini": ini("16,1024,768,1,decoy.exe"),
+          "app/decoy.exe": "probe", "work": None},
+         exe="app/Intro.exe",
+         launches=[Launch("app/intro_app.exe", "app/intro_app.exe")], during=(640, 480)),
+    Case("settings-current-folder-first", 4,
+         "the current folder's Tolvex.ini hides the one beside the program",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,1024,768,1,first.exe"),
+                         "app/Tolvex.ini": ini("16,640,480,1,second.exe"),
+                         "app/first.exe": "probe", "app/second.exe": "probe"}),
+         launches=[Launch("app/first.exe", "app/first.exe")], during=(1024, 768)),
+    Case("settings-empty-file-hides-second", 4,
+         "an empty Tolvex.ini in the current folder still hides the one beside the program",
+         dict(BESIDE, **{"work/Tolvex.ini": b"",
+                         "app/Tolvex.ini": ini("16,640,480,1,second.exe"),
+                         "app/second.exe": "probe"}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600)),
+    Case("settings-plain-text-file", 4,
+         "a file stored as plain text is read as nothing: defaults, no message",
+         dict(BESIDE, **{"work/Tolvex.ini": b"16,1024,768,1,show.exe", "app/show.exe": "probe"}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600)),
+    Case("settings-blanks-and-folder-name", 4,
+         "tabs, line breaks, lenient flag and a name with a folder part",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16\t1024\r\n768 0\r\nsub\\show.exe\r\n"),
+                         "app/sub/show.exe": "probe"}),
+         launches=[Launch("app/sub/show.exe", lambda p: p.win("app") + "\\sub\\show.exe")],
+         during=(1024, 768)),
+    Case("settings-stored-ff-ends-text", 4,
+         "a stored 0xFF ends the text: the fields after it are not read",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,1024,768") + b"\xff" + ini(",0,late.exe"),
+                         "app/late.exe": "probe"}),
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(1024, 768)),
+    Case("settings-named-app-missing-proj-fallback", 4,
+         "a named application that is missing falls back to PROJ.EXE",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,800,600,1,nothere.exe"),
+                         "work/PROJ.EXE": "probe"}),
+         launches=[Launch("work/PROJ.EXE", lambda p: "PROJ.EXE")], during=(800, 600)),
+    Case("settings-rejected-width", 4,
+         "16,1000,600 is rejected with its message; nothing starts, the mode stays",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,1000,600"), "work/PROJ.EXE": "probe"}),
+         boxes=[(BAD_INI, "16 bits per pixel, 1000 width x 600 height\r\r" + WIDTH_RULE)],
+         during=START),
+    Case("settings-rejected-depth", 4, "depth 15 is rejected",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("15,800,600")}),
+         boxes=[(BAD_INI, "15 bits per pixel, 800 width x 600 height\r\r" + DEPTH_RULE)],
+         during=START),
+    Case("settings-rejected-strict-flag", 4, "strictFlag 2 is rejected",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,800,600,2")}),
+         boxes=[(BAD_INI, "16 bits per pixel, 800 width x 600 height, 2 strictFlag\r\r"
+                 + STRICT_RULE)],
+         during=START),
+    Case("settings-rejected-short-name", 4, "a four-character name is rejected",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("16,800,600,1,a.ex")}),
+         boxes=[(BAD_INI, "16 bits per pixel, 800 width x 600 height, app name 'a.ex'\r\r"
+                 + NAME_RULE)],
+         during=START),
+
+    # --- issue 5: console window ---------------------------------------------------------------
+    Case("console-probe-baseline", 5,
+         "harness baseline: a console program alone sees its console window visible",
+         {"app/PROJECTOR.EXE": "probe", "work": None},
+         start=lambda p: ["wineconsole", p.win("app/PROJECTOR.EXE")],
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")],
+         on_record=note_visible_windows, check=check_probe_console_visible),
+    Case("console-own-hidden", 5,
+         "in a console of its own, Tolvex's console is hidden while the application runs",
+         dict(BESIDE), start="wineconsole",
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
+         on_record=note_visible_windows, check=check_console_hidden),
+    Case("console-cmd-shown-again", 5,
+         "started from cmd: the shared console is hidden, then visible again after Tolvex",
+         dict(BESIDE, **{"work/AFTER.EXE": "probe", "work/run.bat": batch_text}),
+         start=cmd_batch,
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE"),
+                   Launch("work/AFTER.EXE", lambda p: "AFTER.EXE")],
+         during=(800, 600), on_record=note_visible_windows, check=check_console_shown_again),
+]
+
+
+# ----- running and judging --------------------------------------------------------------------
+
+
+def fmt_mode(mode):
+    return "%dx%d" % mode if mode else "?"
+
+
+def expected_text(value, paths):
+    return value(paths) if callable(value) else value
+
+
+def show(text):
+    return repr(text)
+
+
+def judge(case, paths, r, stored):
+    fails = []
+    if r.timed_out:
+        fails.append("still running after %.0f s (visible windows: %r)"
+                     % (case.time_limit, r.stray_windows))
+    elif r.status != 0:
+        fails.append("exit status %s, expected 0" % r.status)
+
+    # Message boxes, caption and text exact.
+    want = [(c, expected_text(t, paths)) for c, t in case.boxes]
+    got = r.boxes
+    if len(got) != len(want):
+        fails.append("%d message box(es) %r, expected %d %r"
+                     % (len(got), [(b.caption, b.text) for b in got], len(want), want))
+    for box, (caption, text) in zip(got, want):
+        if box.caption != caption:
+            fails.append("caption %s, expected %s" % (show(box.caption), show(caption)))
+        if box.text is None:
+            fails.append("no +msgbox trace for the box %s" % show(box.caption))
+        elif box.truncated:
+            if not text.startswith(box.text):
+                fails.append("text %s (cut by Wine), expected %s" % (show(box.text), show(text)))
+        elif box.text != text:
+            fails.append("text %s, expected %s" % (show(box.text), show(text)))
+
+    # What was started, from where, with which command line.
+    if len(r.records) != len(case.launches):
+        fails.append("%d application start(s) %r, expected %d %r"
+                     % (len(r.records), [x.get("module") for x in r.records],
+                        len(case.launches), [x.module for x in case.launches]))
+    for rec, launch in zip(r.records, case.launches):
+        module = paths.win(launch.module)
+        if rec.get("module", "").lower() != module.lower():
+            fails.append("started %s, expected %s" % (rec.get("module"), module))
+        cmdline = launch.cmdline(paths) if callable(launch.cmdline) else paths.win(launch.cmdline)
+        if H.unquote_cmdline(rec.get("cmdline", "")) != cmdline:
+            fails.append("command line %s, expected %s"
+                         % (show(rec.get("cmdline")), show(cmdline)))
+        cwd = paths.win(launch.cwd or case.cwd)
+        if rec.get("cwd", "").rstrip("\\").lower() != cwd.lower():
+            fails.append("current folder %s, expected %s" % (rec.get("cwd"), cwd))
+
+    # Display modes: X while the application ran (or while the box was up), the probe's own
+    # view (Wine always reports 32 bits to another process, so width and height only), after.
+    if case.during is not None:
+        during = during_mode(r)
+        if during is not None and during != case.during:
+            fails.append("X mode %s while running, expected %s"
+                         % (fmt_mode(during), fmt_mode(case.during)))
+        if r.records:
+            seen = probe_mode(r.records[0])
+            if seen != case.during:
+                fails.append("application saw %s, expected %s"
+                             % (fmt_mode(seen), fmt_mode(case.during)))
+    if r.mode_before != START:
+        fails.append("X mode before the run %s" % fmt_mode(r.mode_before))
+    if r.mode_after != START:
+        fails.append("X mode after the run %s, expected %s"
+                     % (fmt_mode(r.mode_after), fmt_mode(START)))
+    if case.display and stored != START:
+        fails.append("stored display mode afterwards %s, expected %s"
+                     % (fmt_mode(stored), fmt_mode(START)))
+    return fails
+
+
+def during_mode(r):
+    if r.mode_during is not None:
+        return r.mode_during
+    if r.boxes and r.boxes[0].mode is not None:
+        return r.boxes[0].mode
+    return None
+
+
+def probe_mode(rec):
+    try:
+        return (int(rec["current_width"]), int(rec["current_height"]))
+    except (KeyError, ValueError):
+        return None
+
+
+def start_argv(case, paths):
+    if callable(case.start):
+        return case.start(paths) + list(case.args)
+    if case.start == "wineconsole":
+        return ["wineconsole", paths.win(case.exe)] + list(case.args)
+    return [paths.unix(case.exe)] + list(case.args)
+
+
+def run_case(h, case):
+    root = h.case_dir(case.name)
+    paths = Paths(root)
+    files = {k: (v(paths) if callable(v) else v) for k, v in case.files.items()}
+    h.reset()
+    h.layout(root, files)
+    env = {"TOLVEX_PROBE_SLEEP_MS": "1000"}
+    env.update(case.env)
+    hook = None
+    if case.on_record:
+        def hook(hh, result, record):
+            case.on_record(hh, result, record, paths)
+    r = h.run(start_argv(case, paths), paths.unix(case.cwd), paths.unix("probe.log"),
+              env_extra=env, time_limit=case.time_limit, on_record=hook,
+              out_base=paths.unix("tolvex"))
+    stored = h.stored_mode(root) if case.display else None
+    fails = judge(case, paths, r, stored)
+    if case.check and not r.timed_out:
+        fails += case.check(h, r, paths)
+    return r, stored, fails
+
+
+def describe_modes(case, r, stored):
+    parts = ["before %s" % fmt_mode(r.mode_before)]
+    during = during_mode(r)
+    if during is not None:
+        where = "app" if r.mode_during is not None else "box"
+        parts.append("during %s (%s)" % (fmt_mode(during), where))
+    if r.records:
+        rec = r.records[0]
+        parts.append("app saw %sx%s@%s" % (rec.get("current_width"), rec.get("current_height"),
+                                           rec.get("current_bits")))
+    parts.append("after %s" % fmt_mode(r.mode_after))
+    if stored is not None:
+        parts.append("stored %s" % fmt_mode(stored))
+    return ", ".join(parts)
+
+
+def main(argv=None):
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[1])
+    ap.add_argument("--bin", required=True, help="folder with Tolvex.exe and tolvex-probe.exe")
+    ap.add_argument("--only", action="append", default=[],
+                    help="run only cases whose name matches (glob; repeat or comma-separate)")
+    ap.add_argument("--keep", action="store_true", help="keep the case folders for inspection")
+    ap.add_argument("--work", help="work folder (default: <bin>/../e2e)")
+    ap.add_argument("--display", type=int, default=41, help="first X display number to try")
+    ap.add_argument("--list", action="store_true", help="list the cases and exit")
+    args = ap.parse_args(argv)
+
+    patterns = [p for item in args.only for p in item.split(",") if p]
+    cases = [c for c in CASES if not patterns or any(fnmatch.fnmatch(c.name, p) for p in patterns)]
+    if args.list:
+        for c in cases:
+            print("%-42s issue %d: %s" % (c.name, c.issue, c.what))
+        return 0
+    if not cases:
+        print("e2e: no case matches %r" % patterns)
+        print("e2e: 0 passed, 0 failed")
+        return 1
+
+    # CI may end the run with SIGTERM: still shut down Xorg and Wine.
+    signal.signal(signal.SIGTERM, lambda *a: sys.exit(143))
+
+    work = args.work or os.path.join(os.path.dirname(os.path.abspath(args.bin)), "e2e")
+    h = H.Harness(args.bin, work, XORG_CONF, display_first=args.display, keep=args.keep,
+                  log=lambda msg: print("# " + msg, flush=True))
+    passed = failed = 0
+    t_all = time.monotonic()
+    try:
+        try:
+            h.start()
+        except H.HarnessError as e:
+            print("FAIL setup: %s" % e)
+            print("e2e: 0 passed, %d failed" % len(cases))
+            return 1
+        for case in cases:
+            t0 = time.monotonic()
+            try:
+                r, stored, fails = run_case(h, case)
+                modes = describe_modes(case, r, stored)
+            except H.HarnessError as e:
+                fails, modes = ["harness: %s" % e], ""
+            seconds = time.monotonic() - t0
+            verdict = "FAIL" if fails else "PASS"
+            passed += not fails
+            failed += bool(fails)
+            print("%s %-42s %5.1f s  [%s]" % (verdict, case.name, seconds, modes), flush=True)
+            for f in fails:
+                print("     - %s" % f, flush=True)
+    finally:
+        h.stop()
+    print("# total %.1f s%s" % (time.monotonic() - t_all,
+                                "; case folders kept in %s" % h.cases_dir if args.keep else ""))
+    print("e2e: %d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
