@@ -1,0 +1,115 @@
+// tolvex-ini's entry point: the tool's logic (ini_tool.cpp) on C stdio.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "tools/tolvex-ini/ini_tool.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+class StdioToolIo final : public tolvex_ini::ToolIo {
+ public:
+  void writeOut(const char* text, std::size_t size) override { std::fwrite(text, 1, size, stdout); }
+  void writeErr(const char* text, std::size_t size) override { std::fwrite(text, 1, size, stderr); }
+
+  bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
+                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override {
+    stored = 0;
+    total = 0;
+    errno = 0;
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+      return fail(why);
+    }
+    stored = std::fread(buffer, 1, capacity, file);
+    total = stored;
+    // The rest is only counted, so that the report can say how much is never read.
+    std::uint8_t rest[4096];
+    std::size_t got = 0;
+    while (!std::ferror(file) && (got = std::fread(rest, 1, sizeof rest, file)) > 0) {
+      total += got;
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return failed ? fail(why) : true;
+  }
+
+  bool fileExists(const char* path) override {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+      return errno != ENOENT;  // anything but "not there" may be a file we must not replace
+    }
+    std::fclose(file);
+    return true;
+  }
+
+  bool writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                 tolvex_ini::ReasonText& why) override {
+    errno = 0;
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+      return fail(why);
+    }
+    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    const int savedErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written) {
+      errno = savedErrno;
+    }
+    return written && closed ? true : fail(why);
+  }
+
+  bool removeFile(const char* path) override { return std::remove(path) == 0; }
+
+  void useBinaryStreams() override {
+#ifdef _WIN32
+    // Text mode would turn the stored byte 0x1A into an end of file, and 0x0A into CR LF.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  }
+
+  long readInput(std::uint8_t* buffer, std::size_t capacity, tolvex_ini::ReasonText& why) override {
+    errno = 0;
+    const std::size_t got = std::fread(buffer, 1, capacity, stdin);
+    if (got == 0 && std::ferror(stdin)) {
+      fail(why);
+      return -1;
+    }
+    return static_cast<long>(got);
+  }
+
+  bool writeOutput(const std::uint8_t* bytes, std::size_t size,
+                   tolvex_ini::ReasonText& why) override {
+    errno = 0;
+    if (std::fwrite(bytes, 1, size, stdout) != size) {
+      return fail(why);
+    }
+    return true;
+  }
+
+ private:
+  static bool fail(tolvex_ini::ReasonText& why) {
+    why.assign(errno != 0 ? std::strerror(errno) : "input/output error");
+    return false;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  StdioToolIo io;
+  int status = tolvex_ini::runIniTool(argc, argv, io);
+  // A report that did not reach its reader (a full disk, a closed pipe) is a failure too.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "tolvex-ini: standard output: %s\n",
+                 errno != 0 ? std::strerror(errno) : "write error");
+    status = tolvex_ini::kExitTrouble;
+  }
+  return status;
+}
