@@ -10,10 +10,10 @@ Only processes started here are ended, by their pid; `wineserver -k` acts on the
 only. Standard library only.
 """
 
+import fcntl
 import os
 import re
 import shutil
-import signal
 import subprocess
 import time
 from dataclasses import dataclass, field
@@ -126,6 +126,16 @@ def parse_probe_log(path):
     return records
 
 
+def probe_exits(path):
+    """Process ids of the probes that have reached their end (the `exiting=` lines)."""
+    try:
+        with open(path, "rb") as f:
+            text = f.read().decode("latin-1")
+    except FileNotFoundError:
+        return []
+    return [line.split("=", 1)[1] for line in text.split("\n") if line.startswith("exiting=")]
+
+
 def unquote_cmdline(cmdline):
     """A command line that Wine quoted whole ('"X"') read back as X."""
     if len(cmdline) >= 2 and cmdline[0] == '"' and cmdline[-1] == '"' and '"' not in cmdline[1:-1]:
@@ -192,11 +202,29 @@ class Harness:
     def start(self):
         self.check_tools()
         os.makedirs(self.work_dir, exist_ok=True)
+        self._lock_work_dir()
         if os.path.isdir(self.cases_dir):
             shutil.rmtree(self.cases_dir)
         os.makedirs(self.cases_dir)
         self._start_xorg()
         self._prepare_prefix()
+
+    def _lock_work_dir(self, patience=600):
+        """One run at a time per work folder: the Wine prefix and case folders are shared."""
+        self._lock = open(os.path.join(self.work_dir, ".lock"), "w")
+        deadline = time.monotonic() + patience
+        told = False
+        while True:
+            try:
+                fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                return
+            except OSError:
+                if time.monotonic() > deadline:
+                    raise HarnessError("another run keeps %s busy" % self.work_dir)
+                if not told:
+                    self.log("waiting for another run using %s" % self.work_dir)
+                    told = True
+                time.sleep(1)
 
     def stop(self):
         if os.path.isdir(self.prefix):
@@ -206,6 +234,9 @@ class Harness:
             self.xorg = None
         if not self.keep and os.path.isdir(self.cases_dir):
             shutil.rmtree(self.cases_dir, ignore_errors=True)
+        if getattr(self, "_lock", None) is not None:
+            self._lock.close()  # releases the lock
+            self._lock = None
 
     def __enter__(self):
         self.start()
@@ -269,8 +300,10 @@ class Harness:
     def wine_env(self, extra=None):
         env = {k: v for k, v in os.environ.items()
                if not k.startswith("WINE") and not k.startswith("TOLVEX_")}
+        env.pop("DISPLAY", None)
+        if self.display:
+            env["DISPLAY"] = self.display
         env.update({
-            "DISPLAY": self.display,
             "WINEPREFIX": self.prefix,
             "WINEARCH": "win64",
             # No Mono/Gecko install prompts and no desktop menu entries.
@@ -344,7 +377,7 @@ class Harness:
     # ----- X helpers ------------------------------------------------------------------------
 
     def _x(self, args, timeout=10):
-        env = dict(os.environ, DISPLAY=self.display)
+        env = dict(os.environ, DISPLAY=self.display or ":")
         try:
             return subprocess.run(args, env=env, stdin=subprocess.DEVNULL,
                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -477,6 +510,7 @@ class Harness:
         while True:
             finished = proc.poll() is not None
             records = parse_probe_log(probe_log)
+            result.records = records
             for rec in records[seen_records:]:
                 if result.mode_during is None:
                     result.mode_during = self.x_mode()

@@ -8,6 +8,8 @@
 //   key=value            (one per line; CR, LF and backslash in values are escaped as \r \n \\)
 //   record=end
 //
+// and, when the process is about to end (after sleeping), one line `exiting=<pid>`.
+//
 // Optional environment variables:
 //   TOLVEX_PROBE_SLEEP_MS  stay alive this long after logging (a second Tolvex can start meanwhile)
 //   TOLVEX_PROBE_CRASH=1   crash with an access violation after logging (and sleeping)
@@ -156,6 +158,11 @@ int main() {
   if (sleepMs > 0) {
     Sleep(static_cast<DWORD>(sleepMs));
   }
+
+  // Outside any record: tells the harness when this process is about to end.
+  Record last;
+  last.number("exiting", static_cast<long long>(GetCurrentProcessId()));
+  writeRecord(last);
 
   if (envNumber("TOLVEX_PROBE_CRASH", 0) == 1) {
     // No crash dialog: the harness has nobody to click it away.

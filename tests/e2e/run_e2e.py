@@ -80,6 +80,7 @@ class Case:
     during: tuple = None  # X mode while the application runs or the box is up
     display: bool = False  # measure and print the mode stored in Wine's settings afterwards
     on_record: object = None  # hook(h, result, record, paths)
+    on_poll: object = None  # hook(h, result, paths), on every turn while Tolvex runs
     check: object = None  # extra check(h, result, paths) -> [failure]
     time_limit: float = 30.0
 
@@ -110,7 +111,8 @@ def start_second_copy(h, result, record, paths):
         "status": proc.returncode if seconds < 15 else None,
         "seconds": seconds,
         "boxes": boxes,
-        "first_running": result.proc.poll() is None,
+        "first_running": result.proc.poll() is None
+        and record.get("pid") not in H.probe_exits(paths.unix("probe.log")),
         "mode": h.x_mode(),
     }
 
@@ -123,7 +125,8 @@ def check_second_copy(h, result, paths):
     if s["status"] != 0:
         fails.append("second copy: status %s after %.1f s" % (s["status"], s["seconds"]))
     if not s["first_running"]:
-        fails.append("second copy ended only after the first one (%.1f s)" % s["seconds"])
+        fails.append("second copy ended only after the first one's application (%.1f s)"
+                     % s["seconds"])
     if s["boxes"]:
         fails.append("second copy showed %r" % [b.caption for b in s["boxes"]])
     if s["mode"] != (800, 600):
@@ -138,7 +141,7 @@ def check_second_copy(h, result, paths):
 UNIQUE_TITLE = re.compile(r"^-?\d+/\d+$")
 
 
-def check_console_hidden(h, result, paths):
+def check_console_hidden(h, result, paths, title=None):
     """The application shares Tolvex's console: that console is hidden, its title set back."""
     fails = []
     if not result.records:
@@ -148,21 +151,34 @@ def check_console_hidden(h, result, paths):
         return ["the application has no console window to look at"]
     if rec.get("console_visible") != "0":
         fails.append("console window visible while the application runs")
-    title = rec.get("console_title", "")
-    if UNIQUE_TITLE.match(title):
-        fails.append("console title left as %r" % title)
+    got = rec.get("console_title", "")
+    if UNIQUE_TITLE.match(got):
+        fails.append("console title left as %r" % got)
+    elif title is not None and got != title:
+        fails.append("console title %r while the application runs, expected %r" % (got, title))
     visible = result.notes.get("visible", [[]])[0]
-    if title and title in visible:
-        fails.append("X shows the console window %r while the application runs" % title)
+    if got and got in visible:
+        fails.append("X shows the console window %r while the application runs" % got)
     return fails
 
 
+def check_own_console_hidden(h, result, paths):
+    """Own console: hidden while the application runs, its title (the command line) set back.
+
+    Whether Tolvex leaves its own console hidden at the end cannot be seen from here: the
+    console closes with the process. The unit tests cover that decision.
+    """
+    return check_console_hidden(h, result, paths, title=paths.win("app/Tolvex.exe"))
+
+
 def check_console_shown_again(h, result, paths):
-    """Started from cmd: hidden while the application runs, visible again after Tolvex ends."""
-    fails = check_console_hidden(h, result, paths)
+    """Started from cmd: hidden while the application runs, visible again after Tolvex."""
     if len(result.records) < 2:
-        return fails + ["AFTER.EXE (run by cmd after Tolvex) left no record"]
+        return check_console_hidden(h, result, paths) + [
+            "AFTER.EXE (run by cmd after Tolvex) left no record"]
     after = result.records[1]
+    # Both see cmd's console; the title Tolvex changed for a moment must be back.
+    fails = check_console_hidden(h, result, paths, title=after.get("console_title"))
     if after.get("console_visible") != "1":
         fails.append("console window still hidden after Tolvex ended")
     title = after.get("console_title", "")
@@ -371,7 +387,7 @@ CASES = [
          "in a console of its own, Tolvex's console is hidden while the application runs",
          dict(BESIDE), start="wineconsole",
          launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
-         on_record=note_visible_windows, check=check_console_hidden),
+         on_record=note_visible_windows, check=check_own_console_hidden),
     Case("console-cmd-shown-again", 5,
          "started from cmd: the shared console is hidden, then visible again after Tolvex",
          dict(BESIDE, **{"work/AFTER.EXE": "probe", "work/run.bat": batch_text}),
@@ -493,13 +509,16 @@ def run_case(h, case):
     h.layout(root, files)
     env = {"TOLVEX_PROBE_SLEEP_MS": "1000"}
     env.update(case.env)
-    hook = None
+    on_record = on_poll = None
     if case.on_record:
-        def hook(hh, result, record):
+        def on_record(hh, result, record):
             case.on_record(hh, result, record, paths)
+    if case.on_poll:
+        def on_poll(hh, result):
+            case.on_poll(hh, result, paths)
     r = h.run(start_argv(case, paths), paths.unix(case.cwd), paths.unix("probe.log"),
-              env_extra=env, time_limit=case.time_limit, on_record=hook,
-              out_base=paths.unix("tolvex"))
+              env_extra=env, time_limit=case.time_limit, on_record=on_record,
+              on_poll=on_poll, out_base=paths.unix("tolvex"))
     stored = h.stored_mode(root) if case.display else None
     fails = judge(case, paths, r, stored)
     if case.check and not r.timed_out:
