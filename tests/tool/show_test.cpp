@@ -37,8 +37,7 @@ TEST(Show, ReportsARejectedFileWithTolvexsMessageBox) {
   EXPECT_EQ(
       "File:        D:\\Shows\\Intro.ini (11 bytes)\n"
       "Text:        \"16,1000,600\"\n"
-      "Result:      rejected: Tolvex shows this message, then changes nothing and starts "
-      "nothing\n"
+      "Result:      rejected: Tolvex shows this message and starts nothing\n"
       "Caption:     Tolvex Error: Bad Tolvex.ini parameters\n"
       "Message:     | 16 bits per pixel, 1000 width x 600 height\n"
       "             |\n"
@@ -87,8 +86,7 @@ std::vector<std::uint8_t> withByte(std::vector<std::uint8_t> bytes, std::size_t 
 
 const std::string kIgnored =
     "ignored: no setting can be read from the text, and Tolvex goes on with its defaults";
-const std::string kRejected =
-    "rejected: Tolvex shows this message, then changes nothing and starts nothing";
+const std::string kRejected = "rejected: Tolvex shows this message and starts nothing";
 const std::string kNone = "<missing>";
 
 const ShowCase kShowCases[] = {

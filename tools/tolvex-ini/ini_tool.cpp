@@ -681,7 +681,7 @@ int runShow(int argc, const char* const* argv, ToolIo& io) {
   const SettingsVerdict& verdict = reading.verdict;
   out.label("Result:");
   if (verdict.result < 0) {
-    out.text("rejected: Tolvex shows this message, then changes nothing and starts nothing\n");
+    out.text("rejected: Tolvex shows this message and starts nothing\n");
     out.label("Caption:");
     out.format("%s\n", tolvex::kCaptionBadSettings);
     printMessageLines(out, verdict.message.c_str());
