@@ -156,7 +156,7 @@ def check_console_hidden(h, result, paths, title=None):
         fails.append("console title left as %r" % got)
     elif title is not None and got != title:
         fails.append("console title %r while the application runs, expected %r" % (got, title))
-    visible = result.notes.get("visible", [[]])[0]
+    visible = (result.notes.get("visible", []) + [[]])[0]
     if got and got in visible:
         fails.append("X shows the console window %r while the application runs" % got)
     return fails
@@ -182,7 +182,7 @@ def check_console_shown_again(h, result, paths):
     if after.get("console_visible") != "1":
         fails.append("console window still hidden after Tolvex ended")
     title = after.get("console_title", "")
-    visible = result.notes.get("visible", [[], []])[1]
+    visible = (result.notes.get("visible", []) + [[], []])[1]
     if title not in visible:
         fails.append("X does not show the console window %r after Tolvex ended (visible: %r)"
                      % (title, visible))
@@ -197,7 +197,7 @@ def check_probe_console_visible(h, result, paths):
     fails = []
     if rec.get("console_visible") != "1":
         fails.append("probe in its own console records it as not visible")
-    visible = result.notes.get("visible", [[]])[0]
+    visible = (result.notes.get("visible", []) + [[]])[0]
     if rec.get("console_title") not in visible:
         fails.append("X shows no window titled %r (visible: %r)"
                      % (rec.get("console_title"), visible))
