@@ -1,0 +1,52 @@
+# The release archive of the Windows builds:
+#   cmake --build --preset mingw-i686 --target package
+# gives build/mingw-i686/Tolvex-<version>-<arch>.zip with Tolvex.exe, tolvex-ini.exe, the README
+# and example/Tolvex.ini (16 bits per pixel, 800 x 600, strict), written by tolvex-ini itself.
+
+# The example is written by a build of tolvex-ini for the machine doing the build: the Windows
+# build of the tool cannot run here.
+find_program(TOLVEX_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+set(TOLVEX_HOST_TOOLS ${CMAKE_BINARY_DIR}/host-tools)
+set(TOLVEX_HOST_INI ${TOLVEX_HOST_TOOLS}/tolvex-ini)
+set(TOLVEX_HOST_INI_SOURCES
+    ${PROJECT_SOURCE_DIR}/tools/tolvex-ini/main.cpp
+    ${PROJECT_SOURCE_DIR}/tools/tolvex-ini/ini_tool.cpp
+    ${PROJECT_SOURCE_DIR}/settings/settings_text.cpp)
+file(GLOB TOLVEX_HOST_INI_HEADERS
+     ${PROJECT_SOURCE_DIR}/tools/tolvex-ini/*.h ${PROJECT_SOURCE_DIR}/settings/*.h
+     ${PROJECT_SOURCE_DIR}/app/*.h ${PROJECT_SOURCE_DIR}/platform/fixed_text.h)
+add_custom_command(
+  OUTPUT ${TOLVEX_HOST_INI}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TOLVEX_HOST_TOOLS}
+  COMMAND ${TOLVEX_HOST_CXX} -std=c++17 -O1 -fno-exceptions -fno-rtti -I${PROJECT_SOURCE_DIR}
+          -o ${TOLVEX_HOST_INI} ${TOLVEX_HOST_INI_SOURCES}
+  DEPENDS ${TOLVEX_HOST_INI_SOURCES} ${TOLVEX_HOST_INI_HEADERS}
+  COMMENT "Building tolvex-ini for this machine"
+  VERBATIM)
+
+set(TOLVEX_EXAMPLE_INI ${CMAKE_BINARY_DIR}/example/Tolvex.ini)
+add_custom_command(
+  OUTPUT ${TOLVEX_EXAMPLE_INI}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/example
+  COMMAND ${TOLVEX_HOST_INI} write --force -o ${TOLVEX_EXAMPLE_INI} 16 800 600 1
+  DEPENDS ${TOLVEX_HOST_INI}
+  COMMENT "Writing the example settings file"
+  VERBATIM)
+add_custom_target(tolvex_example_settings ALL DEPENDS ${TOLVEX_EXAMPLE_INI})
+
+install(TARGETS Tolvex tolvex-ini RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+install(FILES ${TOLVEX_EXAMPLE_INI} DESTINATION example)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(TOLVEX_PACKAGE_ARCH win32)
+else()
+  set(TOLVEX_PACKAGE_ARCH win64)
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Tolvex)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME Tolvex-${PROJECT_VERSION}-${TOLVEX_PACKAGE_ARCH})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+include(CPack)
