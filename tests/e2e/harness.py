@@ -149,7 +149,6 @@ class MessageBox:
     text: str = None  # from the +msgbox trace; None when no trace line matched
     truncated: bool = False
     mode: tuple = None  # X mode while the box was up
-    closed: bool = False
 
 
 @dataclass
@@ -530,8 +529,6 @@ class Harness:
             time.sleep(0.1)
         result.seconds = time.monotonic() - t0
         result.status = None if result.timed_out else proc.returncode
-        for box in result.boxes:
-            box.closed = True
         result.records = parse_probe_log(probe_log)
         with open(out_base + ".err", "rb") as f:
             result.stderr = f.read().decode("utf-8", "replace")
