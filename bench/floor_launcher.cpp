@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/start_and_wait.h"
+
 int main(int argc, char** argv) {
   if (argc < 5) {
     return 2;
@@ -22,17 +24,7 @@ int main(int argc, char** argv) {
   wanted.dmPelsHeight = static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10));
   ChangeDisplaySettingsA(&wanted, 0);
 
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  std::memset(&process, 0, sizeof process);
-  if (CreateProcessA(argv[1], nullptr, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
-                     nullptr, &startup, &process)) {
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
+  startAndWait(argv[1]);
   ChangeDisplaySettingsA(&saved, 0);
   return 0;
 }
