@@ -92,8 +92,9 @@ class Printer {
       const auto size = static_cast<std::size_t>(needed) + 1;
       char* big = static_cast<char*>(std::malloc(size));
       if (big != nullptr) {
-        std::vsnprintf(big, size, fmt, again);
-        bytes(big, size - 1);
+        if (std::vsnprintf(big, size, fmt, again) == needed) {
+          bytes(big, size - 1);
+        }
         std::free(big);
       }
     }

@@ -14,8 +14,13 @@ namespace {
 
 class StdioToolIo final : public tolvex_ini::ToolIo {
  public:
-  void writeOut(const char* text, std::size_t size) override { std::fwrite(text, 1, size, stdout); }
-  void writeErr(const char* text, std::size_t size) override { std::fwrite(text, 1, size, stderr); }
+  // A failed write to standard output is caught once, by the flush at the end of main.
+  void writeOut(const char* text, std::size_t size) override {
+    (void)std::fwrite(text, 1, size, stdout);
+  }
+  void writeErr(const char* text, std::size_t size) override {
+    (void)std::fwrite(text, 1, size, stderr);
+  }
 
   bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                     std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override {
@@ -35,7 +40,7 @@ class StdioToolIo final : public tolvex_ini::ToolIo {
       total += got;
     }
     const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    (void)std::fclose(file);  // only read
     return failed ? fail(why) : true;
   }
 
@@ -44,7 +49,7 @@ class StdioToolIo final : public tolvex_ini::ToolIo {
     if (file == nullptr) {
       return errno != ENOENT;  // anything but "not there" may be a file we must not replace
     }
-    std::fclose(file);
+    (void)std::fclose(file);  // only opened
     return true;
   }
 
@@ -107,8 +112,8 @@ int main(int argc, char** argv) {
   int status = tolvex_ini::runIniTool(argc, argv, io);
   // A report that did not reach its reader (a full disk, a closed pipe) is a failure too.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "tolvex-ini: standard output: %s\n",
-                 errno != 0 ? std::strerror(errno) : "write error");
+    (void)std::fprintf(stderr, "tolvex-ini: standard output: %s\n",
+                       errno != 0 ? std::strerror(errno) : "write error");
     status = tolvex_ini::kExitTrouble;
   }
   return status;
