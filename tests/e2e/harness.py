@@ -446,6 +446,44 @@ class Harness:
             raise HarnessError("X server could not be put back to %dx%d (it is %s)"
                                % (START_MODE + (mode,)))
 
+    def keep_wineserver(self):
+        """Starts this prefix's Wine server persistent (`wineserver -p`).
+
+        Runs one after another then share one warm server, its system processes and its
+        registry, instead of paying for a fresh server each time; reset() and stop() end it.
+        """
+        env = self.wine_env({"WINEDEBUG": "-all"})
+        try:
+            # No pipes: the server goes to the background with them and would hold them open.
+            r = subprocess.run([self.wineserver, "-p"], env=env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
+        except subprocess.TimeoutExpired as e:
+            raise HarnessError("wineserver -p took longer than 20 s") from e
+        if r.returncode != 0:
+            raise HarnessError("wineserver -p failed with status %d" % r.returncode)
+
+    def prefix_processes(self):
+        """(pid, command line) of every process started under this harness's Wine prefix.
+
+        Wine detaches its processes (parent init, sessions of their own), so they are told
+        apart by the WINEPREFIX in their environment; other people's Wine runs are not seen.
+        """
+        want = b"WINEPREFIX=" + os.fsencode(self.prefix)
+        found = []
+        for name in os.listdir("/proc"):
+            if not name.isdigit():
+                continue
+            try:
+                with open("/proc/%s/environ" % name, "rb") as f:
+                    if want not in f.read().split(b"\0"):
+                        continue
+                with open("/proc/%s/cmdline" % name, "rb") as f:
+                    cmdline = f.read().replace(b"\0", b" ").decode("latin-1").strip()
+            except OSError:  # gone meanwhile, or not ours to read
+                continue
+            found.append((int(name), cmdline))
+        return found
+
     def case_dir(self, name):
         path = os.path.join(self.cases_dir, name)
         if os.path.isdir(path):
