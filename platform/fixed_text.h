@@ -77,7 +77,6 @@ class FixedText {
   template <std::size_t M>
   bool assign(const FixedText<M>& other) {
     if (other.overflowed()) {
-      text_[0] = '\0';
       overflowed_ = true;
       return false;
     }

@@ -54,7 +54,7 @@ TEST(FixedText, CopyingFromAnOverflowedFieldIsAnOverflow) {
   FixedText<64> path("C:\\");
   EXPECT_FALSE(path.append(small));
   EXPECT_TRUE(path.overflowed());
-  FixedText<64> other;
+  FixedText<64> other;  // empty: a refused copy leaves it so
   EXPECT_FALSE(other.assign(small));
   EXPECT_TRUE(other.overflowed());
   EXPECT_STREQ("", other.c_str());
