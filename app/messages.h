@@ -1,5 +1,3 @@
-// Portable: no <windows.h>.
-//
 // The texts Tolvex shows, byte for byte. Message texts break lines with a single "\r" and
 // paragraphs with "\r\r".
 #ifndef TOLVEX_APP_MESSAGES_H

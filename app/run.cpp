@@ -1,5 +1,3 @@
-// Portable: no <windows.h>; OS services only through platform/platform.h.
-//
 // The run sequence and the launch of the application.
 #include <cstring>
 

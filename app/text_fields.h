@@ -1,5 +1,3 @@
-// Portable: no <windows.h>.
-//
 // The capacities of the run's text fields (the terminating zero included) and their types.
 #ifndef TOLVEX_APP_TEXT_FIELDS_H
 #define TOLVEX_APP_TEXT_FIELDS_H

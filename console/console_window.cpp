@@ -1,5 +1,3 @@
-// Portable: no <windows.h>; OS services only through platform/platform.h.
-//
 // Finding our console window and hiding it. A console program has no direct way to its window
 // on every Windows, so the console gets, for a moment, a title no other window can carry (tick
 // count and process id) and the window is looked up by that title.

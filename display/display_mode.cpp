@@ -1,5 +1,3 @@
-// Portable: no <windows.h>; OS services only through platform/platform.h.
-//
 // Switching the display for the application's lifetime, and back.
 #include "display/display_mode.h"
 
@@ -7,10 +5,6 @@
 #include "app/run_context.h"
 
 namespace tolvex {
-
-static_assert((kDmBitsPerPel | kDmPelsWidth | kDmPelsHeight) == kFullRequestFields, "");
-static_assert((kDmPelsWidth | kDmPelsHeight) == kSizeOnlyFields, "");
-static_assert((kCdsUpdateRegistry | kCdsGlobal) == kSwitchAndStoreForAll, "");
 
 namespace {
 

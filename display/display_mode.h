@@ -1,11 +1,11 @@
-// Portable: no <windows.h>.
-//
 // What a strict switch tells the user for each display-change code: the code's name (which
 // makes the caption) and the explanation appended to the message. One table serves both.
 #ifndef TOLVEX_DISPLAY_DISPLAY_MODE_H
 #define TOLVEX_DISPLAY_DISPLAY_MODE_H
 
 #include <cstdint>
+
+#include "platform/platform.h"
 
 namespace tolvex {
 
@@ -19,11 +19,11 @@ struct DisplayChangeText {
 const DisplayChangeText* findDisplayChangeText(std::int32_t code);
 
 // dmFields masks: the full request, and the lenient retry that no longer asks for a depth.
-constexpr std::uint32_t kFullRequestFields = 0x1C0000;
-constexpr std::uint32_t kSizeOnlyFields = 0x180000;
+constexpr std::uint32_t kFullRequestFields = kDmBitsPerPel | kDmPelsWidth | kDmPelsHeight;
+constexpr std::uint32_t kSizeOnlyFields = kDmPelsWidth | kDmPelsHeight;
 // Switch now and store nothing / switch and store for all users.
 constexpr std::uint32_t kSwitchOnly = 0;
-constexpr std::uint32_t kSwitchAndStoreForAll = 9;
+constexpr std::uint32_t kSwitchAndStoreForAll = kCdsUpdateRegistry | kCdsGlobal;
 
 }  // namespace tolvex
 
