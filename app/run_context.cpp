@@ -1,4 +1,3 @@
-// Portable: no <windows.h>; OS services only through platform/platform.h.
 #include "app/run_context.h"
 
 #include <cstring>
@@ -18,10 +17,10 @@ RunContext::RunContext(Platform& platform, const char* argument0) : platform_(pl
   platform_.enumDisplaySettings(kEnumRegistrySettings, &workingMode);
 
   consoleWindow = nullptr;
-  depth = 16;
-  width = 800;
-  height = 600;
-  strictFlag = 1;
+  depth = kDefaultDepth;
+  width = kDefaultWidth;
+  height = kDefaultHeight;
+  strictFlag = kDefaultStrictFlag;
 
   programDir.clear();
   settingsPath.clear();

@@ -1,5 +1,3 @@
-// Portable: no <windows.h>; OS services only through platform/platform.h.
-//
 // RunContext: the one record of a run. The entry point builds it from argument 0, and the run
 // sequence (run.cpp), the settings reader (settings/), the mode switcher (display/) and the
 // console finder (console/) each implement their operations on it.
@@ -10,15 +8,12 @@
 
 #include "app/text_fields.h"
 #include "platform/platform.h"
+#include "settings/settings_text.h"
 
 namespace tolvex {
 
-// The application launched when the settings file names none, beside Tolvex.
-constexpr const char kDefaultAppName[] = "PROJECTOR.EXE";
 // Tried when the first application cannot be started: a bare name, so the current folder.
 constexpr const char kFallbackAppName[] = "PROJ.EXE";
-// The settings file looked for first, in the current folder.
-constexpr const char kSettingsFileName[] = "Tolvex.ini";
 // The single-instance object.
 constexpr const char kMutexName[] = "TOLVEX";
 

@@ -1,5 +1,3 @@
-// Portable: no <windows.h>; OS services only through platform/platform.h.
-//
 // Finding and reading the settings file, then applying what it says to the run.
 #include "app/messages.h"
 #include "app/run_context.h"
@@ -36,21 +34,7 @@ int RunContext::readSettings(const char* firstName) {
   judgeSettings(scan, programDir, verdict);
 
   messageText.assign(verdict.message.c_str());
-  if (verdict.accepted >= 1) {
-    depth = verdict.depth;
-  }
-  if (verdict.accepted >= 2) {
-    width = verdict.width;
-  }
-  if (verdict.accepted >= 3) {
-    height = verdict.height;
-  }
-  if (verdict.accepted >= 4) {
-    strictFlag = verdict.strictFlag;
-  }
-  if (verdict.accepted >= 5) {
-    appPath.assign(verdict.appPath);
-  }
+  applyVerdict(verdict, *this);
   if (verdict.result < 0) {
     platform_.messageBox(nullptr, messageText.c_str(), kCaptionBadSettings, kMbOk);
   }

@@ -1,4 +1,3 @@
-// Portable: no <windows.h> and no platform calls.
 #include "settings/settings_text.h"
 
 #include <climits>
@@ -7,17 +6,12 @@ namespace tolvex {
 
 namespace {
 
-// The C locale's white space. Bytes 0x80 to 0xFF are not blanks, whatever the code page.
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
 const char* skipBlanks(const char* p) {
-  while (isBlank(*p)) {
+  while (isSettingsBlank(*p)) {
     ++p;
   }
   return p;
@@ -59,7 +53,12 @@ bool isListedWidth(std::int32_t width) {
   return false;
 }
 
-// Depth as applied, or 0 when the depth is not accepted.
+}  // namespace
+
+bool isSettingsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 std::int32_t appliedDepth(std::int32_t depth) {
   switch (depth) {
     case 8:
@@ -72,8 +71,6 @@ std::int32_t appliedDepth(std::int32_t depth) {
       return 0;
   }
 }
-
-}  // namespace
 
 void decodeSettings(const std::uint8_t* bytes, std::size_t count, DecodedSettings& text) {
   if (count > kSettingsReadLimit) {
@@ -128,7 +125,7 @@ SettingsScan scanSettings(const char* text) {
     return finish(count);
   }
   const char* end = p;
-  while (*end != '\0' && !isBlank(*end)) {
+  while (*end != '\0' && !isSettingsBlank(*end)) {
     ++end;
   }
   const auto length = static_cast<std::size_t>(end - p);

@@ -1,4 +1,4 @@
-// Portable: no <windows.h> and no platform calls at all, so that Tolvex and the settings tool
+// No platform calls at all, so that Tolvex and the settings tool
 // (tools/tolvex-ini) decide every file the same way.
 //
 // The settings file is a short text whose every byte is stored complemented (255 - byte). Its
@@ -16,6 +16,8 @@
 
 namespace tolvex {
 
+// The settings file looked for first, in the current folder.
+constexpr const char kSettingsFileName[] = "Tolvex.ini";
 // Only the first 999 bytes of a file count.
 constexpr std::size_t kSettingsReadLimit = 999;
 // The application name is read into a 256-byte buffer: at most 255 bytes.
@@ -23,6 +25,31 @@ constexpr std::size_t kAppNameCapacity = 256;
 
 using DecodedSettings = FixedText<kSettingsReadLimit + 1>;
 using AppNameText = FixedText<kAppNameCapacity>;
+
+// What a run asks for when the settings file does not say otherwise: 16 bits per pixel,
+// 800 x 600, strict, and this application in Tolvex's folder.
+constexpr std::int32_t kDefaultDepth = 16;
+constexpr std::int32_t kDefaultWidth = 800;
+constexpr std::int32_t kDefaultHeight = 600;
+constexpr std::int32_t kDefaultStrictFlag = 1;
+constexpr const char kDefaultAppName[] = "PROJECTOR.EXE";
+
+// A run's request on its own, for code that reads settings without running Tolvex (the tool).
+// Tolvex keeps the same members in its run record.
+struct SettingsRequest {
+  std::int32_t depth = kDefaultDepth;
+  std::int32_t width = kDefaultWidth;
+  std::int32_t height = kDefaultHeight;
+  std::int32_t strictFlag = kDefaultStrictFlag;
+  PathText appPath{kDefaultAppName};  // relative to Tolvex's folder
+};
+
+// The bytes that separate fields: the C locale's white space. Bytes 0x80 to 0xFF are not
+// blanks, whatever the code page.
+bool isSettingsBlank(char c);
+
+// A depth as Tolvex applies it (24 becomes 32), or 0 when the depth is not accepted.
+std::int32_t appliedDepth(std::int32_t depth);
 
 // Complements the stored bytes (at most the first 999), stops at a decoded zero byte, and turns
 // every comma into a blank.
@@ -71,6 +98,29 @@ void judgeSettings(const SettingsScan& scan, const PathText& programDir, Setting
 
 // The explanation of each rejection, as the message box shows it.
 const char* rejectionExplanation(SettingsField field);
+
+// Applies the leading fields that the verdict accepted to `request`, in the file's order; the
+// others keep what they held. A rejected verdict still applies the fields before the rejected
+// one, as Tolvex always has (the run then starts nothing). `Request` is anything with depth,
+// width, height, strictFlag and appPath members: Tolvex's run record, or a SettingsRequest.
+template <typename Request>
+void applyVerdict(const SettingsVerdict& verdict, Request& request) {
+  if (verdict.accepted >= 1) {
+    request.depth = verdict.depth;
+  }
+  if (verdict.accepted >= 2) {
+    request.width = verdict.width;
+  }
+  if (verdict.accepted >= 3) {
+    request.height = verdict.height;
+  }
+  if (verdict.accepted >= 4) {
+    request.strictFlag = verdict.strictFlag;
+  }
+  if (verdict.accepted >= 5) {
+    request.appPath.assign(verdict.appPath);
+  }
+}
 
 }  // namespace tolvex
 
