@@ -14,6 +14,14 @@
 #include <cstdio>
 #include <cstring>
 
+// printf-style argument checks where the compiler has them (GCC, Clang); nothing elsewhere.
+#if defined(__GNUC__)
+#define TOLVEX_PRINTF_FORMAT(formatIndex, firstArgument) \
+  __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define TOLVEX_PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
+
 namespace tolvex {
 
 template <std::size_t N>
@@ -93,7 +101,7 @@ class FixedText {
   }
 
   // printf-style formatting, replacing the text.
-  bool format(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+  bool format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
     std::va_list args;
     va_start(args, fmt);
     const bool ok = formatAt(0, fmt, args);
@@ -103,7 +111,7 @@ class FixedText {
   }
 
   // printf-style formatting, appended to the text.
-  bool appendFormat(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+  bool appendFormat(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
     if (overflowed_) {
       return false;
     }
