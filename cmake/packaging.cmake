@@ -4,32 +4,25 @@
 # and example/Tolvex.ini (16 bits per pixel, 800 x 600, strict), written by tolvex-ini itself.
 
 # The example is written by a build of tolvex-ini for the machine doing the build: the Windows
-# build of the tool cannot run here.
-find_program(TOLVEX_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+# build of the tool cannot run here. It is this same tree configured for the build machine with
+# only the tool in it, so it is made from the very target (and source list) of the Windows one.
+include(ExternalProject)
 set(TOLVEX_HOST_TOOLS ${CMAKE_BINARY_DIR}/host-tools)
-set(TOLVEX_HOST_INI ${TOLVEX_HOST_TOOLS}/tolvex-ini)
-set(TOLVEX_HOST_INI_SOURCES
-    ${PROJECT_SOURCE_DIR}/tools/tolvex-ini/main.cpp
-    ${PROJECT_SOURCE_DIR}/tools/tolvex-ini/ini_tool.cpp
-    ${PROJECT_SOURCE_DIR}/settings/settings_text.cpp)
-file(GLOB TOLVEX_HOST_INI_HEADERS
-     ${PROJECT_SOURCE_DIR}/tools/tolvex-ini/*.h ${PROJECT_SOURCE_DIR}/settings/*.h
-     ${PROJECT_SOURCE_DIR}/app/*.h ${PROJECT_SOURCE_DIR}/platform/fixed_text.h)
-add_custom_command(
-  OUTPUT ${TOLVEX_HOST_INI}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${TOLVEX_HOST_TOOLS}
-  COMMAND ${TOLVEX_HOST_CXX} -std=c++17 -O1 -fno-exceptions -fno-rtti -I${PROJECT_SOURCE_DIR}
-          -o ${TOLVEX_HOST_INI} ${TOLVEX_HOST_INI_SOURCES}
-  DEPENDS ${TOLVEX_HOST_INI_SOURCES} ${TOLVEX_HOST_INI_HEADERS}
-  COMMENT "Building tolvex-ini for this machine"
-  VERBATIM)
+set(TOLVEX_HOST_INI ${TOLVEX_HOST_TOOLS}/bin/tolvex-ini)
+ExternalProject_Add(tolvex_host_tools
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}
+  BINARY_DIR ${TOLVEX_HOST_TOOLS}
+  CMAKE_ARGS -DTOLVEX_TOOLS_ONLY=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=MinSizeRel
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${TOLVEX_HOST_INI}
+  INSTALL_COMMAND "")
 
 set(TOLVEX_EXAMPLE_INI ${CMAKE_BINARY_DIR}/example/Tolvex.ini)
 add_custom_command(
   OUTPUT ${TOLVEX_EXAMPLE_INI}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/example
   COMMAND ${TOLVEX_HOST_INI} write --force -o ${TOLVEX_EXAMPLE_INI} 16 800 600 1
-  DEPENDS ${TOLVEX_HOST_INI}
+  DEPENDS tolvex_host_tools ${TOLVEX_HOST_INI}
   COMMENT "Writing the example settings file"
   VERBATIM)
 add_custom_target(tolvex_example_settings ALL DEPENDS ${TOLVEX_EXAMPLE_INI})
