@@ -1,7 +1,8 @@
 # The release archive of the Windows builds:
 #   cmake --build --preset mingw-i686 --target package
-# gives build/mingw-i686/Tolvex-<version>-<arch>.zip with Tolvex.exe, tolvex-ini.exe, the README
-# and example/Tolvex.ini (16 bits per pixel, 800 x 600, strict), written by tolvex-ini itself.
+# gives build/mingw-i686/Tolvex-<version>-<arch>.zip with Tolvex.exe, tolvex-ini.exe, the user's
+# guide README.txt, LICENSE and example/Tolvex.ini (16 bits per pixel, 800 x 600, strict), written
+# by tolvex-ini itself.
 
 # The example is written by a build of tolvex-ini for the machine doing the build: the Windows
 # build of the tool cannot run here. It is this same tree configured for the build machine with
@@ -27,8 +28,20 @@ add_custom_command(
   VERBATIM)
 add_custom_target(tolvex_example_settings ALL DEPENDS ${TOLVEX_EXAMPLE_INI})
 
+# The archive carries the user's guide, not the developers' README.md: resources/README.txt,
+# given CRLF line ends here so that every Windows editor shows its lines.
+set(TOLVEX_USER_README ${CMAKE_BINARY_DIR}/README.txt)
+add_custom_command(
+  OUTPUT ${TOLVEX_USER_README}
+  COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/resources/README.txt
+          -DOUT=${TOLVEX_USER_README} -P ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/resources/README.txt ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
+  COMMENT "Writing README.txt with CRLF line ends"
+  VERBATIM)
+add_custom_target(tolvex_user_readme ALL DEPENDS ${TOLVEX_USER_README})
+
 install(TARGETS Tolvex tolvex-ini RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+install(FILES ${TOLVEX_USER_README} ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 install(FILES ${TOLVEX_EXAMPLE_INI} DESTINATION example)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

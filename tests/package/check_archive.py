@@ -1,13 +1,52 @@
 #!/usr/bin/env python3
-"""Checks the release archive: the files it must hold, and an example settings file that decodes
-to 16 bits per pixel, 800 x 600, strict.
+"""Checks the release archive: the files it must hold, an example settings file that decodes to
+16 bits per pixel, 800 x 600, strict, a user's guide README.txt in ASCII with CRLF line ends that
+names the commands a user needs when a title does not start, and the MIT license.
 
     check_archive.py build/mingw-i686/Tolvex-1.2.1.0-win32.zip
 """
 import sys
 import zipfile
 
-EXPECTED = {"Tolvex.exe", "tolvex-ini.exe", "README.md", "example/Tolvex.ini"}
+EXPECTED = {"Tolvex.exe", "tolvex-ini.exe", "README.txt", "LICENSE", "example/Tolvex.ini"}
+
+# What the user's guide must mention, and what the license must say.
+README_MENTIONS = ("tolvex-ini check", "tolvex-ini restore")
+LICENSE_MENTIONS = (
+    "Permission is hereby granted, free of charge, to any person obtaining a copy",
+    "The above copyright notice and this permission notice shall be included in all",
+    'THE SOFTWARE IS PROVIDED "AS IS", WITHOUT WARRANTY OF ANY KIND',
+    "The Tolvex authors",
+)
+
+
+def check(passed, failures, ok, failure):
+    """Counts one check: passed when ok, else the failure is recorded."""
+    if ok:
+        return passed + 1
+    failures.append(failure)
+    return passed
+
+
+def check_readme(data, passed, failures):
+    # CRLF throughout: at least one line, and every LF preceded by a CR (no bare CR either).
+    lf = data.count(b"\n")
+    crlf = data.count(b"\r\n")
+    passed = check(passed, failures, lf > 0 and lf == crlf and data.count(b"\r") == crlf,
+                   "README.txt line ends: %d LF, %d CRLF, %d CR" % (lf, crlf, data.count(b"\r")))
+    passed = check(passed, failures, all(b < 0x80 for b in data), "README.txt is not ASCII")
+    text = data.decode("latin-1")
+    for phrase in README_MENTIONS:
+        passed = check(passed, failures, phrase in text, "README.txt does not mention %r" % phrase)
+    return passed
+
+
+def check_license(data, passed, failures):
+    # Compared with single blanks, so that a rewrapped line still counts.
+    text = " ".join(data.decode("latin-1").split())
+    for phrase in LICENSE_MENTIONS:
+        passed = check(passed, failures, phrase in text, "LICENSE lacks %r" % phrase)
+    return passed
 
 
 def main(path):
@@ -39,6 +78,10 @@ def main(path):
                 passed += 1
             else:
                 failures.append("example/Tolvex.ini decodes to %r" % text)
+        if "README.txt" in names:
+            passed = check_readme(archive.read("README.txt"), passed, failures)
+        if "LICENSE" in names:
+            passed = check_license(archive.read("LICENSE"), passed, failures)
     for failure in failures:
         print("FAIL " + failure)
     print("archive: %d passed, %d failed" % (passed, len(failures)))
