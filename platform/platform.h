@@ -91,11 +91,13 @@ static_assert(sizeof(void*) != 4 || sizeof(SecurityAttributes) == 12,
               "32-bit SECURITY_ATTRIBUTES is 12 bytes");
 
 // The Win32 numbers Tolvex passes or examines.
+constexpr std::int32_t kEnumCurrentSettings = -1;   // ENUM_CURRENT_SETTINGS
 constexpr std::int32_t kEnumRegistrySettings = -2;  // ENUM_REGISTRY_SETTINGS
 constexpr std::uint32_t kDmBitsPerPel = 0x00040000;
 constexpr std::uint32_t kDmPelsWidth = 0x00080000;
 constexpr std::uint32_t kDmPelsHeight = 0x00100000;
 constexpr std::uint32_t kCdsUpdateRegistry = 0x00000001;
+constexpr std::uint32_t kCdsTest = 0x00000002;
 constexpr std::uint32_t kCdsGlobal = 0x00000008;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kNormalPriorityClass = 0x00000020;

@@ -31,10 +31,13 @@ static_assert(offsetof(SecurityAttributes, bInheritHandle) ==
                   offsetof(SECURITY_ATTRIBUTES, bInheritHandle),
               "");
 static_assert(kEnumRegistrySettings == static_cast<std::int32_t>(ENUM_REGISTRY_SETTINGS), "");
+static_assert(kEnumCurrentSettings == static_cast<std::int32_t>(ENUM_CURRENT_SETTINGS), "");
 static_assert(kDmBitsPerPel == DM_BITSPERPEL && kDmPelsWidth == DM_PELSWIDTH &&
                   kDmPelsHeight == DM_PELSHEIGHT,
               "");
-static_assert(kCdsUpdateRegistry == CDS_UPDATEREGISTRY && kCdsGlobal == CDS_GLOBAL, "");
+static_assert(kCdsUpdateRegistry == CDS_UPDATEREGISTRY && kCdsGlobal == CDS_GLOBAL &&
+                  kCdsTest == CDS_TEST,
+              "");
 static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS, "");
 static_assert(kNormalPriorityClass == NORMAL_PRIORITY_CLASS, "");
 static_assert(kInfinite == INFINITE, "");
@@ -146,6 +149,18 @@ long Win32Platform::readFile(const char* path, std::uint8_t* buffer, std::size_t
   const std::size_t count = std::fread(buffer, 1, capacity, file);
   (void)std::fclose(file);  // nothing to do about a failed close of a file only read
   return static_cast<long>(count);
+}
+
+bool Win32Platform::mutexExists(const char* name) {
+  // Opened, never created: asking must not make the object exist.
+  // A mutex that cannot be opened (other rights, another kind of object by that name) does not
+  // make Tolvex's CreateMutexA answer ERROR_ALREADY_EXISTS either, so it counts as none.
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+  if (mutex == nullptr) {
+    return false;
+  }
+  CloseHandle(mutex);
+  return true;
 }
 
 }  // namespace tolvex

@@ -28,6 +28,9 @@ class Win32Platform final : public Platform {
   int messageBox(WindowHandle owner, const char* text, const char* caption,
                  std::uint32_t type) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
+
+  // Whether a mutex of this name exists now (tolvex-ini's check; Tolvex itself never asks).
+  bool mutexExists(const char* name);
 };
 
 }  // namespace tolvex

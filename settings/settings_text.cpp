@@ -42,9 +42,10 @@ const char* scanInteger(const char* p, std::int32_t& value) {
   return p;
 }
 
-constexpr std::int32_t kWidths[] = {640, 800, 832, 1024, 1152, 1280, 1600};
+}  // namespace
 
-bool isListedWidth(std::int32_t width) {
+bool isSettingsWidth(std::int32_t width) {
+  constexpr std::int32_t kWidths[] = {640, 800, 832, 1024, 1152, 1280, 1600};
   for (std::int32_t listed : kWidths) {
     if (listed == width) {
       return true;
@@ -52,8 +53,6 @@ bool isListedWidth(std::int32_t width) {
   }
   return false;
 }
-
-}  // namespace
 
 bool isSettingsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -180,7 +179,7 @@ void judgeSettings(const SettingsScan& scan, const PathText& programDir, Setting
     return;
   }
 
-  if (!isListedWidth(scan.width)) {
+  if (!isSettingsWidth(scan.width)) {
     return reject(verdict, SettingsField::kWidth);
   }
   verdict.width = scan.width;

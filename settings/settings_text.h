@@ -48,6 +48,9 @@ struct SettingsRequest {
 // blanks, whatever the code page.
 bool isSettingsBlank(char c);
 
+// Whether a settings file may ask for this width.
+bool isSettingsWidth(std::int32_t width);
+
 // A depth as Tolvex applies it (24 becomes 32), or 0 when the depth is not accepted.
 std::int32_t appliedDepth(std::int32_t depth);
 

@@ -88,6 +88,12 @@ class FakeToolIo final : public ToolIo {
     return true;
   }
 
+  // The system for check, modes and restore: none unless a test gives one.
+  tolvex::Platform* platform = nullptr;
+  bool otherCopyRunning = false;
+  tolvex::Platform* system() override { return platform; }
+  bool tolvexRunning() override { return otherCopyRunning; }
+
   // Runs the tool with these arguments after the program name.
   int run(std::initializer_list<const char*> args) {
     return run(std::vector<std::string>(args.begin(), args.end()));

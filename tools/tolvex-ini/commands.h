@@ -9,6 +9,10 @@ namespace tolvex_ini {
 
 int runWrite(int argc, const char* const* argv, ToolIo& io);  // write_command.cpp
 int runShow(int argc, const char* const* argv, ToolIo& io);   // show_command.cpp
+// These three ask the display of the machine Tolvex runs on: Windows builds only.
+int runCheck(int argc, const char* const* argv, ToolIo& io);    // check_command.cpp
+int runModes(int argc, const char* const* argv, ToolIo& io);    // display_commands.cpp
+int runRestore(int argc, const char* const* argv, ToolIo& io);  // display_commands.cpp
 
 }  // namespace tolvex_ini
 

@@ -16,6 +16,9 @@ namespace {
 constexpr char kHelp[] =
     "Usage: tolvex-ini write [-o FILE] [--force] DEPTH WIDTH HEIGHT [STRICT [APP]]\n"
     "  or:  tolvex-ini show [FILE]\n"
+    "  or:  tolvex-ini check [--tolvex PATH] [FILE]   (Windows)\n"
+    "  or:  tolvex-ini modes                          (Windows)\n"
+    "  or:  tolvex-ini restore                        (Windows)\n"
     "  or:  tolvex-ini encode\n"
     "  or:  tolvex-ini decode\n"
     "Write and explain Tolvex settings files, whose bytes are stored complemented.\n"
@@ -26,6 +29,13 @@ constexpr char kHelp[] =
     "            Tolvex.ini in the current folder) and read the file back to make sure\n"
     "            Tolvex will read what was asked\n"
     "  show      print the text of FILE (default Tolvex.ini) and what Tolvex does with it\n"
+    "  check     a dry run of Tolvex here: which settings file it reads, whether\n"
+    "            the display takes the mode (asked with CDS_TEST, nothing switched),\n"
+    "            which application it starts, and what it would do; FILE is read in\n"
+    "            place of Tolvex.ini, PATH is Tolvex as started (default Tolvex.exe)\n"
+    "  modes     list the display's modes, the mode now and the stored mode\n"
+    "  restore   switch the display back to the mode stored in the system's display\n"
+    "            settings (after a run that was ended from outside)\n"
     "  encode    complement standard input to standard output (plain text to stored form)\n"
     "  decode    complement standard input to standard output (stored form to plain text)\n"
     "\n"
@@ -46,7 +56,9 @@ constexpr char kHelp[] =
     "\n"
     "Exit status: 0 when the file was written or Tolvex accepts it; 1 when a value or\n"
     "the file would be rejected or ignored by Tolvex, or an existing file was kept;\n"
-    "2 on usage, input or output errors.\n";
+    "check: 0 when Tolvex would start the application in the mode asked for, else 1;\n"
+    "restore: 0 when the display took the stored mode, else 1;\n"
+    "2 on usage, input or output errors, and for check, modes and restore off Windows.\n";
 
 bool isHelp(const char* arg) {
   return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
@@ -116,6 +128,15 @@ int runIniTool(int argc, const char* const* argv, ToolIo& io) {
   }
   if (std::strcmp(command, "show") == 0) {
     return runShow(restCount, rest, io);
+  }
+  if (std::strcmp(command, "check") == 0) {
+    return runCheck(restCount, rest, io);
+  }
+  if (std::strcmp(command, "modes") == 0) {
+    return runModes(restCount, rest, io);
+  }
+  if (std::strcmp(command, "restore") == 0) {
+    return runRestore(restCount, rest, io);
   }
   if (std::strcmp(command, "encode") == 0 || std::strcmp(command, "decode") == 0) {
     return runComplement(restCount, rest, io, command);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/fixed_text.h"
+#include "platform/platform.h"
 
 namespace tolvex_ini {
 
@@ -43,6 +44,12 @@ class ToolIo {
   virtual void useBinaryStreams() = 0;
   virtual long readInput(std::uint8_t* buffer, std::size_t capacity, ReasonText& why) = 0;
   virtual bool writeOutput(const std::uint8_t* bytes, std::size_t size, ReasonText& why) = 0;
+
+  // The system Tolvex runs on, for the commands that ask the display (check, modes, restore);
+  // nullptr where there is none to ask (the Linux build).
+  virtual tolvex::Platform* system() = 0;
+  // Whether a copy of Tolvex holds its single-instance object now.
+  virtual bool tolvexRunning() = 0;
 
  protected:
   ~ToolIo() = default;

@@ -8,6 +8,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "app/run_context.h"
+#include "platform/win32_platform.h"
 #endif
 
 namespace {
@@ -98,7 +101,27 @@ class StdioToolIo final : public tolvex_ini::ToolIo {
     return true;
   }
 
+#ifdef _WIN32
+  tolvex::Platform* system() override {
+    return &platform_;
+  }
+  bool tolvexRunning() override {
+    return platform_.mutexExists(tolvex::kMutexName);
+  }
+#else
+  tolvex::Platform* system() override {
+    return nullptr;
+  }
+  bool tolvexRunning() override {
+    return false;
+  }
+#endif
+
  private:
+#ifdef _WIN32
+  tolvex::Win32Platform platform_;
+#endif
+
   static bool fail(tolvex_ini::ReasonText& why) {
     why.assign(errno != 0 ? std::strerror(errno) : "input/output error");
     return false;

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/messages.h"
+#include "display/display_mode.h"
+
 namespace tolvex_ini {
 
 void Printer::bytes(const char* s, std::size_t n) {
@@ -138,6 +141,29 @@ int usageError(ToolIo& io, const char* what, const char* detail) {
   return kExitTrouble;
 }
 
+// The answer of a display switch by its name.
+void printDisplayAnswer(Printer& out, std::int32_t answer) {
+  if (answer == 0) {
+    out.text("DISP_CHANGE_SUCCESSFUL");
+    return;
+  }
+  const tolvex::DisplayChangeText* text = tolvex::findDisplayChangeText(answer);
+  if (text != nullptr) {
+    out.text(text->name);
+  } else {
+    out.format("%d, a code Tolvex has no message for", static_cast<int>(answer));
+  }
+}
+
+int needsWindows(ToolIo& io, const char* command) {
+  Printer err = errorLine(io);
+  err.format(
+      "%s needs Windows: it asks the display of the machine Tolvex runs on; run "
+      "tolvex-ini.exe there\n",
+      command);
+  return kExitTrouble;
+}
+
 void readStored(const std::uint8_t* bytes, std::size_t size, Reading& reading) {
   tolvex::DecodedSettings text;
   tolvex::decodeSettings(bytes, size, text);
@@ -156,6 +182,21 @@ AppliedRequest appliedRequest(const tolvex::SettingsVerdict& verdict) {
 }
 
 namespace {
+
+// Plain text that nobody complemented decodes to bytes 0x80 to 0xFF, which Tolvex cannot read
+// a field from.
+bool looksLikePlainText(const std::uint8_t* bytes, std::size_t size) {
+  if (size == 0) {
+    return false;
+  }
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint8_t c = bytes[i];
+    if (!(c >= 0x20 && c < 0x7F) && !tolvex::isSettingsBlank(static_cast<char>(c))) {
+      return false;
+    }
+  }
+  return true;
+}
 
 const char* defaultMark(const AppliedRequest& applied, int field) {
   return applied.fromFile >= field ? "" : " (default)";
@@ -183,6 +224,74 @@ void printRequest(Printer& out, const AppliedRequest& applied, std::int32_t dept
   out.label("Application:");
   out.escaped(request.appPath.c_str(), false);
   out.format(" (in Tolvex's folder)%s\n", defaultMark(applied, 5));
+}
+
+void printMessageBox(Printer& out, const char* caption, const char* text) {
+  out.label("Caption:");
+  out.format("%s\n", caption);
+  out.messageLines(text, "Message:", "| ");
+  out.label("Exact text:");
+  out.escaped(text, true);
+  out.text("\n");
+}
+
+int printSettingsReading(Printer& out, const std::uint8_t* stored, std::size_t size,
+                         std::size_t total, bool withMessage) {
+  Reading reading;
+  readStored(stored, size, reading);
+
+  // The text as the file holds it (commas and all), up to where Tolvex stops reading.
+  std::uint8_t plain[tolvex::kSettingsReadLimit];
+  std::memcpy(plain, stored, size);
+  tolvex::complementBytes(plain, size);
+  std::size_t length = 0;
+  while (length < size && plain[length] != 0) {
+    ++length;
+  }
+
+  out.label("Text:");
+  out.escaped(reinterpret_cast<const char*>(plain), length, true);
+  out.text("\n");
+  if (length < size) {
+    out.label("Note:");
+    out.format(
+        "the byte at offset %lu is stored as 0xFF, which ends the text; the %lu bytes from "
+        "there on do not count\n",
+        static_cast<unsigned long>(length), static_cast<unsigned long>(total - length));
+  } else if (total > size) {
+    out.label("Note:");
+    out.format("only the first %lu bytes count; the other %lu are never read\n",
+               static_cast<unsigned long>(tolvex::kSettingsReadLimit),
+               static_cast<unsigned long>(total - size));
+  }
+
+  const tolvex::SettingsVerdict& verdict = reading.verdict;
+  out.label("Result:");
+  if (verdict.result < 0) {
+    out.text("rejected: Tolvex shows this message and starts nothing\n");
+    if (withMessage) {
+      printMessageBox(out, tolvex::kCaptionBadSettings, verdict.message.c_str());
+    }
+    return kExitRefused;
+  }
+  const AppliedRequest applied = appliedRequest(verdict);
+  if (applied.fromFile == 0) {
+    out.text(total == 0 ? "ignored: the file is empty, and Tolvex goes on with its defaults\n"
+                        : "ignored: no setting can be read from the text, and Tolvex goes on "
+                          "with its defaults\n");
+  } else if (verdict.result == 1) {
+    out.text("accepted with an application\n");
+  } else {
+    out.format("accepted: %d of the 5 fields, the others keep their defaults\n", applied.fromFile);
+  }
+  printRequest(out, applied, reading.scan.depth);
+  if (applied.fromFile == 0 && looksLikePlainText(stored, size)) {
+    out.label("Hint:");
+    out.text("the file looks like plain text, but Tolvex reads every byte complemented;\n");
+    out.label("");
+    out.text("make it with 'tolvex-ini write' or 'tolvex-ini encode < FILE > Tolvex.ini'\n");
+  }
+  return applied.fromFile == 0 ? kExitRefused : kExitOk;
 }
 
 }  // namespace tolvex_ini

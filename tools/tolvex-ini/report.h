@@ -47,6 +47,13 @@ Printer errorLine(ToolIo& io);
 // An error line about the command line, with the hint to --help; returns kExitTrouble.
 int usageError(ToolIo& io, const char* what, const char* detail);
 
+// The answer of a display switch, by its DISP_CHANGE_ name.
+void printDisplayAnswer(Printer& out, std::int32_t answer);
+
+// The error for check, modes and restore where there is no display of Tolvex's to ask (the
+// Linux build); returns kExitTrouble.
+int needsWindows(ToolIo& io, const char* command);
+
 // A file as Tolvex reads it: its first 999 bytes decoded, scanned and judged, with the
 // application name relative to Tolvex's folder.
 struct Reading {
@@ -64,6 +71,17 @@ AppliedRequest appliedRequest(const tolvex::SettingsVerdict& verdict);
 
 // The request, one labelled line per field, marking defaults.
 void printRequest(Printer& out, const AppliedRequest& applied, std::int32_t depthInFile);
+
+// A message box as Tolvex would show it: its caption, its text as lines, and the text once more
+// as an exact escaped string.
+void printMessageBox(Printer& out, const char* caption, const char* text);
+
+// What Tolvex makes of a settings file whose first `size` bytes (of `total`) are `stored`: the
+// text, what of it is never read, the result and the request Tolvex goes on with. A rejection's
+// message box is printed too when `withMessage`. Returns 0 when Tolvex accepts the file, 1 when
+// it rejects it or ignores its content.
+int printSettingsReading(Printer& out, const std::uint8_t* stored, std::size_t size,
+                         std::size_t total, bool withMessage);
 
 }  // namespace tolvex_ini
 

@@ -1,0 +1,123 @@
+#include "tools/tolvex-ini/dry_run_platform.h"
+
+#include <cstring>
+
+namespace tolvex_ini {
+
+DryRunPlatform::DryRunPlatform(tolvex::Platform& system, const char* settingsFile)
+    : system_(system), settingsFile_(settingsFile) {}
+
+int DryRunPlatform::enumDisplaySettings(std::int32_t modeNum, tolvex::DevModeA* mode) {
+  return system_.enumDisplaySettings(modeNum, mode);
+}
+
+std::int32_t DryRunPlatform::changeDisplaySettings(tolvex::DevModeA* mode, std::uint32_t flags) {
+  // The test of the same record: the system says what it would answer, and switches nothing.
+  // The storing attempt is tested the same way, since a test stores nothing either.
+  const std::int32_t answer = system_.changeDisplaySettings(mode, tolvex::kCdsTest);
+  if (switchCount < kMaxSwitches) {
+    SwitchAsk& ask = switches[switchCount++];
+    ask.fields = mode->dmFields;
+    ask.depth = static_cast<std::int32_t>(mode->dmBitsPerPel);
+    ask.width = static_cast<std::int32_t>(mode->dmPelsWidth);
+    ask.height = static_cast<std::int32_t>(mode->dmPelsHeight);
+    ask.flags = flags;
+    ask.answer = answer;
+  }
+  return answer;
+}
+
+tolvex::Handle DryRunPlatform::createMutex(tolvex::SecurityAttributes*, bool, const char*) {
+  // Not created: a Tolvex started meanwhile must not take this check for a running copy. The
+  // check asks separately whether one is running.
+  return nullptr;
+}
+
+std::uint32_t DryRunPlatform::getLastError() {
+  return 0;
+}
+
+int DryRunPlatform::createProcess(const char* applicationName, bool, std::uint32_t,
+                                  tolvex::StartupInfoA*, tolvex::ProcessInformation* processInfo) {
+  // The platform starts the file by this very name, with no search path; a file that can be
+  // opened there is taken as one that starts.
+  std::uint8_t none[1];
+  const bool started = system_.readFile(applicationName, none, 0) >= 0;
+  if (launchCount < kMaxLaunches) {
+    LaunchAsk& ask = launches[launchCount++];
+    ask.name.assign(applicationName);
+    ask.started = started;
+  }
+  std::memset(processInfo, 0, sizeof *processInfo);
+  return started ? 1 : 0;
+}
+
+std::uint32_t DryRunPlatform::waitForSingleObject(tolvex::Handle, std::uint32_t) {
+  return 0;
+}
+
+int DryRunPlatform::closeHandle(tolvex::Handle) {
+  return 1;
+}
+
+std::uint32_t DryRunPlatform::getConsoleTitle(char* title, std::uint32_t size) {
+  if (size > 0) {
+    title[0] = '\0';
+  }
+  return 0;
+}
+
+int DryRunPlatform::setConsoleTitle(const char*) {
+  return 1;
+}
+
+std::uint32_t DryRunPlatform::getTickCount() {
+  return 0;
+}
+
+std::uint32_t DryRunPlatform::getCurrentProcessId() {
+  return 0;
+}
+
+void DryRunPlatform::sleep(std::uint32_t) {}
+
+std::uint32_t DryRunPlatform::getConsoleProcessCount() {
+  return 1;
+}
+
+tolvex::WindowHandle DryRunPlatform::findWindow(const char*, const char*) {
+  return nullptr;  // no console window found: nothing is hidden, nothing shown again
+}
+
+int DryRunPlatform::showWindow(tolvex::WindowHandle, int) {
+  return 0;
+}
+
+int DryRunPlatform::messageBox(tolvex::WindowHandle, const char* text, const char* caption,
+                               std::uint32_t) {
+  if (boxCount < kMaxBoxes) {
+    Box& box = boxes[boxCount++];
+    box.text.assign(text);
+    box.caption.assign(caption);
+  }
+  return 1;  // IDOK
+}
+
+long DryRunPlatform::readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) {
+  const char* actual = fileCount == 0 && settingsFile_ != nullptr ? settingsFile_ : path;
+  const long result = system_.readFile(actual, buffer, capacity);
+  if (fileCount < kMaxFiles) {
+    FileAsk& ask = files[fileCount++];
+    ask.path.assign(actual);
+    ask.result = result;
+  }
+  if (result >= 0) {
+    settingsSize = static_cast<std::size_t>(result) < sizeof settingsBytes
+                       ? static_cast<std::size_t>(result)
+                       : sizeof settingsBytes;
+    std::memcpy(settingsBytes, buffer, settingsSize);
+  }
+  return result;
+}
+
+}  // namespace tolvex_ini
