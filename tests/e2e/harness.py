@@ -492,7 +492,7 @@ class Harness:
         return path
 
     def layout(self, root, files):
-        """Lays out files under root: {relpath: 'tolvex' | 'probe' | bytes | str | None}.
+        """Lays out files under root: {relpath: 'tolvex' | 'probe' | 'ini' | bytes | str | None}.
 
         None makes a folder; str is written as text, bytes as they are.
         """
@@ -506,6 +506,8 @@ class Harness:
                 shutil.copyfile(self.tolvex, path)
             elif what == "probe":
                 shutil.copyfile(self.probe, path)
+            elif what == "ini":
+                shutil.copyfile(os.path.join(self.bin_dir, "tolvex-ini.exe"), path)
             elif isinstance(what, (bytes, bytearray)):
                 with open(path, "wb") as f:
                     f.write(what)

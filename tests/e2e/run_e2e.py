@@ -83,6 +83,9 @@ class Case:
     on_poll: object = None  # hook(h, result, paths), on every turn while Tolvex runs
     check: object = None  # extra check(h, result, paths) -> [failure]
     time_limit: float = 30.0
+    status: int = 0  # the exit status expected of what was started
+    output: list = field(default_factory=list)  # [(label, text or callable(Paths))] on stdout
+    after: tuple = START  # X mode when the run has ended
 
 
 # ----- hooks and extra checks -----------------------------------------------------------------
@@ -210,6 +213,93 @@ def cmd_batch(paths):
 
 def batch_text(paths):
     return '@echo off\r\n"%s"\r\nAFTER.EXE\r\n' % paths.win("app/Tolvex.exe")
+
+
+def tool(*args):
+    """Starts tolvex-ini.exe (from app/) with these arguments; callables get the case's Paths."""
+    return lambda p: [p.unix("app/tolvex-ini.exe")] + [a(p) if callable(a) else a for a in args]
+
+
+def watch_x_mode(h, result, paths):
+    result.notes.setdefault("modes", set()).add(h.x_mode())
+
+
+def check_x_mode_unchanged(h, result, paths):
+    seen = result.notes.get("modes", set())
+    changed = sorted(fmt_mode(m) for m in seen if m != START)
+    return ["X mode changed to %s while it ran" % ", ".join(changed)] if changed else []
+
+
+MODE_LINE = re.compile(r"^  [* ] +(\d+) x (\d+) ")
+X_MODES = {(1280, 1024), (1024, 768), (800, 600), (640, 480)}
+
+
+def check_modes_listed(h, result, paths):
+    """modes lists exactly the X server's sizes, marks the listed widths, now and stored."""
+    fails = check_x_mode_unchanged(h, result, paths)
+    lines = read_output(paths).splitlines()
+    sizes = {}
+    for line in lines:
+        m = MODE_LINE.match(line)
+        if m:
+            sizes[(int(m.group(1)), int(m.group(2)))] = line
+    if set(sizes) != X_MODES:
+        fails.append("sizes listed %s, expected the X modes %s"
+                     % (sorted(sizes), sorted(X_MODES)))
+    for size, line in sizes.items():
+        if not line.startswith("  * "):
+            fails.append("%dx%d not marked as a width Tolvex can ask for" % size)
+        if "bits:" not in line or "Hz" not in line:
+            fails.append("no depths and rates for %dx%d: %r" % (size + (line,)))
+    if not sizes.get(START, "").endswith("<- now, stored"):
+        fails.append("%s not marked as the mode now and the stored mode" % fmt_mode(START))
+    return fails
+
+
+def kill_tolvex(h, result, record, paths):
+    """Ends Tolvex from outside while its application runs, as Task Manager would."""
+    if "killed" not in result.notes:
+        result.notes["killed"] = h.x_mode()
+        os.kill(result.proc.pid, signal.SIGKILL)
+
+
+STORED_LINE = re.compile(r"^Stored mode: +(\d+) x (\d+), ")
+
+
+def check_restore_after_kill(h, result, paths):
+    """After the kill the screen is left switched; restore says which mode, and goes there."""
+    fails = []
+    if result.notes.get("killed") != (800, 600):
+        fails.append("X mode when Tolvex was killed: %s" % fmt_mode(result.notes.get("killed")))
+    proc = h.spawn([paths.unix("app/tolvex-ini.exe"), "restore"], paths.unix("work"), result.env,
+                   paths.unix("restore"))
+    try:
+        status = proc.wait(timeout=120)
+    except Exception:  # noqa: BLE001 - a hung restore is a failure, not a harness error
+        h._end_process(proc)
+        return fails + ["restore did not end within 120 s"]
+    with open(paths.unix("restore.out"), encoding="utf-8", errors="replace") as f:
+        report = f.read()
+    named = None
+    for line in report.splitlines():
+        m = STORED_LINE.match(line)
+        if m:
+            named = (int(m.group(1)), int(m.group(2)))
+    if status != 0:
+        fails.append("restore exit status %s" % status)
+    if "\nRestore:     DISP_CHANGE_SUCCESSFUL\n" not in report:
+        fails.append("restore does not report DISP_CHANGE_SUCCESSFUL: %r" % report)
+    mode = h.x_mode()
+    if named is None or mode != named:
+        fails.append("X mode after restore %s, the report names %s"
+                     % (fmt_mode(mode), fmt_mode(named)))
+    result.notes["restored"] = (named, report)
+    return fails
+
+
+def read_output(paths):
+    with open(paths.unix("tolvex.out"), encoding="utf-8", errors="replace") as f:
+        return f.read()
 
 
 # ----- the cases ------------------------------------------------------------------------------
@@ -395,6 +485,58 @@ CASES = [
          launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE"),
                    Launch("work/AFTER.EXE", lambda p: "AFTER.EXE")],
          during=(800, 600), on_record=note_visible_windows, check=check_console_shown_again),
+
+    # --- issue 11: tolvex-ini check, modes and restore -----------------------------------------
+    Case("tool-modes", 11, "modes lists the X modes as Wine offers them, and changes nothing",
+         {"app/tolvex-ini.exe": "ini", "work": None}, start=tool("modes"),
+         output=[("Now:", "1280 x 1024, 32 bits per pixel, 60 Hz"),
+                 ("Stored:", "1280 x 1024, 32 bits per pixel, 60 Hz")],
+         on_poll=watch_x_mode, check=check_modes_listed),
+    Case("tool-check-supported", 11,
+         "check on a supported request: it would switch and start the application; X unchanged",
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,1024,768,1")}),
+         start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")),
+         output=[("Display:", "1024 x 768 at 16 bits per pixel: DISP_CHANGE_SUCCESSFUL"),
+                 ("Verdict:", lambda p: "Tolvex switches to 1024 x 768 at 16 bits per pixel and "
+                  "starts " + p.win("app/PROJECTOR.EXE"))],
+         on_poll=watch_x_mode, check=check_x_mode_unchanged),
+    Case("tool-check-strict-refused", 11,
+         "check on a refused strict request: the exact message box, exit 1; X unchanged",
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,1152,864,1")}),
+         start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")), status=1,
+         output=[("Verdict:", "Tolvex shows this message box and starts nothing"),
+                 ("Caption:", BADMODE),
+                 ("Exact text:", '"16 bits per pixel, 1152 width x 864 height\\r\\r'
+                  + BADMODE_TEXT + '"')],
+         on_poll=watch_x_mode, check=check_x_mode_unchanged),
+    Case("tool-check-lenient", 11,
+         "check on a lenient request the display refuses even by size: starts without switching",
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,1152,864,0")}),
+         start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")), status=1,
+         output=[("Verdict:", lambda p: "Tolvex starts " + p.win("app/PROJECTOR.EXE")
+                  + " without switching the display")],
+         on_poll=watch_x_mode, check=check_x_mode_unchanged),
+    Case("tool-check-missing-app", 11,
+         "check with the named application and PROJ.EXE missing: the launch message, exit 1",
+         {"app/Tolvex.exe": "tolvex", "app/tolvex-ini.exe": "ini",
+          "work/Tolvex.ini": ini("16,800,600,1,nothere.exe")},
+         start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")), status=1,
+         output=[("Launch:", lambda p: p.win("app/nothere.exe")
+                  + ": not there, or cannot be opened"),
+                 ("Caption:", BAD_INI)],
+         on_poll=watch_x_mode, check=check_x_mode_unchanged),
+    Case("tool-check-unreadable-settings", 11,
+         "check given a settings file that cannot be read: exit 2",
+         {"app/tolvex-ini.exe": "ini", "work": None},
+         start=tool("check", "missing.ini"), status=2,
+         check=lambda h, r, p: [] if "tolvex-ini: cannot read 'missing.ini'" in r.stderr
+         else ["no error line for missing.ini"]),
+    Case("tool-restore-after-kill", 11,
+         "Tolvex killed while its application runs: restore names the stored mode and goes there",
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini"}), env={"TOLVEX_PROBE_SLEEP_MS": "3000"},
+         status=-signal.SIGKILL,
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
+         after=(800, 600), on_record=kill_tolvex, check=check_restore_after_kill),
 ]
 
 
@@ -418,8 +560,15 @@ def judge(case, paths, r, stored):
     if r.timed_out:
         fails.append("still running after %.0f s (visible windows: %r)"
                      % (case.time_limit, r.stray_windows))
-    elif r.status != 0:
-        fails.append("exit status %s, expected 0" % r.status)
+    elif r.status != case.status:
+        fails.append("exit status %s, expected %s" % (r.status, case.status))
+    if case.output:
+        report = read_output(paths)
+        for label, text in case.output:
+            want = expected_text(text, paths)
+            line = report_line(report, label)
+            if line != want:
+                fails.append("%s %s, expected %s" % (label, show(line), show(want)))
 
     # Message boxes, caption and text exact.
     want = [(c, expected_text(t, paths)) for c, t in case.boxes]
@@ -469,13 +618,21 @@ def judge(case, paths, r, stored):
                              % (fmt_mode(seen), fmt_mode(case.during)))
     if r.mode_before != START:
         fails.append("X mode before the run %s" % fmt_mode(r.mode_before))
-    if r.mode_after != START:
+    if r.mode_after != case.after:
         fails.append("X mode after the run %s, expected %s"
-                     % (fmt_mode(r.mode_after), fmt_mode(START)))
+                     % (fmt_mode(r.mode_after), fmt_mode(case.after)))
     if case.display and stored != START:
         fails.append("stored display mode afterwards %s, expected %s"
                      % (fmt_mode(stored), fmt_mode(START)))
     return fails
+
+
+def report_line(report, label):
+    """The rest of the line of a tolvex-ini report that starts with `label` (13 columns)."""
+    for line in report.splitlines():
+        if line.startswith(label.ljust(13)):
+            return line[13:]
+    return None
 
 
 def during_mode(r):

@@ -23,7 +23,7 @@ void printSwitch(Printer& out, const Switch& ask) {
     out.format("%d x %d at any depth", static_cast<int>(ask.width), static_cast<int>(ask.height));
   }
   if (ask.flags == tolvex::kSwitchAndStoreForAll) {
-    out.text(", stored for all users");
+    out.text(", asked again with storing for all users");
   }
   out.text(": ");
   printDisplayAnswer(out, ask.answer);
@@ -77,9 +77,11 @@ void printSettings(Printer& out, const DryRunPlatform& dry, const CheckArgs& arg
     out.label(i == 0 ? "Settings:" : "");
     out.escaped(ask.path.c_str(), false);
     if (i == 0) {
-      out.format(args.file != nullptr ? " (in place of %s in the current folder)"
-                                      : " (the current folder's %s)",
-                 tolvex::kSettingsFileName);
+      if (args.file != nullptr) {
+        out.format(" (in place of %s in the current folder)", tolvex::kSettingsFileName);
+      } else {
+        out.text(" (in the current folder)");
+      }
     } else {
       out.text(" (named after Tolvex, in its folder)");
     }
