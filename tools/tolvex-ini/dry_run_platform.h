@@ -55,7 +55,7 @@ class DryRunPlatform final : public tolvex::Platform {
   FileAsk files[kMaxFiles];
   int fileCount = 0;
   // The bytes of the settings file the run read (the last file that opened).
-  std::uint8_t settingsBytes[tolvex::kSettingsReadLimit];
+  std::uint8_t settingsBytes[tolvex::kSettingsReadLimit] = {};
   std::size_t settingsSize = 0;
   SwitchAsk switches[kMaxSwitches];
   int switchCount = 0;
