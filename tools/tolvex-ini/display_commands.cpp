@@ -77,15 +77,20 @@ bool printQuery(Printer& out, tolvex::Platform& system, const char* label, std::
   return known;
 }
 
-bool noArguments(int argc, const char* const* argv, ToolIo& io, const char* command) {
-  if (argc == 0) {
-    return true;
+// The system to ask, for a command that takes no arguments; nullptr once it has said why not.
+tolvex::Platform* systemFor(const char* command, int argc, const char* const* argv, ToolIo& io) {
+  if (argc > 0) {
+    Printer err = errorLine(io);
+    err.format("%s: unexpected argument '", command);
+    err.escaped(argv[0], false);
+    err.format("'\nTry '%s --help' for more information.\n", kProgramName);
+    return nullptr;
   }
-  Printer err = errorLine(io);
-  err.format("%s: unexpected argument '", command);
-  err.escaped(argv[0], false);
-  err.format("'\nTry '%s --help' for more information.\n", kProgramName);
-  return false;
+  tolvex::Platform* system = io.system();
+  if (system == nullptr) {
+    needsWindows(io, command);
+  }
+  return system;
 }
 
 bool sameSize(const Mode& a, const Mode& b) {
@@ -95,12 +100,9 @@ bool sameSize(const Mode& a, const Mode& b) {
 }  // namespace
 
 int runModes(int argc, const char* const* argv, ToolIo& io) {
-  if (!noArguments(argc, argv, io, "modes")) {
-    return kExitTrouble;
-  }
-  tolvex::Platform* system = io.system();
+  tolvex::Platform* system = systemFor("modes", argc, argv, io);
   if (system == nullptr) {
-    return needsWindows(io, "modes");
+    return kExitTrouble;
   }
   Printer out(io, false);
   Mode now;
@@ -175,12 +177,9 @@ int runModes(int argc, const char* const* argv, ToolIo& io) {
 }
 
 int runRestore(int argc, const char* const* argv, ToolIo& io) {
-  if (!noArguments(argc, argv, io, "restore")) {
-    return kExitTrouble;
-  }
-  tolvex::Platform* system = io.system();
+  tolvex::Platform* system = systemFor("restore", argc, argv, io);
   if (system == nullptr) {
-    return needsWindows(io, "restore");
+    return kExitTrouble;
   }
   Printer out(io, false);
   Mode stored;
