@@ -3,12 +3,12 @@
 One Harness owns one Xorg server (dummy driver, four modes) and one Wine prefix. Which Wine runs
 the program follows from the machine field of Tolvex.exe's PE header: wine64 for the 64-bit build;
 for the shipped 32-bit build, Debian's i386 Wine under qemu user-mode emulation (this CPU cannot
-run 32-bit x86 code), in a win32 prefix of its own, with time limits stretched to match. Each case
-gets a
-fresh Wine server and the X start mode, a folder of its own laid out with Tolvex.exe, copies of the
-probe program and settings files, and one run of Tolvex whose message boxes are closed and
-recorded, whose probe records are collected, and whose display modes before, during and after are
-measured with xrandr.
+run 32-bit x86 code), in a win32 prefix of its own, with time limits stretched to match.
+
+Each case gets a fresh Wine server and the X start mode, a folder of its own laid out with
+Tolvex.exe, copies of the probe program and settings files, and one run of Tolvex whose message
+boxes are closed and recorded, whose probe records are collected, and whose display modes before,
+during and after are measured with xrandr.
 
 Only processes started here are ended, by their pid; `wineserver -k` acts on the private prefix
 only. Standard library only.
@@ -246,7 +246,10 @@ class Harness:
         self.log = log or (lambda msg: None)
         self.tolvex = os.path.join(self.bin_dir, "Tolvex.exe")
         self.probe = os.path.join(self.bin_dir, "tolvex-probe.exe")
-        self.wine = wine_for(self.tolvex) if os.path.exists(self.tolvex) else WINE_64
+        try:
+            self.wine = wine_for(self.tolvex)
+        except HarnessError:
+            self.wine = WINE_64  # check_tools() tells what is wrong
         self.patience = self.wine.patience
         # The 32-bit and 64-bit builds keep prefixes of their own in a shared work folder.
         suffix = "" if self.wine is WINE_64 else "-" + self.wine.arch
@@ -270,14 +273,14 @@ class Harness:
                 missing.append(path)
         if missing:
             raise HarnessError("missing: " + ", ".join(missing))
-        if wine_for(self.probe) is not self.wine:
+        if wine_for(self.tolvex) is not self.wine or wine_for(self.probe) is not self.wine:
             raise HarnessError("%s and %s are not built for the same machine"
                                % (self.tolvex, self.probe))
 
     def start(self):
         self.check_tools()
         self.log("%d-bit Tolvex.exe: %s, prefix %s%s"
-                 % (self.wine.bits, " ".join(self.wine.command[-1:]), self.wine.arch,
+                 % (self.wine.bits, self.wine.command[-1], self.wine.arch,
                     ", under qemu" if self.wine is WINE_32 else ""))
         os.makedirs(self.work_dir, exist_ok=True)
         self._lock_work_dir()
