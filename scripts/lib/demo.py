@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Demonstration of Tolvex: the real Tolvex.exe (64-bit build) under Wine, on a virtual X display
-whose mode really changes.
+"""Demonstration of Tolvex: the real Tolvex.exe under Wine, on a virtual X display whose mode
+really changes. scripts/demo gives it the shipped 32-bit build, which runs in Debian's i386 Wine
+under qemu (see tests/e2e/harness.py); a 64-bit build works the same way.
 
 Two runs in a folder laid out as a title would ship it (Tolvex.exe, the application SHOW.EXE, and
 a Tolvex.ini written by tolvex-ini):
@@ -10,7 +11,7 @@ a Tolvex.ini written by tolvex-ini):
   2. "16,1152,864,1,SHOW.EXE": a mode the display refuses; in strict mode Tolvex says so in a
      message box (screenshot, then closed by the demonstration) and starts nothing.
 
-    demo.py --bin build/mingw-x86_64/bin --ini build/host/bin/tolvex-ini --out build/demo
+    demo.py --bin build/mingw-i686/bin --ini build/host/bin/tolvex-ini --out build/demo
 """
 
 import argparse
@@ -27,6 +28,10 @@ sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
 import harness as h  # noqa: E402
 
 IMPORT = "/usr/bin/import"  # ImageMagick's screen grabber
+IDENTIFY = "/usr/bin/identify"
+# A screen with at least this many colours shows the window drawn (colour bars, or a message box
+# with its text and button), not just the bare desktop or an empty frame.
+DRAWN_COLOURS = 4
 
 
 def mode_text(mode):
@@ -43,8 +48,8 @@ class DemoHarness(h.Harness):
         if self.box_shot and not self.box_shot_taken:
             for wid in self.find_windows(h.BOX_CAPTION_RE):
                 if wid not in seen:
-                    time.sleep(0.5)  # let the box draw itself
-                    self.box_shot_taken = screenshot(self.display, self.box_shot)
+                    self.box_shot_taken = screenshot_drawn(self.display, self.box_shot,
+                                                           10 * self.patience)
                     break
         super().close_boxes(seen, boxes)
 
@@ -57,6 +62,25 @@ def screenshot(display, path):
     done = subprocess.run([IMPORT, "-window", "root", path], env=env, timeout=30,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return done.returncode == 0 and os.path.exists(path)
+
+
+def colours(path):
+    done = subprocess.run([IDENTIFY, "-format", "%k", path], capture_output=True, text=True,
+                          timeout=30)
+    return int(done.stdout) if done.returncode == 0 and done.stdout.isdigit() else 0
+
+
+def screenshot_drawn(display, path, patience):
+    """Takes screenshots until one shows a drawn window (or patience seconds have passed)."""
+    deadline = time.monotonic() + patience
+    while True:
+        taken = screenshot(display, path)
+        if not taken or colours(path) >= DRAWN_COLOURS:
+            return taken
+        if time.monotonic() > deadline:
+            print("  (the screenshot may show the window before it was drawn)")
+            return taken
+        time.sleep(0.2)
 
 
 def write_settings(tolvex_ini, folder, values):
@@ -83,8 +107,8 @@ def run_case(harness, tolvex_ini, name, values, seconds, app_shot=None):
         if app_shot and not shot["taken"] and os.path.exists(app_log):
             if result.mode_during is None:
                 result.mode_during = hr.x_mode()
-            time.sleep(1.0)  # let the window paint
-            shot["taken"] = screenshot(hr.display, app_shot)
+            if hr.find_windows("^Tolvex demonstration$"):
+                shot["taken"] = screenshot_drawn(hr.display, app_shot, 10 * hr.patience)
 
     harness.reset()
     result = harness.run(["Tolvex.exe"], cwd=folder, probe_log=os.path.join(folder, "unused.log"),
@@ -100,7 +124,7 @@ def run_case(harness, tolvex_ini, name, values, seconds, app_shot=None):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--bin", required=True, help="folder with the 64-bit Tolvex.exe")
+    parser.add_argument("--bin", required=True, help="folder with Tolvex.exe and tolvex-demo.exe")
     parser.add_argument("--ini", required=True, help="tolvex-ini for this machine")
     parser.add_argument("--out", required=True, help="work folder; screenshots land here")
     parser.add_argument("--seconds", type=int, default=4, help="how long SHOW.EXE stays up")

@@ -1,10 +1,14 @@
 """End-to-end harness: runs the real Tolvex.exe under Wine on a private virtual X display.
 
-One Harness owns one Xorg server (dummy driver, four modes) and one Wine prefix. Each case gets a
-fresh Wine server and the X start mode, a folder of its own laid out with Tolvex.exe, copies of the
-probe program and settings files, and one run of Tolvex whose message boxes are closed and
-recorded, whose probe records are collected, and whose display modes before, during and after are
-measured with xrandr.
+One Harness owns one Xorg server (dummy driver, four modes) and one Wine prefix. Which Wine runs
+the program follows from the machine field of Tolvex.exe's PE header: wine64 for the 64-bit build;
+for the shipped 32-bit build, Debian's i386 Wine under qemu user-mode emulation (this CPU cannot
+run 32-bit x86 code), in a win32 prefix of its own, with time limits stretched to match.
+
+Each case gets a fresh Wine server and the X start mode, a folder of its own laid out with
+Tolvex.exe, copies of the probe program and settings files, and one run of Tolvex whose message
+boxes are closed and recorded, whose probe records are collected, and whose display modes before,
+during and after are measured with xrandr.
 
 Only processes started here are ended, by their pid; `wineserver -k` acts on the private prefix
 only. Standard library only.
@@ -19,6 +23,22 @@ import time
 from dataclasses import dataclass, field
 
 WINE64 = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"
+QEMU_I386 = "/usr/bin/qemu-i386-static"
+PE_I386 = 0x14C
+PE_AMD64 = 0x8664
+# qemu runs every 32-bit x86 ELF started in the namespace, Wine's children included. The rule
+# lives in a binfmt_misc of the command's own user namespace (kernel 6.7 and later), so nothing
+# is registered for the rest of the machine.
+BINFMT_I386 = (
+    ":qemu-i386:M::"
+    "\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00"
+    "\\x02\\x00\\x03\\x00:"
+    "\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff"
+    "\\xfe\\xff\\xff\\xff:"
+    + QEMU_I386 + ":FP")
+_WITH_BINFMT = ('rule=$1; shift; mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc && '
+                'printf "%s" "$rule" > /proc/sys/fs/binfmt_misc/register && exec "$@"')
 START_MODE = (1280, 1024)
 # Message boxes of Tolvex all carry a caption starting like this.
 BOX_CAPTION_RE = "^Tolvex Error"
@@ -29,6 +49,52 @@ REG_FILES = ("system.reg", "user.reg", "userdef.reg")
 
 class HarnessError(Exception):
     """The environment (X server, Wine) could not be brought up; no case can be judged."""
+
+
+def pe_machine(path):
+    """The machine field of a PE file's header (PE_I386, PE_AMD64, ...)."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read(4096)
+    except OSError as e:
+        raise HarnessError("cannot read %s: %s" % (path, e)) from e
+    if len(data) >= 0x40 and data[:2] == b"MZ":
+        at = int.from_bytes(data[0x3C:0x40], "little")
+        if data[at:at + 4] == b"PE\0\0" and at + 6 <= len(data):
+            return int.from_bytes(data[at + 4:at + 6], "little")
+    raise HarnessError("%s is not a PE file" % path)
+
+
+@dataclass(frozen=True)
+class Wine:
+    """How Wine runs programs of one machine type."""
+
+    arch: str  # WINEARCH of its prefix
+    command: tuple  # starts `wine`; the program and its arguments follow
+    patience: float  # factor on the time limits
+    needs: tuple  # files that must be there
+
+    @property
+    def bits(self):
+        return 32 if self.arch == "win32" else 64
+
+
+WINE_64 = Wine("win64", (WINE64,), 1.0, (WINE64,))
+# Each process start costs seconds under emulation, and a cold one two or three.
+WINE_32 = Wine("win32",
+               ("unshare", "--user", "--map-root-user", "--mount", "--fork", "--kill-child",
+                "sh", "-c", _WITH_BINFMT, "run32", BINFMT_I386, WINE32),
+               4.0, (WINE32, QEMU_I386))
+
+
+def wine_for(exe):
+    """The Wine that runs this Windows program, from the machine field of its PE header."""
+    machine = pe_machine(exe)
+    if machine == PE_AMD64:
+        return WINE_64
+    if machine == PE_I386:
+        return WINE_32
+    raise HarnessError("%s: no Wine here for PE machine 0x%04x" % (exe, machine))
 
 
 def wine_path(unix_path):
@@ -178,13 +244,21 @@ class Harness:
         self.display_last = display_last
         self.keep = keep
         self.log = log or (lambda msg: None)
-        self.prefix = os.path.join(self.work_dir, "wineprefix")
+        self.tolvex = os.path.join(self.bin_dir, "Tolvex.exe")
+        self.probe = os.path.join(self.bin_dir, "tolvex-probe.exe")
+        try:
+            self.wine = wine_for(self.tolvex)
+        except HarnessError:
+            self.wine = WINE_64  # check_tools() tells what is wrong
+        self.patience = self.wine.patience
+        # The 32-bit and 64-bit builds keep prefixes of their own in a shared work folder.
+        suffix = "" if self.wine is WINE_64 else "-" + self.wine.arch
+        self.prefix = os.path.join(self.work_dir, "wineprefix" + suffix)
+        self.snapshot = os.path.join(self.work_dir, "registry-snapshot" + suffix)
         self.cases_dir = os.path.join(self.work_dir, "cases")
         self.display = None
         self.xorg = None
         self.xorg_log = None
-        self.tolvex = os.path.join(self.bin_dir, "Tolvex.exe")
-        self.probe = os.path.join(self.bin_dir, "tolvex-probe.exe")
         ws = "/usr/lib/wine/wineserver"
         self.wineserver = ws if os.path.exists(ws) else (shutil.which("wineserver") or ws)
 
@@ -192,14 +266,22 @@ class Harness:
 
     def check_tools(self):
         missing = [t for t in ("Xorg", "xrandr", "xdotool") if shutil.which(t) is None]
-        for path in (WINE64, self.wineserver, self.tolvex, self.probe, self.xorg_conf):
+        if self.wine is WINE_32 and shutil.which("unshare") is None:
+            missing.append("unshare")
+        for path in self.wine.needs + (self.wineserver, self.tolvex, self.probe, self.xorg_conf):
             if not os.path.exists(path):
                 missing.append(path)
         if missing:
             raise HarnessError("missing: " + ", ".join(missing))
+        if wine_for(self.tolvex) is not self.wine or wine_for(self.probe) is not self.wine:
+            raise HarnessError("%s and %s are not built for the same machine"
+                               % (self.tolvex, self.probe))
 
     def start(self):
         self.check_tools()
+        self.log("%d-bit Tolvex.exe: %s, prefix %s%s"
+                 % (self.wine.bits, self.wine.command[-1], self.wine.arch,
+                    ", under qemu" if self.wine is WINE_32 else ""))
         os.makedirs(self.work_dir, exist_ok=True)
         self._lock_work_dir()
         if os.path.isdir(self.cases_dir):
@@ -304,7 +386,7 @@ class Harness:
             env["DISPLAY"] = self.display
         env.update({
             "WINEPREFIX": self.prefix,
-            "WINEARCH": "win64",
+            "WINEARCH": self.wine.arch,
             # No Mono/Gecko install prompts and no desktop menu entries.
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             # Message box texts go to stderr; fixme noise does not.
@@ -334,13 +416,13 @@ class Harness:
             self.log("wineserver -k/-w did not finish in time")
 
     def _wine_version(self):
-        r = self._run_quiet([WINE64, "--version"], timeout=20)
+        r = self._run_quiet(list(self.wine.command) + ["--version"], timeout=20 * self.patience)
         return r.stdout.decode("latin-1").strip()
 
     def _prepare_prefix(self):
         marker = os.path.join(self.prefix, ".tolvex-e2e-ready")
-        snapshot = os.path.join(self.work_dir, "registry-snapshot")
-        stamp = "%s\n%s\n" % (PREFIX_LAYOUT, self._wine_version())
+        snapshot = self.snapshot
+        stamp = "%s\n%s %s\n" % (PREFIX_LAYOUT, self.wine.arch, self._wine_version())
         try:
             with open(marker) as f:
                 ready = f.read() == stamp
@@ -354,12 +436,14 @@ class Harness:
         if os.path.isdir(self.prefix):
             self._wineserver_kill()
             shutil.rmtree(self.prefix)
-        r = self._run_quiet([WINE64, "wineboot", "-i"], timeout=240)
+        wine = list(self.wine.command)
+        r = self._run_quiet(wine + ["wineboot", "-i"], timeout=240 * self.patience)
         if r.returncode != 0:
             raise HarnessError("wineboot -i failed: " + r.stdout.decode("latin-1")[-2000:])
         # A crashing probe must not leave Wine's crash dialog on screen.
-        self._run_quiet([WINE64, "reg", "add", "HKCU\\Software\\Wine\\WineDbg", "/v",
-                         "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"], timeout=60)
+        self._run_quiet(wine + ["reg", "add", "HKCU\\Software\\Wine\\WineDbg", "/v",
+                                "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"],
+                        timeout=60 * self.patience)
         self._wineserver_kill()
         os.makedirs(snapshot, exist_ok=True)
         for name in REG_FILES:
@@ -369,9 +453,8 @@ class Harness:
         self.log("Wine prefix ready in %.1f s" % (time.monotonic() - t0))
 
     def _restore_registry(self):
-        snapshot = os.path.join(self.work_dir, "registry-snapshot")
         for name in REG_FILES:
-            shutil.copy2(os.path.join(snapshot, name), os.path.join(self.prefix, name))
+            shutil.copy2(os.path.join(self.snapshot, name), os.path.join(self.prefix, name))
 
     # ----- X helpers ------------------------------------------------------------------------
 
@@ -516,11 +599,11 @@ class Harness:
                     f.write(what)
 
     def spawn(self, argv, cwd, env, out_base):
-        """Starts `wine64 argv...`; stdout and stderr go to out_base.out/.err."""
+        """Starts `wine argv...` (this build's Wine); stdout and stderr go to out_base.out/.err."""
         out = open(out_base + ".out", "wb")
         err = open(out_base + ".err", "wb")
         try:
-            return subprocess.Popen([WINE64] + list(argv), cwd=cwd, env=env,
+            return subprocess.Popen(list(self.wine.command) + list(argv), cwd=cwd, env=env,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                     start_new_session=True)
         finally:
@@ -529,7 +612,9 @@ class Harness:
 
     def run(self, argv, cwd, probe_log, env_extra=None, time_limit=30.0, on_record=None,
             on_poll=None, out_base=None):
-        """One run of `wine64 argv...` in cwd, watched until it ends or time_limit passes.
+        """One run of `wine argv...` in cwd, watched until it ends or time_limit passes.
+
+        time_limit is in seconds of the 64-bit build; it is stretched by this Wine's patience.
 
         Message boxes with a Tolvex caption are recorded and closed. on_record(harness, result,
         record) is called once for each new probe record while the run goes on; on_poll(harness,
@@ -543,7 +628,7 @@ class Harness:
         proc = self.spawn(argv, cwd, env, out_base)
         result.proc = proc
         result.env = env
-        deadline = t0 + time_limit
+        deadline = t0 + time_limit * self.patience
         seen_boxes = {}  # window id -> time it was last pressed
         seen_records = 0
         while True:
@@ -593,8 +678,9 @@ class Harness:
         log = os.path.join(probe_dir, "stored-mode.log")
         env = self.wine_env({"TOLVEX_PROBE_LOG": wine_path(log), "WINEDEBUG": "-all"})
         try:
-            subprocess.run([WINE64, probe], cwd=probe_dir, env=env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+            subprocess.run(list(self.wine.command) + [probe], cwd=probe_dir, env=env,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30 * self.patience)
         except subprocess.TimeoutExpired:
             return None
         recs = parse_probe_log(log)

@@ -104,14 +104,15 @@ def start_second_copy(h, result, record, paths):
     proc = h.spawn([paths.unix("app/Tolvex.exe")], paths.unix("work"), result.env,
                    paths.unix("second"))
     seen, boxes = {}, []
-    while proc.poll() is None and time.monotonic() - t0 < 15:
+    limit = 15 * h.patience
+    while proc.poll() is None and time.monotonic() - t0 < limit:
         h.close_boxes(seen, boxes)
         time.sleep(0.1)
     seconds = time.monotonic() - t0
     if proc.poll() is None:
         h._end_process(proc)
     result.notes["second"] = {
-        "status": proc.returncode if seconds < 15 else None,
+        "status": proc.returncode if seconds < limit else None,
         "seconds": seconds,
         "boxes": boxes,
         "first_running": result.proc.poll() is None
@@ -559,7 +560,7 @@ def judge(case, paths, r, stored):
     fails = []
     if r.timed_out:
         fails.append("still running after %.0f s (visible windows: %r)"
-                     % (case.time_limit, r.stray_windows))
+                     % (r.seconds, r.stray_windows))
     elif r.status != case.status:
         fails.append("exit status %s, expected %s" % (r.status, case.status))
     if case.output:

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fault soak of the real Tolvex.exe under Wine on a virtual X display.
 
-Usage: python3 tests/soak/soak.py --bin build/mingw-x86_64/bin [--runs 50] [--keep]
+Usage: python3 tests/soak/soak.py --bin build/mingw-i686/bin [--runs 50] [--keep]
 
 Runs Tolvex again and again on one Xorg server (dummy driver) and one Wine prefix whose server
 stays up between runs (`wineserver -p`), as a machine would between uses, cycling through the
@@ -32,7 +32,7 @@ START = H.START_MODE
 PROJECTOR = "app/PROJECTOR.EXE"
 # The probe stays this long in the second-copy runs, so the second Tolvex meets a running first.
 SECOND_COPY_SLEEP_MS = 2500
-LEFTOVER_PATIENCE = 3.0  # seconds for processes of a finished run to be gone
+LEFTOVER_PATIENCE = 3.0  # seconds for processes of a finished run to be gone (64-bit build)
 
 
 @dataclass
@@ -98,7 +98,7 @@ def own_leftovers(h):
 
 
 def wait_for_leftovers(h):
-    deadline = time.monotonic() + LEFTOVER_PATIENCE
+    deadline = time.monotonic() + LEFTOVER_PATIENCE * h.patience
     while True:
         left = own_leftovers(h)
         if not left or time.monotonic() > deadline:

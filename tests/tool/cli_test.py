@@ -4,6 +4,12 @@
 
 Usage: cli_test.py COMMAND...   e.g.  cli_test.py build/host/bin/tolvex-ini
                                       cli_test.py wine build/mingw-x86_64/bin/tolvex-ini.exe
+                                      cli_test.py wine build/mingw-i686/bin/tolvex-ini.exe
+
+`wine EXE` runs the Windows build the way the end-to-end harness does: the Wine that fits the
+machine field of EXE (the 32-bit one under qemu), in a prefix of its own beside the build
+(<build>/cli-wine), made before the first test so that its set-up says nothing on stderr, with
+one Wine server kept up for all the runs and ended afterwards.
 """
 import os
 import subprocess
@@ -11,7 +17,12 @@ import sys
 import tempfile
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                "e2e"))
+import harness as H  # noqa: E402
+
 COMMAND = []
+ENV = None  # the environment of every run; None: this process's own
 
 
 def complement(data):
@@ -20,7 +31,7 @@ def complement(data):
 
 def run(args, cwd, stdin=b"", stdout=subprocess.PIPE):
     done = subprocess.run(COMMAND + args, cwd=cwd, input=stdin, stdout=stdout,
-                          stderr=subprocess.PIPE, timeout=60)
+                          stderr=subprocess.PIPE, timeout=60, env=ENV)
     # Text mode on Windows ends report lines with CR LF; the reports are compared as lines.
     out = done.stdout.replace(b"\r\n", b"\n") if done.stdout is not None else b""
     return done.returncode, out, done.stderr.replace(b"\r\n", b"\n")
@@ -130,9 +141,45 @@ class ToolOnRealFiles(unittest.TestCase):
         self.assertIn(b"standard output", err)
 
 
+def wine_setup(exe):
+    """COMMAND and ENV that run the Windows program exe under its own Wine and prefix."""
+    wine = H.wine_for(exe)
+    prefix = os.path.join(os.path.dirname(os.path.dirname(exe)), "cli-wine", wine.arch)
+    env = {k: v for k, v in os.environ.items() if not k.startswith("WINE") and k != "DISPLAY"}
+    env.update(WINEPREFIX=prefix, WINEARCH=wine.arch, WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+    if not os.path.exists(os.path.join(prefix, "system.reg")):
+        print("creating Wine prefix %s" % prefix, flush=True)
+        os.makedirs(os.path.dirname(prefix), exist_ok=True)
+        done = subprocess.run(list(wine.command) + ["wineboot", "-i"], env=env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, timeout=240 * wine.patience)
+        if done.returncode != 0:
+            sys.exit("wineboot -i failed:\n" + done.stdout.decode("latin-1")[-2000:])
+    # One Wine server for all the runs: a cold start costs seconds under emulation. Its system
+    # processes (started with the first program) outlive every run: a first run without pipes
+    # keeps them from holding a test's pipes open.
+    wineserver("-p", env)
+    subprocess.run(list(wine.command) + [exe, "--version"], env=env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60 * wine.patience)
+    return list(wine.command) + [exe], env
+
+
+def wineserver(option, env):
+    subprocess.run(["/usr/lib/wine/wineserver", option], env=env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+
+
 if __name__ == "__main__":
     if len(sys.argv) < 2:
         sys.exit(__doc__)
-    COMMAND = [os.path.abspath(sys.argv[1]) if os.path.exists(sys.argv[1]) else sys.argv[1]]
-    COMMAND += [os.path.abspath(a) if os.path.exists(a) else a for a in sys.argv[2:]]
-    unittest.main(argv=[sys.argv[0]], verbosity=2)
+    if sys.argv[1] == "wine" and len(sys.argv) >= 3:
+        COMMAND, ENV = wine_setup(os.path.abspath(sys.argv[2]))
+        COMMAND += sys.argv[3:]
+    else:
+        COMMAND = [os.path.abspath(sys.argv[1]) if os.path.exists(sys.argv[1]) else sys.argv[1]]
+        COMMAND += [os.path.abspath(a) if os.path.exists(a) else a for a in sys.argv[2:]]
+    outcome = unittest.main(argv=[sys.argv[0]], verbosity=2, exit=False)
+    if ENV is not None:
+        wineserver("-k", ENV)
+    sys.exit(0 if outcome.result.wasSuccessful() else 1)
