@@ -29,6 +29,7 @@ int launchIfUsable(RunContext& run, const PathText& path) {
 }
 
 void launchStage(RunContext& run, Platform& platform) {
+  run.addColourLayer();
   if (launchIfUsable(run, run.appPath) > 0) {
     run.waitForApp();
     return;

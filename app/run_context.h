@@ -34,6 +34,10 @@ class RunContext {
   int findConsoleWindow();
   int hideConsoleWindow();
   void showSharedConsoleAgain();
+  // Before the launch (display/display_mode.cpp): on Windows 8 and later, where the system
+  // only emulates 8 and 16 bits per pixel for the program that asked, names the depth that the
+  // switch set in __COMPAT_LAYER, which the application inherits.
+  void addColourLayer();
   // Launch (app/run.cpp): > 0 when the application started.
   int launchApp(const char* name);
   void waitForApp();
@@ -60,6 +64,9 @@ class RunContext {
   bool storedModeChanged = false;
   // Set when hideConsoleWindow hid a window.
   bool consoleHidden = false;
+  // The depth of a switch that asked for it (dmFields naming the depth) and succeeded; 0 when
+  // none did, the lenient size-only retry included.
+  std::int32_t switchedDepth = 0;
 
  private:
   void derivePaths(const char* argument0);

@@ -40,6 +40,15 @@ int RunContext::hideConsoleWindow() {
   if (consoleWindow == nullptr) {
     return 0;
   }
+  // Under Windows Terminal the tab's title is also the terminal's own window title, so the
+  // unique title can find the terminal, with the user's other tabs in it. Only the window that
+  // the system names as this console's is hidden; where it cannot tell (no GetConsoleWindow,
+  // Windows 95, 98 and NT 4, which have no terminals either) the window found is.
+  WindowHandle own = nullptr;
+  if (platform_.getConsoleWindow(&own) && own != consoleWindow) {
+    consoleWindow = nullptr;
+    return 0;
+  }
   platform_.showWindow(consoleWindow, kSwHide);
   consoleHidden = true;
   return 1;

@@ -1,6 +1,9 @@
 // Switching the display for the application's lifetime, and back.
 #include "display/display_mode.h"
 
+#include <cstddef>
+#include <cstdint>
+
 #include "app/messages.h"
 #include "app/run_context.h"
 
@@ -39,12 +42,16 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
   workingMode.dmPelsWidth = static_cast<std::uint32_t>(requestedWidth);
   workingMode.dmPelsHeight = static_cast<std::uint32_t>(requestedHeight);
 
+  switchedDepth = 0;
   std::int32_t result = platform_.changeDisplaySettings(&workingMode, kSwitchOnly);
   if (result != 0) {
     // Some drivers only take a mode that is also stored. From here on the stored settings may
     // hold the requested mode (on success, and with DISP_CHANGE_RESTART for the next start).
     storedModeChanged = true;
     result = platform_.changeDisplaySettings(&workingMode, kSwitchAndStoreForAll);
+  }
+  if (result == 0) {
+    switchedDepth = requestedDepth;
   }
 
   if (strictFlag != 1) {
@@ -67,6 +74,97 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
     platform_.messageBox(nullptr, messageText.c_str(), caption.c_str(), kMbOk);
   }
   return result;
+}
+
+namespace {
+
+constexpr const char kCompatLayerVariable[] = "__COMPAT_LAYER";
+// Room for the variable's value, old layers and the new one together; a longer value is left
+// as it is.
+constexpr std::uint32_t kCompatLayerCapacity = 1024;
+
+// Windows' "Reduced color mode" layers.
+const char* colourLayerFor(std::int32_t depth) {
+  if (depth == 8) {
+    return "256COLOR";
+  }
+  if (depth == 16) {
+    return "16BITCOLOR";
+  }
+  return nullptr;
+}
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+char upperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether the `length` bytes at `word` name `layer` (upper case), in any case.
+bool namesLayer(const char* word, std::size_t length, const char* layer) {
+  std::size_t i = 0;
+  for (; i < length; ++i) {
+    if (layer[i] == '\0' || upperAscii(word[i]) != layer[i]) {
+      return false;
+    }
+  }
+  return layer[i] == '\0';
+}
+
+}  // namespace
+
+void RunContext::addColourLayer() {
+  const char* layer = colourLayerFor(switchedDepth);
+  if (layer == nullptr) {
+    return;
+  }
+  // Windows 7 and earlier switch the display itself to the depth asked for.
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  if (!platform_.getVersion(&major, &minor) || major < 6 || (major == 6 && minor < 2)) {
+    return;
+  }
+
+  char current[kCompatLayerCapacity];
+  current[0] = '\0';
+  const std::uint32_t length =
+      platform_.getEnvironmentVariable(kCompatLayerVariable, current, kCompatLayerCapacity);
+  if (length >= kCompatLayerCapacity) {
+    return;  // too long to read whole: left as it is
+  }
+
+  // The layers already there, in their order and one blank apart, then this one.
+  FixedText<kCompatLayerCapacity> value;
+  std::size_t at = 0;
+  while (at < length) {
+    while (at < length && isBlank(current[at])) {
+      ++at;
+    }
+    const std::size_t start = at;
+    while (at < length && !isBlank(current[at])) {
+      ++at;
+    }
+    if (at == start) {
+      break;
+    }
+    if (namesLayer(current + start, at - start, layer)) {
+      return;  // already there: never twice
+    }
+    if (!value.empty()) {
+      value.append(" ");
+    }
+    value.appendBytes(current + start, at - start);
+  }
+  if (!value.empty()) {
+    value.append(" ");
+  }
+  value.append(layer);
+  if (value.overflowed()) {
+    return;  // would not fit: left as it is, and the application still starts
+  }
+  platform_.setEnvironmentVariable(kCompatLayerVariable, value.c_str());
 }
 
 void RunContext::restoreMode() {

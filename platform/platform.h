@@ -134,10 +134,27 @@ class Platform {
   // GetConsoleProcessList: how many processes share this console.
   virtual std::uint32_t getConsoleProcessCount() = 0;
 
+  // GetConsoleWindow, looked up at run time: false when the system has none (Windows 95, 98
+  // and NT 4), else true with this process's console window (null when it has none).
+  virtual bool getConsoleWindow(WindowHandle* window) = 0;
+
   virtual WindowHandle findWindow(const char* className, const char* windowName) = 0;
   virtual int showWindow(WindowHandle window, int command) = 0;
   virtual int messageBox(WindowHandle owner, const char* text, const char* caption,
                          std::uint32_t type) = 0;
+
+  // GetVersionExA: the major and minor version, as the system tells this program (a program
+  // whose manifest names Windows 7 at most is told 6.2 on every later Windows). False when the
+  // call fails; both are then 0.
+  virtual bool getVersion(std::uint32_t* major, std::uint32_t* minor) = 0;
+  // GetEnvironmentVariableA(name, buffer, size): the value's length when it fits (buffer then
+  // zero-terminated), the size it needs (terminating zero included) when it does not, 0 when
+  // the variable is not set or empty.
+  virtual std::uint32_t getEnvironmentVariable(const char* name, char* buffer,
+                                               std::uint32_t size) = 0;
+  // SetEnvironmentVariableA(name, value): this process's environment, which a child started
+  // with no environment of its own inherits. Nonzero on success.
+  virtual int setEnvironmentVariable(const char* name, const char* value) = 0;
 
   // Reads up to `capacity` bytes of a file opened for reading in binary mode, then closes it.
   // Returns the number of bytes read, or -1 when the file cannot be opened.

@@ -128,6 +128,23 @@ std::uint32_t Win32Platform::getConsoleProcessCount() {
   return getList(ids, 8);
 }
 
+bool Win32Platform::getConsoleWindow(WindowHandle* window) {
+  // Windows 95, 98 and NT 4 have no GetConsoleWindow: looked up, not imported, as above.
+  using GetConsoleWindowFn = HWND(WINAPI*)();
+  *window = nullptr;
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) {
+    return false;
+  }
+  auto getWindow = reinterpret_cast<GetConsoleWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "GetConsoleWindow")));
+  if (getWindow == nullptr) {
+    return false;
+  }
+  *window = getWindow();
+  return true;
+}
+
 WindowHandle Win32Platform::findWindow(const char* className, const char* windowName) {
   return FindWindowA(className, windowName);
 }
@@ -139,6 +156,26 @@ int Win32Platform::showWindow(WindowHandle window, int command) {
 int Win32Platform::messageBox(WindowHandle owner, const char* text, const char* caption,
                               std::uint32_t type) {
   return MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+}
+
+bool Win32Platform::getVersion(std::uint32_t* major, std::uint32_t* minor) {
+  OSVERSIONINFOA info;
+  info.dwOSVersionInfoSize = sizeof info;
+  info.dwMajorVersion = 0;
+  info.dwMinorVersion = 0;
+  const BOOL ok = GetVersionExA(&info);
+  *major = ok ? info.dwMajorVersion : 0;
+  *minor = ok ? info.dwMinorVersion : 0;
+  return ok != FALSE;
+}
+
+std::uint32_t Win32Platform::getEnvironmentVariable(const char* name, char* buffer,
+                                                    std::uint32_t size) {
+  return GetEnvironmentVariableA(name, buffer, size);
+}
+
+int Win32Platform::setEnvironmentVariable(const char* name, const char* value) {
+  return SetEnvironmentVariableA(name, value);
 }
 
 long Win32Platform::readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) {

@@ -23,10 +23,14 @@ class Win32Platform final : public Platform {
   std::uint32_t getCurrentProcessId() override;
   void sleep(std::uint32_t milliseconds) override;
   std::uint32_t getConsoleProcessCount() override;
+  bool getConsoleWindow(WindowHandle* window) override;
   WindowHandle findWindow(const char* className, const char* windowName) override;
   int showWindow(WindowHandle window, int command) override;
   int messageBox(WindowHandle owner, const char* text, const char* caption,
                  std::uint32_t type) override;
+  bool getVersion(std::uint32_t* major, std::uint32_t* minor) override;
+  std::uint32_t getEnvironmentVariable(const char* name, char* buffer, std::uint32_t size) override;
+  int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
 
   // Whether a mutex of this name exists now (tolvex-ini's check; Tolvex itself never asks).

@@ -29,6 +29,7 @@ TEST(ConsoleWindow, FoundByAUniqueTitleThenHidden) {
   EXPECT_EQ(0, run.findConsoleWindow());
   EXPECT_EQ(1, run.hideConsoleWindow());
   Calls expected = findCalls("123456/4242", "Intro");
+  expected.push_back("GetConsoleWindow");
   expected.push_back("ShowWindow(console, 0)");
   EXPECT_EQ(expected, platform.calls);
   EXPECT_EQ(FakePlatform::consoleWindowHandle(), run.consoleWindow);
@@ -74,6 +75,50 @@ TEST(ConsoleWindow, UnreadableOrOverlongTitlesAreSetBackSafely) {
     run.findConsoleWindow();
     ASSERT_EQ(2u, platform.titlesSet.size());
     EXPECT_EQ(std::string(1023, 't'), platform.titlesSet[1]) << "cut at the buffer's end";
+  }
+}
+
+// The window found by the title is hidden only when it is the console's own; a terminal's
+// window that took the title is left alone, and so never shown again either.
+struct OwnWindowCase {
+  int line;
+  bool hasGetConsoleWindow;
+  bool ownIsFound;  // GetConsoleWindow answers the window FindWindowA found, or another one
+  int hidden;
+  Calls after;  // the calls after finding, through showSharedConsoleAgain on a shared console
+};
+
+const OwnWindowCase kOwnWindowCases[] = {
+    {__LINE__,
+     true,
+     true,
+     1,
+     {"GetConsoleWindow", "ShowWindow(console, 0)", "GetConsoleProcessList",
+      "ShowWindow(console, 5)"}},
+    {__LINE__, true, false, 0, {"GetConsoleWindow"}},
+    {__LINE__,
+     false,
+     false,
+     1,
+     {"GetConsoleWindow", "ShowWindow(console, 0)", "GetConsoleProcessList",
+      "ShowWindow(console, 5)"}},
+};
+
+TEST(ConsoleWindow, OnlyTheConsolesOwnWindowIsHidden) {
+  for (const OwnWindowCase& c : kOwnWindowCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FakePlatform platform;
+    platform.hasGetConsoleWindow = c.hasGetConsoleWindow;
+    platform.ownConsoleWindow =
+        c.ownIsFound ? FakePlatform::consoleWindowHandle() : FakePlatform::otherWindowHandle();
+    platform.consoleProcessCount = 2;
+    RunContext run(platform, "x.exe");
+    run.findConsoleWindow();
+    platform.calls.clear();
+    EXPECT_EQ(c.hidden, run.hideConsoleWindow());
+    run.showSharedConsoleAgain();
+    EXPECT_EQ(c.after, platform.calls);
+    EXPECT_EQ(c.hidden ? FakePlatform::consoleWindowHandle() : nullptr, run.consoleWindow);
   }
 }
 

@@ -30,6 +30,9 @@ std::string showHandle(Handle handle) {
   if (handle == FakePlatform::consoleWindowHandle()) {
     return "console";
   }
+  if (handle == FakePlatform::otherWindowHandle()) {
+    return "other";
+  }
   return handle == nullptr ? "null" : "?";
 }
 
@@ -48,6 +51,10 @@ FakePlatform::FakePlatform() {
 
 WindowHandle FakePlatform::consoleWindowHandle() {
   return reinterpret_cast<WindowHandle>(static_cast<std::uintptr_t>(0xC0DE));
+}
+
+WindowHandle FakePlatform::otherWindowHandle() {
+  return reinterpret_cast<WindowHandle>(static_cast<std::uintptr_t>(0x0DD));
 }
 
 std::vector<std::string> FakePlatform::callsStartingWith(const std::string& prefix) const {
@@ -164,6 +171,12 @@ std::uint32_t FakePlatform::getConsoleProcessCount() {
   return consoleProcessCount;
 }
 
+bool FakePlatform::getConsoleWindow(WindowHandle* window) {
+  calls.push_back("GetConsoleWindow");
+  *window = hasGetConsoleWindow ? ownConsoleWindow : nullptr;
+  return hasGetConsoleWindow;
+}
+
 WindowHandle FakePlatform::findWindow(const char* className, const char* windowName) {
   calls.push_back("FindWindowA(" + show(className) + ", " + show(windowName) + ")");
   if (hasConsoleWindow && windowName != nullptr && consoleTitle == windowName) {
@@ -182,6 +195,34 @@ int FakePlatform::messageBox(WindowHandle owner, const char* text, const char* c
   calls.push_back("MessageBoxA(" + showHandle(owner) + ", " + show(caption) + ", " +
                   std::to_string(type) + ")");
   boxes.push_back({show(text), show(caption)});
+  return 1;
+}
+
+bool FakePlatform::getVersion(std::uint32_t* major, std::uint32_t* minor) {
+  calls.push_back("GetVersionExA");
+  *major = versionMajor;
+  *minor = versionMinor;
+  return true;
+}
+
+std::uint32_t FakePlatform::getEnvironmentVariable(const char* name, char* buffer,
+                                                   std::uint32_t size) {
+  calls.push_back("GetEnvironmentVariableA(" + show(name) + ", " + std::to_string(size) + ")");
+  const auto found = environment.find(show(name));
+  if (found == environment.end()) {
+    return 0;
+  }
+  const auto length = static_cast<std::uint32_t>(found->second.size());
+  if (length >= size) {
+    return length + 1;  // the size it needs; the buffer is not touched
+  }
+  std::memcpy(buffer, found->second.c_str(), length + 1);
+  return length;
+}
+
+int FakePlatform::setEnvironmentVariable(const char* name, const char* value) {
+  calls.push_back("SetEnvironmentVariableA(" + show(name) + ", " + show(value) + ")");
+  environment[show(name)] = show(value);
   return 1;
 }
 

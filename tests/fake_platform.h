@@ -35,6 +35,13 @@ class FakePlatform final : public Platform {
   std::uint32_t tickCount = 123456;
   std::uint32_t processId = 4242;
   std::uint32_t consoleProcessCount = 1;
+  // GetConsoleWindow: missing on the system (false), or the window it answers.
+  bool hasGetConsoleWindow = true;
+  WindowHandle ownConsoleWindow = consoleWindowHandle();
+  // GetVersionExA (Windows 7 unless a test says otherwise) and the environment.
+  std::uint32_t versionMajor = 6;
+  std::uint32_t versionMinor = 1;
+  std::map<std::string, std::string> environment;
   // Files that can be opened, by name, with their bytes.
   std::map<std::string, std::vector<std::uint8_t>> files;
 
@@ -49,8 +56,9 @@ class FakePlatform final : public Platform {
   std::vector<DevModeA> changedModes;
   std::vector<std::uint32_t> changeFlags;
   std::vector<std::string> titlesSet;
-  // The handle that FindWindowA answers for our console.
+  // The handle that FindWindowA answers for our console, and another window ("other").
   static WindowHandle consoleWindowHandle();
+  static WindowHandle otherWindowHandle();
 
   // Calls whose line starts with `prefix`.
   std::vector<std::string> callsStartingWith(const std::string& prefix) const;
@@ -70,10 +78,14 @@ class FakePlatform final : public Platform {
   std::uint32_t getCurrentProcessId() override;
   void sleep(std::uint32_t milliseconds) override;
   std::uint32_t getConsoleProcessCount() override;
+  bool getConsoleWindow(WindowHandle* window) override;
   WindowHandle findWindow(const char* className, const char* windowName) override;
   int showWindow(WindowHandle window, int command) override;
   int messageBox(WindowHandle owner, const char* text, const char* caption,
                  std::uint32_t type) override;
+  bool getVersion(std::uint32_t* major, std::uint32_t* minor) override;
+  std::uint32_t getEnvironmentVariable(const char* name, char* buffer, std::uint32_t size) override;
+  int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
 
  private:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ Calls startOfRun() {
           "Sleep(40)",
           "FindWindowA(null, 123456/4242)",
           "SetConsoleTitleA(C:\\Windows\\system32\\cmd.exe)",
+          "GetConsoleWindow",
           "ShowWindow(console, 0)",
           "ReadFile(Tolvex.ini, 999)",
           "ReadFile(D:\\Shows\\Intro.ini, 999)"};
@@ -79,10 +81,11 @@ TEST(RunSequence, LaunchesTheApplicationBesideTolvexAndWaits) {
   FakePlatform platform;
   platform.startable = {"D:\\Shows\\PROJECTOR.EXE", "PROJ.EXE"};
   EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
-  expectCalls(__LINE__, platform,
-              concat(startOfRun(), {kSwitchDefault, launchCall("D:\\Shows\\PROJECTOR.EXE"),
-                                    "WaitForSingleObject(process1, INFINITE)",
-                                    "CloseHandle(process1)", kRestore, "GetConsoleProcessList"}));
+  expectCalls(
+      __LINE__, platform,
+      concat(startOfRun(), {kSwitchDefault, "GetVersionExA", launchCall("D:\\Shows\\PROJECTOR.EXE"),
+                            "WaitForSingleObject(process1, INFINITE)", "CloseHandle(process1)",
+                            kRestore, "GetConsoleProcessList"}));
   EXPECT_TRUE(platform.boxes.empty());
 }
 
@@ -92,7 +95,7 @@ TEST(RunSequence, FallsBackToProjExeInTheCurrentFolderSilently) {
   EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
   expectCalls(
       __LINE__, platform,
-      concat(startOfRun(), {kSwitchDefault, launchCall("D:\\Shows\\PROJECTOR.EXE"),
+      concat(startOfRun(), {kSwitchDefault, "GetVersionExA", launchCall("D:\\Shows\\PROJECTOR.EXE"),
                             launchCall("PROJ.EXE"), "WaitForSingleObject(process1, INFINITE)",
                             "CloseHandle(process1)", kRestore, "GetConsoleProcessList"}));
   EXPECT_TRUE(platform.boxes.empty());
@@ -103,9 +106,9 @@ TEST(RunSequence, NeitherApplicationStartsTellsTheUserAndRestores) {
   EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
   expectCalls(
       __LINE__, platform,
-      concat(startOfRun(),
-             {kSwitchDefault, launchCall("D:\\Shows\\PROJECTOR.EXE"), launchCall("PROJ.EXE"),
-              "MessageBoxA(null, " + kCaption + ", 0)", kRestore, "GetConsoleProcessList"}));
+      concat(startOfRun(), {kSwitchDefault, "GetVersionExA", launchCall("D:\\Shows\\PROJECTOR.EXE"),
+                            launchCall("PROJ.EXE"), "MessageBoxA(null, " + kCaption + ", 0)",
+                            kRestore, "GetConsoleProcessList"}));
   ASSERT_EQ(1u, platform.boxes.size());
   EXPECT_EQ(kCaption, platform.boxes[0].caption);
   EXPECT_EQ(
@@ -184,6 +187,86 @@ TEST(RunSequence, ApplicationPathThatDidNotFitIsNeverStarted) {
   EXPECT_EQ(launchCall("PROJ.EXE"), launches[0]);
   // The second settings name could not be made either, so it was never looked for.
   EXPECT_EQ((Calls{"ReadFile(Tolvex.ini, 999)"}), platform.callsStartingWith("ReadFile"));
+}
+
+// On Windows 8 and later a switch that asked for 8 or 16 bits per pixel leaves the matching
+// colour layer in __COMPAT_LAYER for the application to inherit.
+struct ColourLayerCase {
+  int line;
+  const char* settings;  // nullptr: none, so 16,800,600 strict
+  std::deque<std::int32_t> answers;
+  std::uint32_t major, minor;
+  const char* before;  // __COMPAT_LAYER when Tolvex starts; nullptr: not set
+  Calls calls;         // from the switch to the launch or the message box
+};
+
+std::string change(const std::string& request, int flags, const char* fields = "0x1C0000") {
+  return "ChangeDisplaySettingsA(fields=" + std::string(fields) + " bpp=" + request + ", " +
+         std::to_string(flags) + ")";
+}
+std::string setLayer(const std::string& value) {
+  return "SetEnvironmentVariableA(__COMPAT_LAYER, " + value + ")";
+}
+const std::string kVer = "GetVersionExA";
+const std::string kGet = "GetEnvironmentVariableA(__COMPAT_LAYER, 1024)";
+const std::string kRun = launchCall("D:\\Shows\\PROJECTOR.EXE");
+const std::string k16 = "16 800x600";
+const std::string k8 = "8 640x480";
+// With " 16BITCOLOR" and the terminating zero: 1,024 bytes, the most that fits, and one more.
+const std::string kLongest(1012, 'x');
+const std::string kTooLong(1013, 'x');
+const std::string kUnreadable(2000, 'x');
+
+// clang-format off
+const ColourLayerCase kColourLayerCases[] = {
+    {__LINE__, nullptr, {}, 6, 1, nullptr, {change(k16, 0), kVer, kRun}},
+    {__LINE__, nullptr, {}, 6, 2, nullptr,
+     {change(k16, 0), kVer, kGet, setLayer("16BITCOLOR"), kRun}},
+    {__LINE__, "8,640,480", {}, 10, 0, nullptr,
+     {change(k8, 0), kVer, kGet, setLayer("256COLOR"), kRun}},
+    {__LINE__, "24,640,480", {}, 10, 0, nullptr, {change("32 640x480", 0), kRun}},
+    {__LINE__, "32,640,480", {}, 10, 0, nullptr, {change("32 640x480", 0), kRun}},
+    {__LINE__, "8,640,480", {-1, 0}, 10, 0, " RunAsInvoker \t HighDpiAware ",
+     {change(k8, 0), change(k8, 9), kVer, kGet, setLayer("RunAsInvoker HighDpiAware 256COLOR"),
+      kRun}},
+    {__LINE__, nullptr, {}, 10, 0, "16bitcolor RunAsInvoker", {change(k16, 0), kVer, kGet, kRun}},
+    {__LINE__, nullptr, {}, 10, 0, kLongest.c_str(),
+     {change(k16, 0), kVer, kGet, setLayer(kLongest + " 16BITCOLOR"), kRun}},
+    {__LINE__, nullptr, {}, 10, 0, kTooLong.c_str(), {change(k16, 0), kVer, kGet, kRun}},
+    {__LINE__, nullptr, {}, 10, 0, kUnreadable.c_str(), {change(k16, 0), kVer, kGet, kRun}},
+    {__LINE__, nullptr, {-2, -2}, 10, 0, nullptr,
+     {change(k16, 0), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_BADMODE, 0)"}},
+    {__LINE__, "16,800,600,0", {-2, -2}, 10, 0, nullptr,
+     {change(k16, 0), change(k16, 9), change(k16, 0, "0x180000"), kRun}},
+};
+// clang-format on
+
+TEST(RunSequence, ColourLayerForTheApplicationOnWindows8AndLater) {
+  for (const ColourLayerCase& c : kColourLayerCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FakePlatform platform;
+    platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};
+    if (c.settings != nullptr) {
+      platform.files["Tolvex.ini"] = storedSettings(c.settings);
+    }
+    platform.changeResults = c.answers;
+    platform.versionMajor = c.major;
+    platform.versionMinor = c.minor;
+    if (c.before != nullptr) {
+      platform.environment["__COMPAT_LAYER"] = c.before;
+    }
+    runTolvex(platform, kProgram.c_str());
+    auto from = platform.calls.begin();
+    while (from != platform.calls.end() && from->rfind("ChangeDisplaySettingsA", 0) != 0) {
+      ++from;
+    }
+    auto to = from;
+    while (to != platform.calls.end() && to->rfind("CreateProcessA", 0) != 0 &&
+           to->rfind("MessageBoxA", 0) != 0) {
+      ++to;
+    }
+    EXPECT_EQ(c.calls, Calls(from, to == platform.calls.end() ? to : to + 1));
+  }
 }
 
 }  // namespace

@@ -380,7 +380,8 @@ class Harness:
 
     def wine_env(self, extra=None):
         env = {k: v for k, v in os.environ.items()
-               if not k.startswith("WINE") and not k.startswith("TOLVEX_")}
+               if not k.startswith("WINE") and not k.startswith("TOLVEX_")
+               and k != "__COMPAT_LAYER"}
         env.pop("DISPLAY", None)
         if self.display:
             env["DISPLAY"] = self.display
@@ -528,6 +529,15 @@ class Harness:
         if mode != START_MODE:
             raise HarnessError("X server could not be put back to %dx%d (it is %s)"
                                % (START_MODE + (mode,)))
+
+    def set_windows_version(self, version):
+        """The Windows version ("win7", "win10", ...) that Wine reports, until the next reset().
+
+        Written straight into the prefix's user registry while no Wine server runs (as after
+        reset()): a section added at the end is merged into the key when the server loads it.
+        """
+        with open(os.path.join(self.prefix, "user.reg"), "a") as f:
+            f.write('\n[Software\\\\Wine] 0\n"Version"="%s"\n' % version)
 
     def keep_wineserver(self):
         """Starts this prefix's Wine server persistent (`wineserver -p`).

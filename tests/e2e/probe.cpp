@@ -10,6 +10,8 @@
 //
 // and, when the process is about to end (after sleeping), one line `exiting=<pid>`.
 //
+// Besides the run's facts, the record holds the __COMPAT_LAYER the process started with.
+//
 // Optional environment variables:
 //   TOLVEX_PROBE_SLEEP_MS  stay alive this long after logging (a second Tolvex can start meanwhile)
 //   TOLVEX_PROBE_CRASH=1   crash with an access violation after logging (and sleeping)
@@ -135,6 +137,9 @@ int main() {
   rec.text("module", (n > 0 && n < sizeof(buf)) ? buf : "");
 
   rec.number("pid", static_cast<long long>(GetCurrentProcessId()));
+
+  // The compatibility layers the process was started with (empty when none).
+  rec.text("compat_layer", getEnv("__COMPAT_LAYER", buf, sizeof(buf)) ? buf : "");
 
   addMode(rec, "current", ENUM_CURRENT_SETTINGS);
   addMode(rec, "registry", ENUM_REGISTRY_SETTINGS);

@@ -86,6 +86,8 @@ class Case:
     status: int = 0  # the exit status expected of what was started
     output: list = field(default_factory=list)  # [(label, text or callable(Paths))] on stdout
     after: tuple = START  # X mode when the run has ended
+    windows: str = None  # the Windows version Wine reports ("win7", "win10"); None: the prefix's
+    layer: str = None  # the __COMPAT_LAYER every application must start with; None: not checked
 
 
 # ----- hooks and extra checks -----------------------------------------------------------------
@@ -487,6 +489,25 @@ CASES = [
                    Launch("work/AFTER.EXE", lambda p: "AFTER.EXE")],
          during=(800, 600), on_record=note_visible_windows, check=check_console_shown_again),
 
+    # --- issue 15: colour layer for the application on Windows 8 and later --------------------
+    Case("layer-8bit-win10", 15, "Windows 10, 8 bits: the application inherits 256COLOR",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("8,640,480")}), windows="win10",
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(640, 480),
+         layer="256COLOR"),
+    Case("layer-16bit-win10-kept", 15,
+         "Windows 10, 16 bits: 16BITCOLOR added after the layers set before Tolvex started",
+         dict(BESIDE), windows="win10", env={"__COMPAT_LAYER": "RunAsInvoker"},
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
+         layer="RunAsInvoker 16BITCOLOR"),
+    Case("layer-none-win7", 15, "Windows 7, 8 bits: no layer",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("8,640,480")}), windows="win7",
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(640, 480),
+         layer=""),
+    Case("layer-none-32bit-win10", 15, "Windows 10, 32 bits: no layer",
+         dict(BESIDE, **{"work/Tolvex.ini": ini("32,640,480")}), windows="win10",
+         launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(640, 480),
+         layer=""),
+
     # --- issue 11: tolvex-ini check, modes and restore -----------------------------------------
     Case("tool-modes", 11, "modes lists the X modes as Wine offers them, and changes nothing",
          {"app/tolvex-ini.exe": "ini", "work": None}, start=tool("modes"),
@@ -601,6 +622,9 @@ def judge(case, paths, r, stored):
         if H.unquote_cmdline(rec.get("cmdline", "")) != cmdline:
             fails.append("command line %s, expected %s"
                          % (show(rec.get("cmdline")), show(cmdline)))
+        if case.layer is not None and rec.get("compat_layer") != case.layer:
+            fails.append("__COMPAT_LAYER %s, expected %s"
+                         % (show(rec.get("compat_layer")), show(case.layer)))
         cwd = paths.win(launch.cwd or case.cwd)
         if rec.get("cwd", "").rstrip("\\").lower() != cwd.lower():
             fails.append("current folder %s, expected %s" % (rec.get("cwd"), cwd))
@@ -664,6 +688,8 @@ def run_case(h, case):
     paths = Paths(root)
     files = {k: (v(paths) if callable(v) else v) for k, v in case.files.items()}
     h.reset()
+    if case.windows:
+        h.set_windows_version(case.windows)
     h.layout(root, files)
     env = {"TOLVEX_PROBE_SLEEP_MS": "1000"}
     env.update(case.env)

@@ -118,6 +118,10 @@ class ServedFilePlatform final : public tolvex::Platform {
   std::uint32_t getCurrentProcessId() override { unexpected(); }
   void sleep(std::uint32_t) override { unexpected(); }
   std::uint32_t getConsoleProcessCount() override { unexpected(); }
+  bool getConsoleWindow(WindowHandle*) override { unexpected(); }
+  bool getVersion(std::uint32_t*, std::uint32_t*) override { unexpected(); }
+  std::uint32_t getEnvironmentVariable(const char*, char*, std::uint32_t) override { unexpected(); }
+  int setEnvironmentVariable(const char*, const char*) override { unexpected(); }
   WindowHandle findWindow(const char*, const char*) override { unexpected(); }
   int showWindow(WindowHandle, int) override { unexpected(); }
 

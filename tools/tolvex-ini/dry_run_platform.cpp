@@ -85,6 +85,10 @@ std::uint32_t DryRunPlatform::getConsoleProcessCount() {
   return 1;
 }
 
+bool DryRunPlatform::getConsoleWindow(tolvex::WindowHandle* window) {
+  return system_.getConsoleWindow(window);
+}
+
 tolvex::WindowHandle DryRunPlatform::findWindow(const char*, const char*) {
   return nullptr;  // no console window found: nothing is hidden, nothing shown again
 }
@@ -101,6 +105,19 @@ int DryRunPlatform::messageBox(tolvex::WindowHandle, const char* text, const cha
     box.caption.assign(caption);
   }
   return 1;  // IDOK
+}
+
+bool DryRunPlatform::getVersion(std::uint32_t* major, std::uint32_t* minor) {
+  return system_.getVersion(major, minor);
+}
+
+std::uint32_t DryRunPlatform::getEnvironmentVariable(const char* name, char* buffer,
+                                                     std::uint32_t size) {
+  return system_.getEnvironmentVariable(name, buffer, size);
+}
+
+int DryRunPlatform::setEnvironmentVariable(const char*, const char*) {
+  return 1;  // what Tolvex would set is for its own process only: nothing to change here
 }
 
 long DryRunPlatform::readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) {

@@ -2,8 +2,9 @@
 // everything a run would ask, and changes nothing. Reads (the stored display mode, the settings
 // files) go to the system as they are; a display switch is answered by the system's test of the
 // same request (CDS_TEST); a launch by whether the file can be opened; message boxes are kept
-// for the report instead of shown; the single-instance object is not created, and the console
-// is left alone. What the run asked, and what it was answered, is kept for the report.
+// for the report instead of shown; the single-instance object is not created, the console
+// is left alone, and the environment is read but never changed. What the run asked, and what it was
+// answered, is kept for the report.
 #ifndef TOLVEX_TOOLS_TOLVEX_INI_DRY_RUN_PLATFORM_H
 #define TOLVEX_TOOLS_TOLVEX_INI_DRY_RUN_PLATFORM_H
 
@@ -80,10 +81,14 @@ class DryRunPlatform final : public tolvex::Platform {
   std::uint32_t getCurrentProcessId() override;
   void sleep(std::uint32_t milliseconds) override;
   std::uint32_t getConsoleProcessCount() override;
+  bool getConsoleWindow(tolvex::WindowHandle* window) override;
   tolvex::WindowHandle findWindow(const char* className, const char* windowName) override;
   int showWindow(tolvex::WindowHandle window, int command) override;
   int messageBox(tolvex::WindowHandle owner, const char* text, const char* caption,
                  std::uint32_t type) override;
+  bool getVersion(std::uint32_t* major, std::uint32_t* minor) override;
+  std::uint32_t getEnvironmentVariable(const char* name, char* buffer, std::uint32_t size) override;
+  int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
 
  private:
