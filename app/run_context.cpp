@@ -4,7 +4,8 @@
 
 namespace tolvex {
 
-RunContext::RunContext(Platform& platform, const char* argument0) : platform_(platform) {
+RunContext::RunContext(Platform& platform, const char* argument0, RunObserver* observer)
+    : platform_(platform), observer_(observer) {
   std::memset(&processInfo, 0, sizeof processInfo);
   std::memset(&startupInfo, 0, sizeof startupInfo);
   startupInfo.cb = sizeof startupInfo;
