@@ -202,6 +202,12 @@ def probe_exits(path):
     return [line.split("=", 1)[1] for line in text.split("\n") if line.startswith("exiting=")]
 
 
+def release_probe(hold, record):
+    """Lets the probe that wrote this record end (it holds until this file exists)."""
+    with open("%s.%s" % (hold, record.get("pid", "unknown")), "w"):
+        pass
+
+
 def unquote_cmdline(cmdline):
     """A command line that Wine quoted whole ('"X"') read back as X."""
     if len(cmdline) >= 2 and cmdline[0] == '"' and cmdline[-1] == '"' and '"' not in cmdline[1:-1]:
@@ -619,9 +625,15 @@ class Harness:
         Message boxes with a Tolvex caption are recorded and closed. on_record(harness, result,
         record) is called once for each new probe record while the run goes on; on_poll(harness,
         result) on every turn of the watch loop.
+
+        Each probe holds after writing its record until it is released here: after the X mode
+        has been taken for mode_during and on_record has run. So whatever is measured about a
+        running application is measured while it runs, however slowly this Wine starts it.
         """
         result = RunResult()
-        env = self.wine_env(dict(env_extra or {}, TOLVEX_PROBE_LOG=wine_path(probe_log)))
+        hold = os.path.join(os.path.dirname(probe_log), "release")
+        env = self.wine_env(dict(env_extra or {}, TOLVEX_PROBE_LOG=wine_path(probe_log),
+                                 TOLVEX_PROBE_HOLD=wine_path(hold)))
         out_base = out_base or os.path.join(os.path.dirname(probe_log), "run")
         result.mode_before = self.x_mode()
         t0 = time.monotonic()
@@ -640,6 +652,7 @@ class Harness:
                     result.mode_during = self.x_mode()
                 if on_record:
                     on_record(self, result, rec)
+                release_probe(hold, rec)
             seen_records = len(records)
             if finished:
                 break
@@ -655,6 +668,8 @@ class Harness:
         result.seconds = time.monotonic() - t0
         result.status = None if result.timed_out else proc.returncode
         result.records = parse_probe_log(probe_log)
+        for rec in result.records:  # none left holding after a time-out
+            release_probe(hold, rec)
         with open(out_base + ".err", "rb") as f:
             result.stderr = f.read().decode("utf-8", "replace")
         traces = parse_msgbox_traces(result.stderr)
