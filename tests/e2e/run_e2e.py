@@ -97,7 +97,7 @@ def note_visible_windows(h, result, record, paths):
 
 
 def start_second_copy(h, result, record, paths):
-    """Starts a second Tolvex while the first one waits for its (sleeping) application."""
+    """Starts a second Tolvex while the first one waits for its (held) application."""
     if "second" in result.notes:
         return
     t0 = time.monotonic()
