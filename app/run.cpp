@@ -23,13 +23,6 @@ void RunContext::waitForApp() {
   platform_.closeHandle(processInfo.hProcess);
 }
 
-void RunContext::showMessage(const char* caption) {
-  platform_.messageBox(nullptr, messageText.c_str(), caption, kMbOk);
-  if (observer_ != nullptr) {
-    observer_->messageBoxShown(messageText.c_str(), caption);
-  }
-}
-
 namespace {
 
 // An application path that did not fit its field is a file that cannot be started.

@@ -35,6 +35,13 @@ RunContext::RunContext(Platform& platform, const char* argument0, RunObserver* o
   appPath.append(kDefaultAppName);
 }
 
+void RunContext::showMessage(const char* caption) {
+  platform_.messageBox(nullptr, messageText.c_str(), caption, kMbOk);
+  if (observer_ != nullptr) {
+    observer_->messageBoxShown(messageText.c_str(), caption);
+  }
+}
+
 // programDir is always a folder: empty (the current folder) or argument 0 up to and including
 // its last backslash. baseName is the file name that follows, up to its leftmost dot. Only the
 // backslash separates folders; '/' and ':' are ordinary bytes, and bytes are looked at singly.
