@@ -94,6 +94,8 @@ WINE_32_QEMU = Wine("win32",
                     ("unshare", "--user", "--map-root-user", "--mount", "--fork", "--kill-child",
                      "sh", "-c", _WITH_BINFMT, "run32", BINFMT_I386, WINE32),
                     4.0, (WINE32, QEMU_I386), "under qemu")
+WINE_32_MACHINE_QEMU = Wine("win32", (WINE32,), 4.0, (WINE32,),
+                            "under qemu (registered for the whole machine)")
 CANNOT_RUN_I386 = "32-bit Windows programs cannot run here: "
 
 
@@ -109,6 +111,16 @@ def _exits_zero(args, timeout):
 def runs_i386_natively():
     """Whether i386 Wine's own loader runs here as it is, told by its exit status."""
     return os.path.exists(WINE32) and _exits_zero([WINE32, "--version"], timeout=60)
+
+
+def _i386_emulated_for_all():
+    """Whether a binfmt_misc rule of the whole machine hands i386 programs to qemu (then the
+    loader runs as it is, but emulated, and as slowly as under our own rule)."""
+    try:
+        with open("/proc/sys/fs/binfmt_misc/qemu-i386") as f:
+            return f.readline().strip() == "enabled"
+    except OSError:
+        return False
 
 
 _I386 = []  # the one decision of this process: [Wine] or [HarnessError]
@@ -130,7 +142,7 @@ def _decide_i386():
         return HarnessError(CANNOT_RUN_I386 + "i386 Wine is not installed (%s, Debian package "
                             "wine32:i386; scripts/install-deps installs it)" % WINE32)
     if runs_i386_natively():
-        return WINE_32_NATIVE
+        return WINE_32_MACHINE_QEMU if _i386_emulated_for_all() else WINE_32_NATIVE
     lacking = "this machine does not run 32-bit x86 code (%s --version fails), " % WINE32
     if not os.path.exists(QEMU_I386):
         return HarnessError(CANNOT_RUN_I386 + lacking + "and qemu-user-static (%s) is not "
