@@ -3,12 +3,21 @@
 #ifndef TOLVEX_APP_MESSAGES_H
 #define TOLVEX_APP_MESSAGES_H
 
+#include <cstddef>
+
+#include "platform/fixed_text.h"
+
 namespace tolvex {
+
+// Every caption Tolvex shows fits this field (the terminating zero included).
+constexpr std::size_t kCaptionCapacity = 64;
+using CaptionText = FixedText<kCaptionCapacity>;
 
 // Caption for a rejected settings file and for an application that cannot be started.
 constexpr const char kCaptionBadSettings[] = "Tolvex Error: Bad Tolvex.ini parameters";
 // A failed strict switch: this prefix followed by the name of the display-change code.
 constexpr const char kCaptionDisplayPrefix[] = "Tolvex Error: ";
+static_assert(sizeof kCaptionBadSettings <= kCaptionCapacity, "the caption fits its field");
 
 // "Tolvex failed to launch '<appPath>' or 'proj.exe'..." The fallback is named in lower case
 // although "PROJ.EXE" is what is tried; the message has always read that way.

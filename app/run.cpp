@@ -10,7 +10,12 @@ int RunContext::launchApp(const char* name) {
   // No command line: the platform then uses the name as the child's command line, so the
   // application sees its own name as argument 0 and nothing else. The child inherits our
   // environment and current folder (not its own folder), and handles.
-  return platform_.createProcess(name, true, kNormalPriorityClass, &startupInfo, &processInfo);
+  const int result =
+      platform_.createProcess(name, true, kNormalPriorityClass, &startupInfo, &processInfo);
+  if (observer_ != nullptr) {
+    observer_->launchAttempted(name, result);
+  }
+  return result;
 }
 
 void RunContext::waitForApp() {
@@ -28,7 +33,7 @@ int launchIfUsable(RunContext& run, const PathText& path) {
   return run.launchApp(path.c_str());
 }
 
-void launchStage(RunContext& run, Platform& platform) {
+void launchStage(RunContext& run) {
   run.addColourLayer();
   if (launchIfUsable(run, run.appPath) > 0) {
     run.waitForApp();
@@ -42,13 +47,13 @@ void launchStage(RunContext& run, Platform& platform) {
   run.messageText.append(kLaunchFailedBefore);
   run.messageText.append(run.appPath.c_str());
   run.messageText.append(kLaunchFailedAfter);
-  platform.messageBox(nullptr, run.messageText.c_str(), kCaptionBadSettings, kMbOk);
+  run.showMessage(kCaptionBadSettings);
 }
 
 }  // namespace
 
-int runTolvex(Platform& platform, const char* argument0) {
-  RunContext run(platform, argument0);
+int runTolvex(Platform& platform, const char* argument0, RunObserver* observer) {
+  RunContext run(platform, argument0, observer);
 
   // Single-instance guard. The handle is neither tested nor kept: the object stays open until
   // the process ends, which is what keeps a second copy out for the whole run.
@@ -69,7 +74,7 @@ int runTolvex(Platform& platform, const char* argument0) {
   if (run.readSettings(run.settingsPath.c_str()) >= 0) {
     const std::int32_t result = run.switchMode(run.depth, run.width, run.height);
     if (result == 0 || run.strictFlag != 1) {
-      launchStage(run, platform);
+      launchStage(run);
     }
   }
 

@@ -4,7 +4,8 @@
 
 namespace tolvex {
 
-RunContext::RunContext(Platform& platform, const char* argument0) : platform_(platform) {
+RunContext::RunContext(Platform& platform, const char* argument0, RunObserver* observer)
+    : platform_(platform), observer_(observer) {
   std::memset(&processInfo, 0, sizeof processInfo);
   std::memset(&startupInfo, 0, sizeof startupInfo);
   startupInfo.cb = sizeof startupInfo;
@@ -32,6 +33,13 @@ RunContext::RunContext(Platform& platform, const char* argument0) : platform_(pl
   settingsPath.assign(kSettingsFileName);
   appPath.assign(programDir);
   appPath.append(kDefaultAppName);
+}
+
+void RunContext::showMessage(const char* caption) {
+  platform_.messageBox(nullptr, messageText.c_str(), caption, kMbOk);
+  if (observer_ != nullptr) {
+    observer_->messageBoxShown(messageText.c_str(), caption);
+  }
 }
 
 // programDir is always a folder: empty (the current folder) or argument 0 up to and including

@@ -6,9 +6,10 @@
 
 #include <cstdint>
 
+#include "app/run_defaults.h"
+#include "app/run_observer.h"
 #include "app/text_fields.h"
 #include "platform/platform.h"
-#include "settings/settings_text.h"
 
 namespace tolvex {
 
@@ -19,7 +20,8 @@ constexpr const char kMutexName[] = "TOLVEX";
 
 class RunContext {
  public:
-  RunContext(Platform& platform, const char* argument0);
+  // `observer`, when not null, is told what the run does (run_observer.h).
+  RunContext(Platform& platform, const char* argument0, RunObserver* observer = nullptr);
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;
 
@@ -41,6 +43,8 @@ class RunContext {
   // Launch (app/run.cpp): > 0 when the application started.
   int launchApp(const char* name);
   void waitForApp();
+  // Shows messageText in a message box with this caption and one OK button, owned by no window.
+  void showMessage(const char* caption);
 
   // The record's fields, read and written directly by the operations above and their tests.
   ProcessInformation processInfo;
@@ -70,13 +74,16 @@ class RunContext {
 
  private:
   void derivePaths(const char* argument0);
+  // One switch attempt with workingMode (display/display_mode.cpp).
+  std::int32_t trySwitch(std::uint32_t flags);
 
   Platform& platform_;
+  RunObserver* observer_;
 };
 
 // The whole run: builds the record from argument 0, runs every stage, returns the exit status
-// (always 0).
-int runTolvex(Platform& platform, const char* argument0);
+// (always 0). Tolvex.exe passes no observer.
+int runTolvex(Platform& platform, const char* argument0, RunObserver* observer = nullptr);
 
 }  // namespace tolvex
 

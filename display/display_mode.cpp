@@ -22,6 +22,21 @@ constexpr DisplayChangeText kDisplayChangeTexts[] = {
     {-5, "DISP_CHANGE_BADPARAM", kCouldNotSet},
 };
 
+// Every caption made from the table fits the caption field.
+constexpr bool captionsFit() {
+  for (const DisplayChangeText& entry : kDisplayChangeTexts) {
+    std::size_t length = 0;
+    while (entry.name[length] != '\0') {
+      ++length;
+    }
+    if (sizeof kCaptionDisplayPrefix + length > kCaptionCapacity) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(captionsFit(), "every display-change caption fits its field");
+
 }  // namespace
 
 const DisplayChangeText* findDisplayChangeText(std::int32_t code) {
@@ -43,12 +58,12 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
   workingMode.dmPelsHeight = static_cast<std::uint32_t>(requestedHeight);
 
   switchedDepth = 0;
-  std::int32_t result = platform_.changeDisplaySettings(&workingMode, kSwitchOnly);
+  std::int32_t result = trySwitch(kSwitchOnly);
   if (result != 0) {
     // Some drivers only take a mode that is also stored. From here on the stored settings may
     // hold the requested mode (on success, and with DISP_CHANGE_RESTART for the next start).
     storedModeChanged = true;
-    result = platform_.changeDisplaySettings(&workingMode, kSwitchAndStoreForAll);
+    result = trySwitch(kSwitchAndStoreForAll);
   }
   if (result == 0) {
     switchedDepth = requestedDepth;
@@ -60,7 +75,7 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
     }
     // Lenient: keep the size and let the depth be whatever the card gives. Never a message.
     workingMode.dmFields = kSizeOnlyFields;
-    return platform_.changeDisplaySettings(&workingMode, kSwitchOnly);
+    return trySwitch(kSwitchOnly);
   }
 
   if (result == 0) {
@@ -68,10 +83,10 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
   }
   const DisplayChangeText* text = findDisplayChangeText(result);
   if (text != nullptr) {
-    FixedText<64> caption(kCaptionDisplayPrefix);
+    CaptionText caption(kCaptionDisplayPrefix);
     caption.append(text->name);
     messageText.append(text->explanation);
-    platform_.messageBox(nullptr, messageText.c_str(), caption.c_str(), kMbOk);
+    showMessage(caption.c_str());
   }
   return result;
 }
@@ -170,8 +185,19 @@ void RunContext::addColourLayer() {
 void RunContext::restoreMode() {
   // savedMode holds the mode stored when the run started. If this run stored another one, store
   // the saved one again as well; otherwise just switch the screen back.
-  platform_.changeDisplaySettings(&savedMode,
-                                  storedModeChanged ? kSwitchAndStoreForAll : kSwitchOnly);
+  const std::uint32_t flags = storedModeChanged ? kSwitchAndStoreForAll : kSwitchOnly;
+  const std::int32_t result = platform_.changeDisplaySettings(&savedMode, flags);
+  if (observer_ != nullptr) {
+    observer_->restoreAttempted(savedMode, flags, result);
+  }
+}
+
+std::int32_t RunContext::trySwitch(std::uint32_t flags) {
+  const std::int32_t result = platform_.changeDisplaySettings(&workingMode, flags);
+  if (observer_ != nullptr) {
+    observer_->switchAttempted(workingMode, flags, result);
+  }
+  return result;
 }
 
 }  // namespace tolvex

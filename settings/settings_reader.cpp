@@ -11,14 +11,24 @@ int RunContext::readSettings(const char* firstName) {
   // "Tolvex.ini" in the current folder first; only when it cannot be opened, the file named
   // after the program beside it. A first file that opens but is empty or bad still wins.
   long count = platform_.readFile(firstName, stored, kSettingsReadLimit);
+  if (observer_ != nullptr) {
+    observer_->settingsFileTried(firstName, count, stored);
+  }
   if (count < 0) {
     settingsPath.assign(programDir);
     settingsPath.append(baseName);
     settingsPath.append(".ini");
     if (settingsPath.overflowed()) {
-      return 0;  // a name that does not fit is a file that cannot be opened
+      // A name that does not fit is a file that cannot be opened.
+      if (observer_ != nullptr) {
+        observer_->settingsFileTried(settingsPath.c_str(), -1, stored);
+      }
+      return 0;
     }
     count = platform_.readFile(settingsPath.c_str(), stored, kSettingsReadLimit);
+    if (observer_ != nullptr) {
+      observer_->settingsFileTried(settingsPath.c_str(), count, stored);
+    }
     if (count < 0) {
       return 0;
     }
@@ -36,7 +46,7 @@ int RunContext::readSettings(const char* firstName) {
   messageText.assign(verdict.message.c_str());
   applyVerdict(verdict, *this);
   if (verdict.result < 0) {
-    platform_.messageBox(nullptr, messageText.c_str(), kCaptionBadSettings, kMbOk);
+    showMessage(kCaptionBadSettings);
   }
   return verdict.result;
 }

@@ -12,12 +12,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/run_defaults.h"
 #include "app/text_fields.h"
 
 namespace tolvex {
 
-// The settings file looked for first, in the current folder.
-constexpr const char kSettingsFileName[] = "Tolvex.ini";
 // Only the first 999 bytes of a file count.
 constexpr std::size_t kSettingsReadLimit = 999;
 // The application name is read into a 256-byte buffer: at most 255 bytes.
@@ -25,14 +24,6 @@ constexpr std::size_t kAppNameCapacity = 256;
 
 using DecodedSettings = FixedText<kSettingsReadLimit + 1>;
 using AppNameText = FixedText<kAppNameCapacity>;
-
-// What a run asks for when the settings file does not say otherwise: 16 bits per pixel,
-// 800 x 600, strict, and this application in Tolvex's folder.
-constexpr std::int32_t kDefaultDepth = 16;
-constexpr std::int32_t kDefaultWidth = 800;
-constexpr std::int32_t kDefaultHeight = 600;
-constexpr std::int32_t kDefaultStrictFlag = 1;
-constexpr const char kDefaultAppName[] = "PROJECTOR.EXE";
 
 // A run's request on its own, for code that reads settings without running Tolvex (the tool).
 // Tolvex keeps the same members in its run record.

@@ -39,6 +39,7 @@ std::string showHandle(Handle handle) {
 }  // namespace
 
 FakePlatform::FakePlatform() {
+  std::memset(&currentMode, 0, sizeof currentMode);
   std::memset(&storedMode, 0, sizeof storedMode);
   std::strcpy(storedMode.dmDeviceName, "\\\\.\\DISPLAY1");
   storedMode.dmSize = sizeof(DevModeA);
@@ -72,11 +73,27 @@ int FakePlatform::enumDisplaySettings(std::int32_t modeNum, DevModeA* mode) {
   if (!enumSucceeds) {
     return 0;
   }
-  *mode = storedMode;
+  if (modeNum >= 0) {
+    if (static_cast<std::size_t>(modeNum) >= listedModes.size()) {
+      return 0;
+    }
+    *mode = listedModes[static_cast<std::size_t>(modeNum)];
+    return 1;
+  }
+  *mode = modeNum == kEnumCurrentSettings && switched ? currentMode : storedMode;
   return 1;
 }
 
 std::int32_t FakePlatform::changeDisplaySettings(DevModeA* mode, std::uint32_t flags) {
+  if (mode == nullptr) {
+    calls.push_back("ChangeDisplaySettingsA(null, " + std::to_string(flags) + ")");
+    const std::int32_t result = changeResults.empty() ? 0 : changeResults.front();
+    if (!changeResults.empty()) {
+      changeResults.pop_front();
+    }
+    switched = switched && result != 0;
+    return result;
+  }
   calls.push_back("ChangeDisplaySettingsA(fields=" + hex(mode->dmFields) + " bpp=" +
                   std::to_string(mode->dmBitsPerPel) + " " + std::to_string(mode->dmPelsWidth) +
                   "x" + std::to_string(mode->dmPelsHeight) + ", " + std::to_string(flags) + ")");

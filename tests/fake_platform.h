@@ -22,6 +22,11 @@ class FakePlatform final : public Platform {
   // What the stored-mode query writes (when enumSucceeds), and its result.
   DevModeA storedMode;
   bool enumSucceeds = true;
+  // The mode now, when it is not the stored one (a successful switch back to the stored mode,
+  // ChangeDisplaySettingsA(null, 0), ends that), and the display's list of modes.
+  bool switched = false;
+  DevModeA currentMode;
+  std::vector<DevModeA> listedModes;
   // Answers of ChangeDisplaySettingsA, in order; 0 once they run out.
   std::deque<std::int32_t> changeResults;
   // GetLastError after CreateMutexA.

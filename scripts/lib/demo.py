@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Demonstration of Tolvex: the real Tolvex.exe under Wine, on a virtual X display whose mode
 really changes. scripts/demo gives it the shipped 32-bit build, which runs in Debian's i386 Wine
-under qemu (see tests/e2e/harness.py); a 64-bit build works the same way.
+(natively, or under qemu where the machine cannot run 32-bit x86 code: tests/e2e/harness.py
+decides), or the 64-bit build where 32-bit programs cannot run here at all.
 
 Two runs in a folder laid out as a title would ship it (Tolvex.exe, the application SHOW.EXE, and
 a Tolvex.ini written by tolvex-ini):

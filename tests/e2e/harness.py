@@ -2,8 +2,13 @@
 
 One Harness owns one Xorg server (dummy driver, four modes) and one Wine prefix. Which Wine runs
 the program follows from the machine field of Tolvex.exe's PE header: wine64 for the 64-bit build;
-for the shipped 32-bit build, Debian's i386 Wine under qemu user-mode emulation (this CPU cannot
-run 32-bit x86 code), in a win32 prefix of its own, with time limits stretched to match.
+for the shipped 32-bit build, Debian's i386 Wine in a win32 prefix of its own: natively where this
+machine runs 32-bit x86 code, else under qemu user-mode emulation with time limits stretched to
+match (i386_wine() decides, once, for every user of this module).
+
+Run as a program, `harness.py i386` prints in one line how this machine runs 32-bit Windows
+programs, or what it lacks to run them (exit status 1); `harness.py native-i386` exits 0 only
+when i386 Wine runs natively.
 
 Each case gets a fresh Wine server and the X start mode, a folder of its own laid out with
 Tolvex.exe, copies of the probe program and settings files, and one run of Tolvex whose message
@@ -16,9 +21,11 @@ only. Standard library only.
 
 import fcntl
 import os
+import platform
 import re
 import shutil
 import subprocess
+import sys
 import time
 from dataclasses import dataclass, field
 
@@ -73,6 +80,7 @@ class Wine:
     command: tuple  # starts `wine`; the program and its arguments follow
     patience: float  # factor on the time limits
     needs: tuple  # files that must be there
+    how: str = "natively"  # for people: how it runs here
 
     @property
     def bits(self):
@@ -80,11 +88,72 @@ class Wine:
 
 
 WINE_64 = Wine("win64", (WINE64,), 1.0, (WINE64,))
+WINE_32_NATIVE = Wine("win32", (WINE32,), 1.5, (WINE32,))
 # Each process start costs seconds under emulation, and a cold one two or three.
-WINE_32 = Wine("win32",
-               ("unshare", "--user", "--map-root-user", "--mount", "--fork", "--kill-child",
-                "sh", "-c", _WITH_BINFMT, "run32", BINFMT_I386, WINE32),
-               4.0, (WINE32, QEMU_I386))
+WINE_32_QEMU = Wine("win32",
+                    ("unshare", "--user", "--map-root-user", "--mount", "--fork", "--kill-child",
+                     "sh", "-c", _WITH_BINFMT, "run32", BINFMT_I386, WINE32),
+                    4.0, (WINE32, QEMU_I386), "under qemu")
+WINE_32_MACHINE_QEMU = Wine("win32", (WINE32,), 4.0, (WINE32,),
+                            "under qemu (registered for the whole machine)")
+CANNOT_RUN_I386 = "32-bit Windows programs cannot run here: "
+
+
+def _exits_zero(args, timeout):
+    try:
+        done = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=timeout)
+    except (OSError, subprocess.TimeoutExpired):  # "Exec format error" included
+        return False
+    return done.returncode == 0
+
+
+def runs_i386_natively():
+    """Whether i386 Wine's own loader runs here as it is, told by its exit status."""
+    return os.path.exists(WINE32) and _exits_zero([WINE32, "--version"], timeout=60)
+
+
+def _i386_emulated_for_all():
+    """Whether a binfmt_misc rule of the whole machine hands i386 programs to qemu (then the
+    loader runs as it is, but emulated, and as slowly as under our own rule)."""
+    try:
+        with open("/proc/sys/fs/binfmt_misc/qemu-i386") as f:
+            return f.readline().strip() == "enabled"
+    except OSError:
+        return False
+
+
+_I386 = []  # the one decision of this process: [Wine] or [HarnessError]
+
+
+def i386_wine():
+    """The Wine that runs 32-bit programs on this machine: i386 Wine natively where the loader
+    runs, else under qemu with a private binfmt_misc. Decided on the first call; raises
+    HarnessError with one line naming what is missing where neither works."""
+    if not _I386:
+        _I386.append(_decide_i386())
+    if isinstance(_I386[0], HarnessError):
+        raise _I386[0]
+    return _I386[0]
+
+
+def _decide_i386():
+    if not os.path.exists(WINE32):
+        return HarnessError(CANNOT_RUN_I386 + "i386 Wine is not installed (%s, Debian package "
+                            "wine32:i386; scripts/install-deps installs it)" % WINE32)
+    if runs_i386_natively():
+        return WINE_32_MACHINE_QEMU if _i386_emulated_for_all() else WINE_32_NATIVE
+    lacking = "this machine does not run 32-bit x86 code (%s --version fails), " % WINE32
+    if not os.path.exists(QEMU_I386):
+        return HarnessError(CANNOT_RUN_I386 + lacking + "and qemu-user-static (%s) is not "
+                            "installed (scripts/install-deps installs it)" % QEMU_I386)
+    if shutil.which("unshare") is None:
+        return HarnessError(CANNOT_RUN_I386 + lacking + "and unshare (util-linux) is missing")
+    if _exits_zero(list(WINE_32_QEMU.command) + ["--version"], timeout=120):
+        return WINE_32_QEMU
+    return HarnessError(CANNOT_RUN_I386 + lacking + "and Wine under qemu cannot start: it needs a "
+                        "binfmt_misc of its own in a user namespace, which needs Linux 6.7 or "
+                        "later (this is %s)" % platform.release())
 
 
 def wine_for(exe):
@@ -93,7 +162,7 @@ def wine_for(exe):
     if machine == PE_AMD64:
         return WINE_64
     if machine == PE_I386:
-        return WINE_32
+        return i386_wine()
     raise HarnessError("%s: no Wine here for PE machine 0x%04x" % (exe, machine))
 
 
@@ -202,6 +271,12 @@ def probe_exits(path):
     return [line.split("=", 1)[1] for line in text.split("\n") if line.startswith("exiting=")]
 
 
+def release_probe(hold, record):
+    """Lets the probe that wrote this record end (it holds until this file exists)."""
+    with open("%s.%s" % (hold, record.get("pid", "unknown")), "w"):
+        pass
+
+
 def unquote_cmdline(cmdline):
     """A command line that Wine quoted whole ('"X"') read back as X."""
     if len(cmdline) >= 2 and cmdline[0] == '"' and cmdline[-1] == '"' and '"' not in cmdline[1:-1]:
@@ -266,8 +341,6 @@ class Harness:
 
     def check_tools(self):
         missing = [t for t in ("Xorg", "xrandr", "xdotool") if shutil.which(t) is None]
-        if self.wine is WINE_32 and shutil.which("unshare") is None:
-            missing.append("unshare")
         for path in self.wine.needs + (self.wineserver, self.tolvex, self.probe, self.xorg_conf):
             if not os.path.exists(path):
                 missing.append(path)
@@ -279,9 +352,8 @@ class Harness:
 
     def start(self):
         self.check_tools()
-        self.log("%d-bit Tolvex.exe: %s, prefix %s%s"
-                 % (self.wine.bits, self.wine.command[-1], self.wine.arch,
-                    ", under qemu" if self.wine is WINE_32 else ""))
+        self.log("%d-bit Tolvex.exe: %s %s, prefix %s"
+                 % (self.wine.bits, self.wine.command[-1], self.wine.how, self.wine.arch))
         os.makedirs(self.work_dir, exist_ok=True)
         self._lock_work_dir()
         if os.path.isdir(self.cases_dir):
@@ -629,9 +701,15 @@ class Harness:
         Message boxes with a Tolvex caption are recorded and closed. on_record(harness, result,
         record) is called once for each new probe record while the run goes on; on_poll(harness,
         result) on every turn of the watch loop.
+
+        Each probe holds after writing its record until it is released here: after the X mode
+        has been taken for mode_during and on_record has run. So whatever is measured about a
+        running application is measured while it runs, however slowly this Wine starts it.
         """
         result = RunResult()
-        env = self.wine_env(dict(env_extra or {}, TOLVEX_PROBE_LOG=wine_path(probe_log)))
+        hold = os.path.join(os.path.dirname(probe_log), "release")
+        env = self.wine_env(dict(env_extra or {}, TOLVEX_PROBE_LOG=wine_path(probe_log),
+                                 TOLVEX_PROBE_HOLD=wine_path(hold)))
         out_base = out_base or os.path.join(os.path.dirname(probe_log), "run")
         result.mode_before = self.x_mode()
         t0 = time.monotonic()
@@ -650,6 +728,7 @@ class Harness:
                     result.mode_during = self.x_mode()
                 if on_record:
                     on_record(self, result, rec)
+                release_probe(hold, rec)
             seen_records = len(records)
             if finished:
                 break
@@ -665,6 +744,8 @@ class Harness:
         result.seconds = time.monotonic() - t0
         result.status = None if result.timed_out else proc.returncode
         result.records = parse_probe_log(probe_log)
+        for rec in result.records:  # none left holding after a time-out
+            release_probe(hold, rec)
         with open(out_base + ".err", "rb") as f:
             result.stderr = f.read().decode("utf-8", "replace")
         traces = parse_msgbox_traces(result.stderr)
@@ -698,3 +779,22 @@ class Harness:
             return None
         r = recs[0]
         return (int(r["registry_width"]), int(r["registry_height"]))
+
+
+def main(argv):
+    if argv == ["i386"]:
+        try:
+            wine = i386_wine()
+        except HarnessError as e:
+            print(e)
+            return 1
+        print("32-bit Windows programs run here in i386 Wine %s" % wine.how)
+        return 0
+    if argv == ["native-i386"]:
+        return 0 if runs_i386_natively() else 1
+    print("usage: harness.py i386 | native-i386", file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -8,13 +8,15 @@
 //   key=value            (one per line; CR, LF and backslash in values are escaped as \r \n \\)
 //   record=end
 //
-// and, when the process is about to end (after sleeping), one line `exiting=<pid>`.
+// and, when the process is about to end (after its hold), one line `exiting=<pid>`.
 //
 // Besides the run's facts, the record holds the __COMPAT_LAYER the process started with.
 //
 // Optional environment variables:
-//   TOLVEX_PROBE_SLEEP_MS  stay alive this long after logging (a second Tolvex can start meanwhile)
-//   TOLVEX_PROBE_CRASH=1   crash with an access violation after logging (and sleeping)
+//   TOLVEX_PROBE_HOLD      after logging, stay alive until the file named by this value followed
+//                          by "." and the process id exists: the harness makes it once it has
+//                          looked at the running application (a second Tolvex can start meanwhile)
+//   TOLVEX_PROBE_CRASH=1   crash with an access violation after logging (and the hold)
 //   TOLVEX_PROBE_EXIT      exit code (decimal), default 0
 //
 // Only kernel32 and user32 are used, so the copy runs anywhere Tolvex runs.
@@ -121,6 +123,25 @@ void writeRecord(const Record& rec) {
   CloseHandle(file);
 }
 
+// Waits until the harness releases this process (TOLVEX_PROBE_HOLD), looking every 20 ms. A
+// harness that went away is not waited for beyond kHoldCeiling.
+constexpr DWORD kHoldCeiling = 10 * 60 * 1000;
+
+void holdUntilReleased() {
+  char prefix[MAX_PATH * 4];
+  if (!getEnv("TOLVEX_PROBE_HOLD", prefix, sizeof(prefix))) {
+    return;
+  }
+  char release[MAX_PATH * 4 + 32];
+  std::snprintf(release, sizeof(release), "%s.%lu", prefix,
+                static_cast<unsigned long>(GetCurrentProcessId()));
+  const DWORD start = GetTickCount();
+  while (GetFileAttributesA(release) == INVALID_FILE_ATTRIBUTES &&
+         GetTickCount() - start < kHoldCeiling) {
+    Sleep(20);
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -159,10 +180,7 @@ int main() {
   rec.raw("record=end\n");
   writeRecord(rec);
 
-  long sleepMs = envNumber("TOLVEX_PROBE_SLEEP_MS", 0);
-  if (sleepMs > 0) {
-    Sleep(static_cast<DWORD>(sleepMs));
-  }
+  holdUntilReleased();
 
   // Outside any record: tells the harness when this process is about to end.
   Record last;

@@ -99,7 +99,7 @@ def note_visible_windows(h, result, record, paths):
 
 
 def start_second_copy(h, result, record, paths):
-    """Starts a second Tolvex while the first one waits for its (sleeping) application."""
+    """Starts a second Tolvex while the first one waits for its (held) application."""
     if "second" in result.notes:
         return
     t0 = time.monotonic()
@@ -229,6 +229,10 @@ def watch_x_mode(h, result, paths):
 
 def check_x_mode_unchanged(h, result, paths):
     seen = result.notes.get("modes", set())
+    if not seen:
+        return ["the X mode was never measured while it ran"]
+    if None in seen:
+        return ["the X server did not tell its mode on a turn while it ran"]
     changed = sorted(fmt_mode(m) for m in seen if m != START)
     return ["X mode changed to %s while it ran" % ", ".join(changed)] if changed else []
 
@@ -326,7 +330,7 @@ CASES = [
          launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600)),
     Case("launch-second-copy-ends", 2,
          "a second Tolvex started while the first waits ends at once, status 0, starts nothing",
-         dict(BESIDE), env={"TOLVEX_PROBE_SLEEP_MS": "5000"},
+         dict(BESIDE),
          launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
          on_record=start_second_copy, check=check_second_copy),
     Case("launch-proj-fallback", 2,
@@ -555,7 +559,7 @@ CASES = [
          else ["no error line for missing.ini"]),
     Case("tool-restore-after-kill", 11,
          "Tolvex killed while its application runs: restore names the stored mode and goes there",
-         dict(BESIDE, **{"app/tolvex-ini.exe": "ini"}), env={"TOLVEX_PROBE_SLEEP_MS": "3000"},
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini"}),
          status=-signal.SIGKILL,
          launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
          after=(800, 600), on_record=kill_tolvex, check=check_restore_after_kill),
@@ -633,7 +637,10 @@ def judge(case, paths, r, stored):
     # view (Wine always reports 32 bits to another process, so width and height only), after.
     if case.during is not None:
         during = during_mode(r)
-        if during is not None and during != case.during:
+        if during is None:
+            fails.append("the X mode was never measured while the application ran or a box "
+                         "was up")
+        elif during != case.during:
             fails.append("X mode %s while running, expected %s"
                          % (fmt_mode(during), fmt_mode(case.during)))
         if r.records:
@@ -691,8 +698,7 @@ def run_case(h, case):
     if case.windows:
         h.set_windows_version(case.windows)
     h.layout(root, files)
-    env = {"TOLVEX_PROBE_SLEEP_MS": "1000"}
-    env.update(case.env)
+    env = dict(case.env)
     on_record = on_poll = None
     if case.on_record:
         def on_record(hh, result, record):

@@ -7,9 +7,10 @@ Usage: cli_test.py COMMAND...   e.g.  cli_test.py build/host/bin/tolvex-ini
                                       cli_test.py wine build/mingw-i686/bin/tolvex-ini.exe
 
 `wine EXE` runs the Windows build the way the end-to-end harness does: the Wine that fits the
-machine field of EXE (the 32-bit one under qemu), in a prefix of its own beside the build
-(<build>/cli-wine), made before the first test so that its set-up says nothing on stderr, with
-one Wine server kept up for all the runs and ended afterwards.
+machine field of EXE (for a 32-bit one, as harness.i386_wine() decides: natively or under qemu),
+in a prefix of its own beside the build (<build>/cli-wine), made before the first test so that
+its set-up says nothing on stderr, with one Wine server kept up for all the runs and ended
+afterwards.
 """
 import os
 import subprocess
@@ -143,7 +144,11 @@ class ToolOnRealFiles(unittest.TestCase):
 
 def wine_setup(exe):
     """COMMAND and ENV that run the Windows program exe under its own Wine and prefix."""
-    wine = H.wine_for(exe)
+    try:
+        wine = H.wine_for(exe)
+    except H.HarnessError as e:
+        sys.exit("cli_test: %s" % e)
+    print("%s in %s %s" % (os.path.basename(exe), wine.command[-1], wine.how), flush=True)
     prefix = os.path.join(os.path.dirname(os.path.dirname(exe)), "cli-wine", wine.arch)
     env = {k: v for k, v in os.environ.items() if not k.startswith("WINE") and k != "DISPLAY"}
     env.update(WINEPREFIX=prefix, WINEARCH=wine.arch, WINEDEBUG="-all",

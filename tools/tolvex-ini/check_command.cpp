@@ -1,10 +1,20 @@
 // tolvex-ini check: a dry run of Tolvex here and now. Tolvex's own run sequence runs on a
-// platform that only asks (dry_run_platform.h), so the check cannot disagree with Tolvex about
-// what it would do; this file only tells what the run asked and was answered.
+// platform that only asks (dry_run_platform.h) and tells this file what it does (the run's
+// observer); the report follows those events, whatever their number and order.
+//
+// What the check can know: the settings file that opens and what it says, the display's answer
+// to a test of each switch, whether each application file can be opened, the message boxes, and
+// whether a copy of Tolvex runs now. What it cannot: whether a file that opens is a program this
+// Windows starts, what the display does on the real switch, and what changes between the check
+// and the start of Tolvex.
+#include "tools/tolvex-ini/check_command.h"
+
 #include <cstring>
 
+#include "app/messages.h"
 #include "app/run_context.h"
 #include "display/display_mode.h"
+#include "settings/settings_text.h"
 #include "tools/tolvex-ini/commands.h"
 #include "tools/tolvex-ini/dry_run_platform.h"
 #include "tools/tolvex-ini/report.h"
@@ -13,7 +23,131 @@ namespace tolvex_ini {
 
 namespace {
 
-using Switch = DryRunPlatform::SwitchAsk;
+// The first N events of one kind, and how many there were in all: none is dropped unsaid.
+template <typename Event, std::size_t N>
+struct Kept {
+  Event items[N];
+  int count = 0;
+  int total = 0;
+
+  Event* add() {
+    ++total;
+    if (count == static_cast<int>(N)) {
+      return nullptr;
+    }
+    return &items[count++];
+  }
+};
+
+struct Switch {
+  std::uint32_t fields = 0;
+  std::int32_t depth = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::uint32_t flags = 0;
+  std::int32_t answer = 0;
+
+  void take(const tolvex::DevModeA& mode, std::uint32_t modeFlags, std::int32_t result) {
+    fields = mode.dmFields;
+    depth = static_cast<std::int32_t>(mode.dmBitsPerPel);
+    width = static_cast<std::int32_t>(mode.dmPelsWidth);
+    height = static_cast<std::int32_t>(mode.dmPelsHeight);
+    flags = modeFlags;
+    answer = result;
+  }
+};
+
+struct FileTried {
+  tolvex::PathText path;
+  long result = -1;
+};
+
+struct Launch {
+  tolvex::PathText name;
+  bool started = false;
+};
+
+struct Box {
+  tolvex::MessageText text;
+  tolvex::CaptionText caption;
+};
+
+// What the dry run did, as the run told it.
+class CheckObserver final : public tolvex::RunObserver {
+ public:
+  Kept<FileTried, 4> files;
+  // The bytes of the last settings file that opened: what the run went on with.
+  std::uint8_t settingsBytes[tolvex::kSettingsReadLimit] = {};
+  std::size_t settingsSize = 0;
+  bool settingsOpened = false;
+  Kept<Switch, 8> switches;
+  // The last switch the display took before the application started (or before the end).
+  Switch taken;
+  bool switchTaken = false;
+  Switch firstSwitch;
+  Kept<Launch, 4> launches;
+  bool started = false;
+  tolvex::PathText startedName;
+  Kept<Box, 4> boxes;
+  Kept<Switch, 2> restores;
+
+  void settingsFileTried(const char* path, long result, const std::uint8_t* bytes) override {
+    if (FileTried* file = files.add()) {
+      file->path.assign(path);
+      file->result = result;
+    }
+    if (result >= 0) {
+      const auto size = static_cast<std::size_t>(result);
+      settingsSize = size < sizeof settingsBytes ? size : sizeof settingsBytes;
+      std::memcpy(settingsBytes, bytes, settingsSize);
+      settingsOpened = true;
+    }
+  }
+  void switchAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
+                       std::int32_t result) override {
+    Switch* kept = switches.add();
+    if (kept != nullptr) {
+      kept->take(mode, flags, result);
+    }
+    if (switches.total == 1) {
+      firstSwitch.take(mode, flags, result);
+    }
+    if (result == 0 && !started) {
+      taken.take(mode, flags, result);
+      switchTaken = true;
+    }
+  }
+  void launchAttempted(const char* name, int result) override {
+    if (Launch* launch = launches.add()) {
+      launch->name.assign(name);
+      launch->started = result > 0;
+    }
+    if (result > 0 && !started) {
+      started = true;
+      startedName.assign(name);
+    }
+  }
+  void messageBoxShown(const char* text, const char* caption) override {
+    if (Box* box = boxes.add()) {
+      box->text.assign(text);
+      box->caption.assign(caption);
+    }
+  }
+  void restoreAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
+                        std::int32_t result) override {
+    if (Switch* restore = restores.add()) {
+      restore->take(mode, flags, result);
+    }
+  }
+};
+
+template <typename Event, std::size_t N>
+void printUnlisted(Printer& out, const Kept<Event, N>& kept) {
+  if (kept.total > kept.count) {
+    out.label("");
+    out.format("(%d more not listed)\n", kept.total - kept.count);
+  }
+}
 
 void printSwitch(Printer& out, const Switch& ask) {
   if (ask.fields == tolvex::kFullRequestFields) {
@@ -27,6 +161,17 @@ void printSwitch(Printer& out, const Switch& ask) {
   }
   out.text(": ");
   printDisplayAnswer(out, ask.answer);
+  out.text("\n");
+}
+
+void printRestore(Printer& out, const Switch& back) {
+  out.format("to the stored mode, %d x %d at %d bits per pixel", static_cast<int>(back.width),
+             static_cast<int>(back.height), static_cast<int>(back.depth));
+  if (back.flags == tolvex::kSwitchAndStoreForAll) {
+    out.text(", storing it again for all users");
+  }
+  out.text(": ");
+  printDisplayAnswer(out, back.answer);
   out.text("\n");
 }
 
@@ -70,40 +215,40 @@ int parseCheck(int argc, const char* const* argv, ToolIo& io, CheckArgs& args) {
   return kExitOk;
 }
 
-void printSettings(Printer& out, const DryRunPlatform& dry, const CheckArgs& args) {
-  bool opened = false;
-  for (int i = 0; i < dry.fileCount; ++i) {
-    const DryRunPlatform::FileAsk& ask = dry.files[i];
+void printSettings(Printer& out, const CheckObserver& seen, const CheckArgs& args) {
+  bool bareSeen = false;
+  for (int i = 0; i < seen.files.count; ++i) {
+    const FileTried& file = seen.files.items[i];
     out.label(i == 0 ? "Settings:" : "");
-    out.escaped(ask.path.c_str(), false);
-    if (i == 0) {
-      if (args.file != nullptr) {
-        out.format(" (in place of %s in the current folder)", tolvex::kSettingsFileName);
-      } else {
-        out.text(" (in the current folder)");
-      }
+    // The bare name is the current folder's file; it is what a FILE argument stands in for.
+    const bool bare = !bareSeen && std::strcmp(file.path.c_str(), tolvex::kSettingsFileName) == 0;
+    bareSeen = bareSeen || bare;
+    if (bare && args.file != nullptr) {
+      out.escaped(args.file, false);
+      out.format(" (in place of %s in the current folder)", tolvex::kSettingsFileName);
     } else {
-      out.text(" (named after Tolvex, in its folder)");
+      out.escaped(file.path.c_str(), false);
+      out.text(bare ? " (in the current folder)" : " (named after Tolvex, in its folder)");
     }
-    if (ask.result < 0) {
+    if (file.result < 0) {
       out.text(": cannot be opened\n");
     } else {
-      out.format(": read, %ld bytes\n", ask.result);
-      opened = true;
+      out.format(": read, %ld bytes\n", file.result);
     }
   }
-  if (opened) {
-    printSettingsReading(out, dry.settingsBytes, dry.settingsSize, dry.settingsSize, false);
+  printUnlisted(out, seen.files);
+  if (seen.settingsOpened) {
+    printSettingsReading(out, seen.settingsBytes, seen.settingsSize, seen.settingsSize, false);
     return;
   }
-  out.label(dry.fileCount == 0 ? "Settings:" : "");
+  out.label(seen.files.total == 0 ? "Settings:" : "");
   out.text("none: Tolvex goes on with its defaults\n");
   printRequest(out, AppliedRequest(), 0);
 }
 
 }  // namespace
 
-int runCheck(int argc, const char* const* argv, ToolIo& io) {
+int runCheckWith(RunSequence run, int argc, const char* const* argv, ToolIo& io) {
   CheckArgs args;
   const int parsed = parseCheck(argc, argv, io, args);
   if (parsed != kExitOk) {
@@ -129,46 +274,45 @@ int runCheck(int argc, const char* const* argv, ToolIo& io) {
 
   const bool otherCopy = io.tolvexRunning();
   DryRunPlatform dry(*system, args.file);
-  tolvex::runTolvex(dry, args.tolvex);
+  CheckObserver seen;
+  run(dry, args.tolvex, &seen);
 
   Printer out(io, false);
   out.label("Tolvex:");
   out.escaped(args.tolvex, false);
   out.text(" (nothing is switched, started or written by this check)\n");
-  printSettings(out, dry, args);
+  printSettings(out, seen, args);
 
-  // The last display call of every run is the switch back; the ones before it are the switch.
-  const int switches = dry.switchCount > 0 ? dry.switchCount - 1 : 0;
-  bool fullRequestTaken = false;
-  bool sizeTaken = false;
-  if (switches == 0) {
+  if (seen.switches.total == 0) {
     out.label("Display:");
     out.text("not asked: the run ends before the switch\n");
   }
-  for (int i = 0; i < switches; ++i) {
-    const Switch& ask = dry.switches[i];
+  for (int i = 0; i < seen.switches.count; ++i) {
     out.label(i == 0 ? "Display:" : "");
-    printSwitch(out, ask);
-    if (ask.answer == 0 && ask.fields == tolvex::kFullRequestFields) {
-      fullRequestTaken = true;
-    } else if (ask.answer == 0) {
-      sizeTaken = true;
-    }
+    printSwitch(out, seen.switches.items[i]);
   }
+  printUnlisted(out, seen.switches);
 
-  int started = -1;
-  for (int i = 0; i < dry.launchCount; ++i) {
-    const DryRunPlatform::LaunchAsk& ask = dry.launches[i];
+  for (int i = 0; i < seen.launches.count; ++i) {
+    const Launch& launch = seen.launches.items[i];
     out.label(i == 0 ? "Launch:" : "");
-    printApp(out, ask.name.c_str());
-    out.text(ask.started ? ": there\n" : ": not there, or cannot be opened\n");
-    if (ask.started && started < 0) {
-      started = i;
-    }
+    printApp(out, launch.name.c_str());
+    out.text(launch.started ? ": there\n" : ": not there, or cannot be opened\n");
   }
-  if (dry.launchCount == 0) {
+  printUnlisted(out, seen.launches);
+  if (seen.launches.total == 0) {
     out.label("Launch:");
     out.text("not tried: the run ends before the launch\n");
+  }
+
+  for (int i = 0; i < seen.restores.count; ++i) {
+    out.label(i == 0 ? "Switch back:" : "");
+    printRestore(out, seen.restores.items[i]);
+  }
+  printUnlisted(out, seen.restores);
+  if (seen.restores.total == 0) {
+    out.label("Switch back:");
+    out.text("not asked\n");
   }
 
   out.label("Other copy:");
@@ -180,33 +324,39 @@ int runCheck(int argc, const char* const* argv, ToolIo& io) {
     out.text("once the running copy has ended, ");
   }
   int status = kExitRefused;
-  if (dry.boxCount > 0) {
-    out.text("Tolvex shows this message box and starts nothing\n");
-    printMessageBox(out, dry.boxes[0].caption.c_str(), dry.boxes[0].text.c_str());
-  } else if (started < 0) {
-    // A strict switch refused with a code that has no message.
-    out.text("Tolvex starts nothing and shows no message\n");
+  if (!seen.started) {
+    out.text(seen.boxes.total > 0 ? "Tolvex shows this message box and starts nothing\n"
+                                  // A strict switch refused with a code that has no message.
+                                  : "Tolvex starts nothing and shows no message\n");
   } else {
-    const Switch& request = dry.switches[0];
-    const char* app = dry.launches[started].name.c_str();
-    if (fullRequestTaken) {
+    const Switch& mode = seen.taken;
+    const bool fullTaken = seen.switchTaken && mode.fields == tolvex::kFullRequestFields;
+    if (fullTaken) {
       out.format("Tolvex switches to %d x %d at %d bits per pixel and starts ",
-                 static_cast<int>(request.width), static_cast<int>(request.height),
-                 static_cast<int>(request.depth));
-      status = otherCopy ? kExitRefused : kExitOk;
-    } else if (sizeTaken) {
+                 static_cast<int>(mode.width), static_cast<int>(mode.height),
+                 static_cast<int>(mode.depth));
+      status = otherCopy || seen.boxes.total > 0 ? kExitRefused : kExitOk;
+    } else if (seen.switchTaken) {
       out.format(
           "Tolvex switches to %d x %d at the depth the display gives (not %d bits per "
           "pixel) and starts ",
-          static_cast<int>(request.width), static_cast<int>(request.height),
-          static_cast<int>(request.depth));
+          static_cast<int>(mode.width), static_cast<int>(mode.height),
+          static_cast<int>(seen.firstSwitch.depth));
     } else {
       out.text("Tolvex starts ");
     }
-    printApp(out, app);
-    out.text(fullRequestTaken || sizeTaken ? "\n" : " without switching the display\n");
+    printApp(out, seen.startedName.c_str());
+    out.text(seen.switchTaken ? "\n" : " without switching the display\n");
   }
+  for (int i = 0; i < seen.boxes.count; ++i) {
+    printMessageBox(out, seen.boxes.items[i].caption.c_str(), seen.boxes.items[i].text.c_str());
+  }
+  printUnlisted(out, seen.boxes);
   return status;
+}
+
+int runCheck(int argc, const char* const* argv, ToolIo& io) {
+  return runCheckWith(&tolvex::runTolvex, argc, argv, io);
 }
 
 }  // namespace tolvex_ini

@@ -3,7 +3,7 @@
 #ifndef TOLVEX_TOOLS_TOLVEX_INI_COMMANDS_H
 #define TOLVEX_TOOLS_TOLVEX_INI_COMMANDS_H
 
-#include "tools/tolvex-ini/ini_tool.h"
+#include "tools/tolvex-ini/tool_io.h"
 
 namespace tolvex_ini {
 

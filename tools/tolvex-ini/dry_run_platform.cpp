@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/run_defaults.h"
+
 namespace tolvex_ini {
 
 DryRunPlatform::DryRunPlatform(tolvex::Platform& system, const char* settingsFile)
@@ -11,20 +13,10 @@ int DryRunPlatform::enumDisplaySettings(std::int32_t modeNum, tolvex::DevModeA* 
   return system_.enumDisplaySettings(modeNum, mode);
 }
 
-std::int32_t DryRunPlatform::changeDisplaySettings(tolvex::DevModeA* mode, std::uint32_t flags) {
+std::int32_t DryRunPlatform::changeDisplaySettings(tolvex::DevModeA* mode, std::uint32_t) {
   // The test of the same record: the system says what it would answer, and switches nothing.
   // The storing attempt is tested the same way, since a test stores nothing either.
-  const std::int32_t answer = system_.changeDisplaySettings(mode, tolvex::kCdsTest);
-  if (switchCount < kMaxSwitches) {
-    SwitchAsk& ask = switches[switchCount++];
-    ask.fields = mode->dmFields;
-    ask.depth = static_cast<std::int32_t>(mode->dmBitsPerPel);
-    ask.width = static_cast<std::int32_t>(mode->dmPelsWidth);
-    ask.height = static_cast<std::int32_t>(mode->dmPelsHeight);
-    ask.flags = flags;
-    ask.answer = answer;
-  }
-  return answer;
+  return system_.changeDisplaySettings(mode, tolvex::kCdsTest);
 }
 
 tolvex::Handle DryRunPlatform::createMutex(tolvex::SecurityAttributes*, bool, const char*) {
@@ -43,11 +35,6 @@ int DryRunPlatform::createProcess(const char* applicationName, bool, std::uint32
   // opened there is taken as one that starts.
   std::uint8_t none[1];
   const bool started = system_.readFile(applicationName, none, 0) >= 0;
-  if (launchCount < kMaxLaunches) {
-    LaunchAsk& ask = launches[launchCount++];
-    ask.name.assign(applicationName);
-    ask.started = started;
-  }
   std::memset(processInfo, 0, sizeof *processInfo);
   return started ? 1 : 0;
 }
@@ -97,13 +84,7 @@ int DryRunPlatform::showWindow(tolvex::WindowHandle, int) {
   return 0;
 }
 
-int DryRunPlatform::messageBox(tolvex::WindowHandle, const char* text, const char* caption,
-                               std::uint32_t) {
-  if (boxCount < kMaxBoxes) {
-    Box& box = boxes[boxCount++];
-    box.text.assign(text);
-    box.caption.assign(caption);
-  }
+int DryRunPlatform::messageBox(tolvex::WindowHandle, const char*, const char*, std::uint32_t) {
   return 1;  // IDOK
 }
 
@@ -121,20 +102,9 @@ int DryRunPlatform::setEnvironmentVariable(const char*, const char*) {
 }
 
 long DryRunPlatform::readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) {
-  const char* actual = fileCount == 0 && settingsFile_ != nullptr ? settingsFile_ : path;
-  const long result = system_.readFile(actual, buffer, capacity);
-  if (fileCount < kMaxFiles) {
-    FileAsk& ask = files[fileCount++];
-    ask.path.assign(actual);
-    ask.result = result;
-  }
-  if (result >= 0) {
-    settingsSize = static_cast<std::size_t>(result) < sizeof settingsBytes
-                       ? static_cast<std::size_t>(result)
-                       : sizeof settingsBytes;
-    std::memcpy(settingsBytes, buffer, settingsSize);
-  }
-  return result;
+  const bool replaced =
+      settingsFile_ != nullptr && std::strcmp(path, tolvex::kSettingsFileName) == 0;
+  return system_.readFile(replaced ? settingsFile_ : path, buffer, capacity);
 }
 
 }  // namespace tolvex_ini

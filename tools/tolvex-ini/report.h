@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "settings/settings_text.h"
-#include "tools/tolvex-ini/ini_tool.h"
+#include "tools/tolvex-ini/tool_io.h"
 
 namespace tolvex_ini {
 
