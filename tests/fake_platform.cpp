@@ -66,6 +66,15 @@ int FakePlatform::enumDisplaySettings(std::int32_t modeNum, DevModeA* mode) {
     return 0;
   }
   *mode = storedMode;
+  if (modeNum >= 0 && !modes.empty()) {
+    if (static_cast<std::size_t>(modeNum) >= modes.size()) {
+      return 0;
+    }
+    const ListedMode& listed = modes[static_cast<std::size_t>(modeNum)];
+    mode->dmPelsWidth = listed.width;
+    mode->dmPelsHeight = listed.height;
+    mode->dmBitsPerPel = listed.depth;
+  }
   return 1;
 }
 

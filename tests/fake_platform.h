@@ -22,6 +22,12 @@ class FakePlatform final : public Platform {
   // What the stored-mode query writes (when enumSucceeds), and its result.
   DevModeA storedMode;
   bool enumSucceeds = true;
+  // The display's list of modes, by index (width, height, bits per pixel). When it is empty,
+  // every index answers the stored mode.
+  struct ListedMode {
+    std::uint32_t width, height, depth;
+  };
+  std::vector<ListedMode> modes;
   // Answers of ChangeDisplaySettingsA, in order; 0 once they run out.
   std::deque<std::int32_t> changeResults;
   // GetLastError after CreateMutexA.
