@@ -14,7 +14,7 @@
 #define IDT_DEPTH 1007
 #define IDC_DEPTH 1008
 #define IDT_SIZE 1009
-#define IDC_SIZE 1010
+#define IDC_SCREEN_SIZE 1010
 #define IDT_SIZE_NOTE 1011
 #define IDX_STRICT 1012
 #define IDT_FILE 1013
