@@ -261,6 +261,8 @@ class Harness:
         self.xorg_log = None
         ws = "/usr/lib/wine/wineserver"
         self.wineserver = ws if os.path.exists(ws) else (shutil.which("wineserver") or ws)
+        # A command that spawn() puts before Wine's, for runs that need one (setpriv).
+        self.wrap = ()
 
     # ----- environment ----------------------------------------------------------------------
 
@@ -591,6 +593,8 @@ class Harness:
                 shutil.copyfile(self.probe, path)
             elif what == "ini":
                 shutil.copyfile(os.path.join(self.bin_dir, "tolvex-ini.exe"), path)
+            elif what == "setup":
+                shutil.copyfile(os.path.join(self.bin_dir, "TolvexSetup.exe"), path)
             elif isinstance(what, (bytes, bytearray)):
                 with open(path, "wb") as f:
                     f.write(what)
@@ -603,7 +607,8 @@ class Harness:
         out = open(out_base + ".out", "wb")
         err = open(out_base + ".err", "wb")
         try:
-            return subprocess.Popen(list(self.wine.command) + list(argv), cwd=cwd, env=env,
+            return subprocess.Popen(list(self.wrap) + list(self.wine.command) + list(argv),
+                                    cwd=cwd, env=env,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                     start_new_session=True)
         finally:
