@@ -316,16 +316,17 @@ def settings_text(paths):
 def check_setup_as_tool(h, result, paths):
     """The file Setup saved and the report its Check showed are tolvex-ini's, byte for byte."""
     ini_exe = os.path.join(h.bin_dir, "tolvex-ini.exe")
-    D.run(h, paths, result.env, "tool-write", [ini_exe, "write", "-o", paths.win("tool.ini"),
-                                               "16", "800", "600", "1", "PROJECTOR.EXE"], paths.root)
+    write = [ini_exe, "write", "-o", paths.win("tool.ini"), "16", "800", "600", "1", "PROJECTOR.EXE"]
+    D.run(h, paths, result.env, "tool-write", write, paths.root)
     fails = []
     with open(paths.unix("tool.ini"), "rb") as a, open(paths.unix("work/Tolvex.ini"), "rb") as b:
         if a.read() != b.read():
-            fails.append("Tolvex.ini is not what tolvex-ini write wrote: %r" % settings_text(paths))
+            fails.append("Tolvex.ini is not tolvex-ini write's: %r" % settings_text(paths))
     out = D.run(h, paths, result.env, "tool-check", [ini_exe, "check"], paths.unix("work"))
     tool = (out or b"").decode("latin-1").replace("\r\n", "\n")
     if result.notes.get("check") != tool:
-        fails.append("Check showed %r, tolvex-ini check printed %r" % (result.notes.get("check"), tool))
+        fails.append("Check showed %r, tolvex-ini check printed %r"
+                     % (result.notes.get("check"), tool))
     return fails
 
 
@@ -588,8 +589,8 @@ CASES = [
     Case("setup-save-check-start", 18,
          "Setup in a title's folder: 16 bits, 800 x 600, strict, saved over the old file, Check, "
          "Start the title",
-         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex", "work/PROJECTOR.EXE": "probe",
-          "work/Tolvex.ini": ini("32,1024,768,0,PROJECTOR.EXE")},
+         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+          "work/PROJECTOR.EXE": "probe", "work/Tolvex.ini": ini("32,1024,768,0,PROJECTOR.EXE")},
          start=setup_exe, boxes=[(SETUP_BOX, SETUP_REPLACE)], time_limit=90,
          launches=[Launch("work/PROJECTOR.EXE", "work/PROJECTOR.EXE")], during=(800, 600),
          on_poll=D.DialogScript(
