@@ -81,7 +81,7 @@ def read_report(note, starts):
     def step(h, result, paths):
         out = run(h, paths, result.env, "dialog-text",
                   [os.path.join(h.bin_dir, "tolvex-dialog-text.exe"), CAPTION, str(IDE_REPORT)],
-                  paths.unix("work"))
+                  paths.root)
         text = (out or b"").decode("latin-1").replace("\r\n", "\n")
         if not text.startswith(starts):
             return False

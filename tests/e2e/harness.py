@@ -607,7 +607,10 @@ class Harness:
         out = open(out_base + ".out", "wb")
         err = open(out_base + ".err", "wb")
         try:
-            return subprocess.Popen(list(self.wrap) + list(self.wine.command) + list(argv),
+            # The wrapper goes right before Wine itself: inside the 32-bit build's user namespace,
+            # which would give back what the wrapper takes away.
+            wine = list(self.wine.command)
+            return subprocess.Popen(wine[:-1] + list(self.wrap) + wine[-1:] + list(argv),
                                     cwd=cwd, env=env,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                     start_new_session=True)
