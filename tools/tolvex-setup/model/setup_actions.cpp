@@ -75,11 +75,11 @@ struct WriteArgs {
 
 void writeArgs(const SetupForm& form, const char* file, std::int32_t width, std::int32_t height,
                bool replace, WriteArgs& args) {
-  std::snprintf(args.numbers[0], sizeof args.numbers[0], "%d",
-                static_cast<int>(kDepths[form.depth]));
-  std::snprintf(args.numbers[1], sizeof args.numbers[1], "%d", static_cast<int>(width));
-  std::snprintf(args.numbers[2], sizeof args.numbers[2], "%d", static_cast<int>(height));
-  std::snprintf(args.numbers[3], sizeof args.numbers[3], "%d", form.strict ? 1 : 0);
+  (void)std::snprintf(args.numbers[0], sizeof args.numbers[0], "%d",
+                      static_cast<int>(kDepths[form.depth]));
+  (void)std::snprintf(args.numbers[1], sizeof args.numbers[1], "%d", static_cast<int>(width));
+  (void)std::snprintf(args.numbers[2], sizeof args.numbers[2], "%d", static_cast<int>(height));
+  (void)std::snprintf(args.numbers[3], sizeof args.numbers[3], "%d", form.strict ? 1 : 0);
   args.argc = 0;
   args.argv[args.argc++] = "-o";
   args.argv[args.argc++] = file;

@@ -36,11 +36,13 @@ class SetupDialog final : public Questions {
  private:
   static INT_PTR CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
+      // NOLINTNEXTLINE(performance-no-int-to-ptr): DialogBoxParamA hands this object over so
       auto* self = reinterpret_cast<SetupDialog*>(lParam);
       SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
       self->window_ = window;
       return self->onInit();
     }
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): kept in the window's user data at WM_INITDIALOG
     auto* self = reinterpret_cast<SetupDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (self == nullptr || message != WM_COMMAND) {
       return FALSE;
@@ -215,10 +217,10 @@ class SetupDialog final : public Questions {
 
 }  // namespace tolvex_setup
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   static tolvex_setup::SetupDialog dialog;
-  dialog.run(instance);
+  dialog.run(hInstance);
   return 0;
 }

@@ -142,7 +142,7 @@ int Win32SetupWorld::listPrograms(FileName* names, int capacity) {
 }
 
 void Win32SetupWorld::besideSetup(const char* name, tolvex::PathText& path) {
-  char own[MAX_PATH];
+  char own[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
   std::size_t folder = length < sizeof own ? length : 0;
   while (folder > 0 && own[folder - 1] != '\\') {
