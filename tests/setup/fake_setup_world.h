@@ -1,13 +1,12 @@
-// A title folder in memory for Tolvex Setup's model: its files by name, a switch that makes it
-// read-only, and Tolvex Setup's own folder holding Tolvex.exe or not.
+// A title folder in memory for Tolvex Setup's model: tolvex-ini's fake files (a write failure
+// makes the folder read-only), and Tolvex Setup's own folder holding Tolvex.exe or not.
 #ifndef TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
 #define TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
 
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "tests/tool/fake_tool_io.h"
 #include "tools/tolvex-setup/model/names.h"
 #include "tools/tolvex-setup/model/setup_world.h"
 
@@ -15,50 +14,12 @@ namespace tolvex_setup {
 
 class FakeSetupWorld final : public SetupWorld {
  public:
+  tolvex_ini::FakeToolIo files;  // the title folder's files by name, and the display
   std::string folder = "C:\\Games\\Intro";
-  std::map<std::string, std::vector<std::uint8_t>> files;
-  bool readOnly = false;
-  bool tolvexBesideSetup = true;
-  tolvex::Platform* platform = nullptr;
   std::vector<std::string> started;
-
   static constexpr const char* kSetupTolvex = "C:\\Setup\\Tolvex.exe";
 
-  void writeOut(const char*, std::size_t) override {}
-  void writeErr(const char*, std::size_t) override {}
-  bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
-                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override {
-    const auto file = files.find(path);
-    if (file == files.end()) {
-      why.assign("No such file or directory");
-      return false;
-    }
-    total = file->second.size();
-    stored = total < capacity ? total : capacity;
-    std::memcpy(buffer, file->second.data(), stored);
-    return true;
-  }
-  bool fileExists(const char* path) override {
-    return files.count(path) != 0 || (tolvexBesideSetup && std::string(path) == kSetupTolvex);
-  }
-  bool writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                 tolvex_ini::ReasonText& why) override {
-    if (readOnly) {
-      why.assign("Permission denied");
-      return false;
-    }
-    files[path].assign(bytes, bytes + size);
-    return true;
-  }
-  bool removeFile(const char* path) override { return files.erase(path) == 1; }
-  void useBinaryStreams() override {}
-  long readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText&) override { return -1; }
-  bool writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText&) override {
-    return false;
-  }
-  tolvex::Platform* system() override { return platform; }
-  bool tolvexRunning() override { return false; }
-
+  tolvex_ini::ToolIo& io() override { return files; }
   bool enterFolder(const char* path, tolvex_ini::ReasonText&) override {
     folder = path;
     return true;
@@ -66,9 +27,9 @@ class FakeSetupWorld final : public SetupWorld {
   void currentFolder(tolvex::PathText& path) override { path.assign(folder.c_str()); }
   int listPrograms(FileName* names, int capacity) override {
     int count = 0;
-    for (const auto& file : files) {
+    for (const auto& file : files.files) {
       const std::string& name = file.first;
-      if (count < capacity && name.size() > 4 &&
+      if (count < capacity && name.size() > 4 && name.find('\\') == std::string::npos &&
           equalsIgnoringCase(name.c_str() + name.size() - 4, ".exe")) {
         names[count++].assign(name.c_str());
       }
@@ -80,11 +41,11 @@ class FakeSetupWorld final : public SetupWorld {
     path.append(name);
   }
   bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override {
-    if (!fileExists(from) || fileExists(to) || readOnly) {
+    if (!files.fileExists(from) || files.fileExists(to) || files.writeFailure != nullptr) {
       why.assign("refused");
       return false;
     }
-    files[to] = {'M', 'Z'};
+    files.files[to] = files.files[from];
     return true;
   }
   bool startProgram(const char* program, tolvex_ini::ReasonText&) override {

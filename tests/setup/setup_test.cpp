@@ -58,7 +58,7 @@ TEST(SetupOpen, ReadsTheFolderAsShowDoes) {
   for (const OpenCase& c : kOpenCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeSetupWorld world;
-    world.files = c.files;
+    world.files.files = c.files;
     SetupModel model(world);
     EXPECT_TRUE(model.open(nullptr).ok);
     std::vector<std::string> programs;
@@ -81,7 +81,7 @@ TEST(SetupOpen, ListsTheDisplaysSizesMarkingThoseAtTheDepth) {
   display.modes = {{1280, 1024, 32}, {800, 600, 32}, {640, 480, 8},  {1366, 768, 32},
                    {800, 600, 16},   {640, 480, 16}, {800, 600, 16}, {1024, 768, 32}};
   FakeSetupWorld world;
-  world.platform = &display;
+  world.files.platform = &display;
   SetupModel model(world);
   model.open("D:\\Shows\\Intro.v2");
   EXPECT_STREQ("Intro", model.form.name.c_str());
@@ -154,8 +154,9 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
   for (const SaveCase& c : kSaveCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeSetupWorld world;
-    world.files = c.files;
-    world.readOnly = c.readOnly;
+    world.files.files = c.files;
+    world.files.files[FakeSetupWorld::kSetupTolvex] = kExe;
+    world.files.writeFailure = c.readOnly ? "Permission denied" : nullptr;
     SetupModel model(world);
     model.open(nullptr);
     model.form.program.assign(c.program.c_str());
@@ -173,7 +174,8 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
         << outcome.message.c_str();
     EXPECT_EQ(c.questions, answers.asked.size());
     std::map<std::string, std::string> after;
-    for (const auto& file : world.files) {
+    world.files.files.erase(FakeSetupWorld::kSetupTolvex);
+    for (const auto& file : world.files.files) {
       after[file.first] = file.second == kExe ? "MZ" : tolvex_ini::decoded(file.second);
     }
     EXPECT_EQ(c.after, after);
@@ -183,18 +185,16 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
 TEST(SetupButtons, CheckIsChecksTextAndStartNeedsTolvex) {
   tolvex::FakePlatform display;
   FakeSetupWorld world;
-  world.platform = &display;
-  world.files = {{"Tolvex.ini", complemented("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
+  world.files.platform = &display;
+  world.files.files = {{"Tolvex.ini", complemented("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
   SetupModel model(world);
   model.open(nullptr);
   model.check();
-  tolvex_ini::FakeToolIo io;
-  io.platform = &display;
-  io.run({"check"});
-  EXPECT_EQ(io.out, model.report.c_str());
+  world.files.run({"check"});
+  EXPECT_EQ(world.files.out, model.report.c_str());
 
   EXPECT_FALSE(model.start().ok);
-  world.files["Tolvex.exe"] = kExe;
+  world.files.files["Tolvex.exe"] = kExe;
   EXPECT_TRUE(model.start().ok);
   EXPECT_EQ(std::vector<std::string>{"Tolvex.exe"}, world.started);
 }

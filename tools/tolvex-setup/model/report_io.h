@@ -21,7 +21,7 @@ using Command = int (*)(int argc, const char* const* argv, tolvex_ini::ToolIo& i
 // read back from there, so that `write` judges the values without writing anything.
 class ReportIo final : public tolvex_ini::ToolIo {
  public:
-  ReportIo(SetupWorld& world, bool sandbox) : world_(world), sandbox_(sandbox) {}
+  ReportIo(SetupWorld& world, bool sandbox) : world_(world.io()), sandbox_(sandbox) {}
 
   ReportText out;
   ReportText err;
@@ -44,7 +44,7 @@ class ReportIo final : public tolvex_ini::ToolIo {
   bool tolvexRunning() override { return world_.tolvexRunning(); }
 
  private:
-  SetupWorld& world_;
+  tolvex_ini::ToolIo& world_;
   bool sandbox_;
   std::uint8_t kept_[tolvex::kSettingsReadLimit] = {};
   std::size_t keptSize_ = 0;

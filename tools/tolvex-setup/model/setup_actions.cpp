@@ -150,7 +150,7 @@ Outcome SetupModel::save(Questions& questions) {
     return outcome;
   }
 
-  const bool exists = world_.fileExists(file.c_str());
+  const bool exists = world_.io().fileExists(file.c_str());
   if (exists) {
     tolvex::MessageText question;
     question.format("%s already exists in this folder.\n\nReplace it with these settings?",
@@ -181,14 +181,14 @@ Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
   Outcome outcome;
   FileName exe;
   tolvexProgram(exe);
-  if (world_.fileExists(exe.c_str())) {
+  if (world_.io().fileExists(exe.c_str())) {
     return outcome;
   }
   tolvex::PathText source;
   world_.besideSetup("Tolvex.exe", source);
   const char* as = form.named ? " as " : "";
   const char* asName = form.named ? exe.c_str() : "";
-  if (!world_.fileExists(source.c_str())) {
+  if (!world_.io().fileExists(source.c_str())) {
     outcome.message.format(
         "Saved %s. There is no %s in this folder to read it, and no Tolvex.exe beside Tolvex "
         "Setup to copy: copy Tolvex.exe here%s%s yourself.",
@@ -229,7 +229,7 @@ Outcome SetupModel::start() {
   FileName exe;
   tolvexProgram(exe);
   Outcome outcome;
-  if (!world_.fileExists(exe.c_str())) {
+  if (!world_.io().fileExists(exe.c_str())) {
     outcome.ok = false;
     outcome.message.format(
         "There is no %s in this folder. Save the settings, and let Tolvex Setup copy Tolvex.exe "

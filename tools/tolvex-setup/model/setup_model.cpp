@@ -86,7 +86,7 @@ void SetupModel::listPrograms() {
 
 void SetupModel::listSizes() {
   sizeCount = 0;
-  tolvex::Platform* system = world_.system();
+  tolvex::Platform* system = world_.io().system();
   if (system == nullptr) {
     return;
   }
@@ -137,7 +137,7 @@ void SetupModel::readSettings() {
   FileName file;
   settingsFile(file);
   report.clear();
-  if (!world_.fileExists(file.c_str())) {
+  if (!world_.io().fileExists(file.c_str())) {
     report.format(
         "No %s in this folder: Tolvex goes on with its defaults (16 bits per pixel, 800 x 600, "
         "strict, %s).\n",
@@ -154,7 +154,7 @@ void SetupModel::readSettings() {
     std::size_t size = 0;
     std::size_t total = 0;
     tolvex_ini::ReasonText why;
-    if (world_.readFileHead(file.c_str(), stored, sizeof stored, size, total, why)) {
+    if (world_.io().readFileHead(file.c_str(), stored, sizeof stored, size, total, why)) {
       tolvex_ini::Reading reading;
       tolvex_ini::readStored(stored, size, reading);
       tolvex::SettingsRequest request;

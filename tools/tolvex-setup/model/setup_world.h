@@ -2,8 +2,8 @@
 //
 // What Tolvex Setup needs of the machine beyond what tolvex-ini's commands need: the title
 // folder (kept as the process's current folder, so that the commands' relative names mean files
-// in it), its programs, a copy of Tolvex, and starting the title. The Win32 view supplies the
-// real one, the unit tests a fake.
+// in it), its programs, a copy of Tolvex, and starting the title; files and the display go
+// through tolvex-ini's own ToolIo. The Win32 view supplies the real one, the unit tests a fake.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_WORLD_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_WORLD_H
 
@@ -14,8 +14,10 @@ namespace tolvex_setup {
 
 using FileName = tolvex::FixedText<260>;
 
-class SetupWorld : public tolvex_ini::ToolIo {
+class SetupWorld {
  public:
+  // Files and the display, as tolvex-ini's commands reach them (its output is not used).
+  virtual tolvex_ini::ToolIo& io() = 0;
   // Makes `folder` the current folder; false, with a reason, when it cannot be.
   virtual bool enterFolder(const char* folder, tolvex_ini::ReasonText& why) = 0;
   // The current folder, in full.

@@ -36,9 +36,9 @@ bool failWithLastError(tolvex_ini::ReasonText& why) {
 
 }  // namespace
 
-bool Win32SetupWorld::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
-                                   std::size_t& stored, std::size_t& total,
-                                   tolvex_ini::ReasonText& why) {
+bool Win32ToolIo::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
+                               std::size_t& stored, std::size_t& total,
+                               tolvex_ini::ReasonText& why) {
   stored = 0;
   total = 0;
   errno = 0;
@@ -58,14 +58,14 @@ bool Win32SetupWorld::readFileHead(const char* path, std::uint8_t* buffer, std::
   return failed ? failWithErrno(why) : true;
 }
 
-bool Win32SetupWorld::fileExists(const char* path) {
+bool Win32ToolIo::fileExists(const char* path) {
   return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Written next to the file and then moved over it: a failed or short write leaves the file as
 // it was, or no file at all.
-bool Win32SetupWorld::writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                                tolvex_ini::ReasonText& why) {
+bool Win32ToolIo::writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                            tolvex_ini::ReasonText& why) {
   tolvex::PathText temporary(path);
   if (!temporary.append(".new")) {
     why.assign("the name is too long");
@@ -93,21 +93,21 @@ bool Win32SetupWorld::writeFile(const char* path, const std::uint8_t* bytes, std
   return true;
 }
 
-bool Win32SetupWorld::removeFile(const char* path) {
+bool Win32ToolIo::removeFile(const char* path) {
   return DeleteFileA(path) != 0;
 }
 
-long Win32SetupWorld::readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
+long Win32ToolIo::readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
   why.assign("no standard input in the dialog");
   return -1;
 }
 
-bool Win32SetupWorld::writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
+bool Win32ToolIo::writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
   why.assign("no standard output in the dialog");
   return false;
 }
 
-bool Win32SetupWorld::tolvexRunning() {
+bool Win32ToolIo::tolvexRunning() {
   return platform_.mutexExists(tolvex::kMutexName);
 }
 

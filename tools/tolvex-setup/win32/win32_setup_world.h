@@ -8,7 +8,8 @@
 
 namespace tolvex_setup {
 
-class Win32SetupWorld final : public SetupWorld {
+// Files with the C runtime; the display through Tolvex's own Win32 backend.
+class Win32ToolIo final : public tolvex_ini::ToolIo {
  public:
   void writeOut(const char*, std::size_t) override {}
   void writeErr(const char*, std::size_t) override {}
@@ -24,6 +25,13 @@ class Win32SetupWorld final : public SetupWorld {
   tolvex::Platform* system() override { return &platform_; }
   bool tolvexRunning() override;
 
+ private:
+  tolvex::Win32Platform platform_;
+};
+
+class Win32SetupWorld final : public SetupWorld {
+ public:
+  tolvex_ini::ToolIo& io() override { return io_; }
   bool enterFolder(const char* folder, tolvex_ini::ReasonText& why) override;
   void currentFolder(tolvex::PathText& folder) override;
   int listPrograms(FileName* names, int capacity) override;
@@ -32,7 +40,7 @@ class Win32SetupWorld final : public SetupWorld {
   bool startProgram(const char* program, tolvex_ini::ReasonText& why) override;
 
  private:
-  tolvex::Win32Platform platform_;
+  Win32ToolIo io_;
 };
 
 }  // namespace tolvex_setup
