@@ -1,6 +1,6 @@
 # The release archive of the Windows builds:
 #   cmake --build --preset mingw-i686 --target package
-# gives build/mingw-i686/Tolvex-<version>-<arch>.zip with Tolvex.exe, tolvex-ini.exe, the user's
+# gives build/mingw-i686/Tolvex-<version>-<arch>.zip with Tolvex.exe, tolvex-ini.exe, TolvexSetup.exe, the user's
 # guide README.txt, LICENSE and example/Tolvex.ini (16 bits per pixel, 800 x 600, strict), written
 # by tolvex-ini itself.
 
@@ -41,6 +41,8 @@ add_custom_command(
 add_custom_target(tolvex_user_readme ALL DEPENDS ${TOLVEX_USER_README})
 
 install(TARGETS Tolvex tolvex-ini RUNTIME DESTINATION .)
+# Tolvex Setup beside Tolvex.exe: the dialog copies Tolvex.exe from its own folder.
+install(TARGETS TolvexSetup RUNTIME DESTINATION .)
 install(FILES ${TOLVEX_USER_README} ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 install(FILES ${TOLVEX_EXAMPLE_INI} DESTINATION example)
 

@@ -11,6 +11,8 @@ a Tolvex.ini written by tolvex-ini):
      display comes back. A screenshot is taken while it runs.
   2. "16,1152,864,1,SHOW.EXE": a mode the display refuses; in strict mode Tolvex says so in a
      message box (screenshot, then closed by the demonstration) and starts nothing.
+  3. Tolvex Setup opened in the first title's folder: it reads the folder's Tolvex.ini, its Check
+     button shows tolvex-ini check's report, and a screenshot of the dialog is taken.
 
     demo.py --bin build/mingw-i686/bin --ini build/host/bin/tolvex-ini --out build/demo
 """
@@ -26,6 +28,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
 
+import dialog_driver as dialog  # noqa: E402
 import harness as h  # noqa: E402
 
 IMPORT = "/usr/bin/import"  # ImageMagick's screen grabber
@@ -123,6 +126,39 @@ def run_case(harness, tolvex_ini, name, values, seconds, app_shot=None):
     return result, seen, shot["taken"]
 
 
+class Folder:
+    """A folder as the dialog driver sees a case's paths."""
+
+    def __init__(self, root):
+        self.root = root
+
+    def unix(self, rel):
+        return os.path.join(self.root, rel)
+
+
+def show_setup(harness, folder, shot):
+    """Tolvex Setup in a title's folder: Check, a screenshot of the dialog, then Escape."""
+    shutil.copyfile(os.path.join(harness.bin_dir, "TolvexSetup.exe"),
+                    os.path.join(folder, "TolvexSetup.exe"))
+    paths = Folder(folder)
+    taken = {}
+
+    def screenshot_dialog(hr, result, _paths):
+        env = dict(os.environ, DISPLAY=hr.display)
+        done = subprocess.run([IMPORT, "-window", str(result.notes["dialog"]), shot], env=env,
+                              timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        taken["shot"] = done.returncode == 0 and colours(shot) >= DRAWN_COLOURS
+        return True
+
+    script = dialog.DialogScript(dialog.keys("alt+h"), dialog.read_report("check", "Tolvex:"),
+                                 screenshot_dialog, dialog.keys("Escape"))
+    harness.reset()
+    result = harness.run(["TolvexSetup.exe"], cwd=folder,
+                         probe_log=os.path.join(folder, "unused.log"), time_limit=60.0,
+                         on_poll=lambda hr, r: script(hr, r, paths))
+    return result, taken.get("shot", False)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--bin", required=True, help="folder with Tolvex.exe and tolvex-demo.exe")
@@ -135,7 +171,8 @@ def main():
     os.makedirs(out, exist_ok=True)
     app_shot = os.path.join(out, "screenshot.png")
     box_shot = os.path.join(out, "screenshot-refused.png")
-    for stale in (app_shot, box_shot):
+    setup_shot = os.path.join(out, "screenshot-setup.png")
+    for stale in (app_shot, box_shot, setup_shot):
         if os.path.exists(stale):
             os.remove(stale)
 
@@ -178,6 +215,15 @@ def main():
               % (mode_text(result.mode_before), mode_text(result.mode_after)))
         ok &= (result.status == 0 and not seen and len(result.boxes) == 1
                and result.mode_after == h.START_MODE)
+
+        print("\n3. Tolvex Setup in the first title's folder: Check, then Close")
+        result, shot = show_setup(harness, os.path.join(harness.cases_dir, "switch"), setup_shot)
+        report = result.notes.get("check", "")
+        for line in report.splitlines():
+            print("  | " + line)
+        if shot:
+            print("  screenshot of the dialog: %s" % setup_shot)
+        ok &= result.status == 0 and not result.timed_out and shot and bool(report)
 
     print("\nDemonstration %s." % ("done" if ok else "did NOT go as expected"))
     return 0 if ok else 1

@@ -336,6 +336,8 @@ class Harness:
         self.xorg_log = None
         ws = "/usr/lib/wine/wineserver"
         self.wineserver = ws if os.path.exists(ws) else (shutil.which("wineserver") or ws)
+        # A command that spawn() puts before Wine's, for runs that need one (setpriv).
+        self.wrap = ()
 
     # ----- environment ----------------------------------------------------------------------
 
@@ -673,6 +675,8 @@ class Harness:
                 shutil.copyfile(self.probe, path)
             elif what == "ini":
                 shutil.copyfile(os.path.join(self.bin_dir, "tolvex-ini.exe"), path)
+            elif what == "setup":
+                shutil.copyfile(os.path.join(self.bin_dir, "TolvexSetup.exe"), path)
             elif isinstance(what, (bytes, bytearray)):
                 with open(path, "wb") as f:
                     f.write(what)
@@ -685,7 +689,11 @@ class Harness:
         out = open(out_base + ".out", "wb")
         err = open(out_base + ".err", "wb")
         try:
-            return subprocess.Popen(list(self.wine.command) + list(argv), cwd=cwd, env=env,
+            # The wrapper goes right before Wine itself: inside the 32-bit build's user namespace,
+            # which would give back what the wrapper takes away.
+            wine = list(self.wine.command)
+            return subprocess.Popen(wine[:-1] + list(self.wrap) + wine[-1:] + list(argv),
+                                    cwd=cwd, env=env,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                     start_new_session=True)
         finally:

@@ -21,6 +21,7 @@ from dataclasses import dataclass, field
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as H  # noqa: E402
+import dialog_driver as D  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 XORG_CONF = os.path.join(REPO, "scripts", "lib", "xorg-dummy.conf")
@@ -88,6 +89,7 @@ class Case:
     after: tuple = START  # X mode when the run has ended
     windows: str = None  # the Windows version Wine reports ("win7", "win10"); None: the prefix's
     layer: str = None  # the __COMPAT_LAYER every application must start with; None: not checked
+    wrap: tuple = ()  # a command put before Wine's (setpriv)
 
 
 # ----- hooks and extra checks -----------------------------------------------------------------
@@ -309,9 +311,53 @@ def read_output(paths):
         return f.read()
 
 
+def settings_text(paths):
+    try:
+        with open(paths.unix("work/Tolvex.ini"), "rb") as f:
+            return H.complement(f.read()).decode("latin-1")
+    except OSError:
+        return None
+
+
+def check_setup_as_tool(h, result, paths):
+    """The file Setup saved and the report its Check showed are tolvex-ini's, byte for byte."""
+    ini_exe = os.path.join(h.bin_dir, "tolvex-ini.exe")
+    write = [ini_exe, "write", "-o", paths.win("tool.ini"), "16", "800", "600", "1", "PROJECTOR.EXE"]
+    D.run(h, paths, result.env, "tool-write", write, paths.root)
+    fails = []
+    with open(paths.unix("tool.ini"), "rb") as a, open(paths.unix("work/Tolvex.ini"), "rb") as b:
+        if a.read() != b.read():
+            fails.append("Tolvex.ini is not tolvex-ini write's: %r" % settings_text(paths))
+    out = D.run(h, paths, result.env, "tool-check", [ini_exe, "check"], paths.unix("work"))
+    tool = (out or b"").decode("latin-1").replace("\r\n", "\n")
+    if result.notes.get("check") != tool:
+        fails.append("Check showed %r, tolvex-ini check printed %r"
+                     % (result.notes.get("check"), tool))
+    return fails
+
+
+def check_nothing_written(h, result, paths):
+    os.chmod(paths.unix("work"), 0o755)
+    left = [n for n in os.listdir(paths.unix("work")) if n.lower().startswith("tolvex.ini")]
+    return ["left in the read-only folder: %s" % left] if left else []
+
+
 # ----- the cases ------------------------------------------------------------------------------
 
 BESIDE = {"app/Tolvex.exe": "tolvex", "app/PROJECTOR.EXE": "probe", "work": None}
+
+
+SETUP_BOX = "Tolvex Setup"
+SETUP_REPLACE = "Tolvex.ini already exists in this folder.\n\nReplace it with these settings?"
+SETUP_READ_ONLY = ("Tolvex.ini could not be saved in this folder:\n\ncannot write 'Tolvex.ini': "
+                   "Permission denied\n\nA read-only folder, or one on a CD-ROM, cannot take the "
+                   "settings file. Nothing was written.")
+# Root writes into any folder; without these capabilities it is held to the folder's mode.
+NO_OVERRIDE = ("setpriv", "--bounding-set=-dac_override,-dac_read_search")
+
+
+def setup_exe(p):
+    return [p.unix("work/TolvexSetup.exe")]
 
 
 def launch_msg(rel_app):
@@ -563,6 +609,30 @@ CASES = [
          status=-signal.SIGKILL,
          launches=[Launch("app/PROJECTOR.EXE", "app/PROJECTOR.EXE")], during=(800, 600),
          after=(800, 600), on_record=kill_tolvex, check=check_restore_after_kill),
+
+    # --- issue 18: Tolvex Setup, driven from the keyboard --------------------------------------
+    Case("setup-save-check-start", 18,
+         "Setup in a title's folder: 16 bits, 800 x 600, strict, saved over the old file, Check, "
+         "Start the title",
+         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+          "work/PROJECTOR.EXE": "probe", "work/Tolvex.ini": ini("32,1024,768,0,PROJECTOR.EXE")},
+         start=setup_exe, boxes=[(SETUP_BOX, SETUP_REPLACE)], time_limit=90,
+         launches=[Launch("work/PROJECTOR.EXE", "work/PROJECTOR.EXE")], during=(800, 600),
+         on_poll=D.DialogScript(
+             D.keys("alt+d", "Home", "Down", "alt+z", "Home", "shift+End"), D.typed("800 x 600"),
+             D.keys("alt+w", "alt+s"), D.answer("Return"),
+             D.until(lambda h, r, p: settings_text(p) == "16,800,600,1,PROJECTOR.EXE"),
+             D.keys("alt+h"), D.read_report("check", "Tolvex:"), D.keys("alt+a"),
+             D.until(lambda h, r, p: H.probe_exits(p.unix("probe.log")) and h.x_mode() == START),
+             D.keys("Escape")),
+         check=check_setup_as_tool),
+    Case("setup-read-only-folder", 18,
+         "Setup in a read-only folder: Save says why, and leaves no file",
+         {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
+         start=setup_exe, wrap=NO_OVERRIDE, boxes=[(SETUP_BOX, SETUP_READ_ONLY)], time_limit=60,
+         on_poll=D.DialogScript(D.chmod("work", 0o555), D.keys("alt+s"), D.answer("Return"),
+                                D.keys("Escape")),
+         check=check_nothing_written),
 ]
 
 
@@ -706,9 +776,13 @@ def run_case(h, case):
     if case.on_poll:
         def on_poll(hh, result):
             case.on_poll(hh, result, paths)
-    r = h.run(start_argv(case, paths), paths.unix(case.cwd), paths.unix("probe.log"),
-              env_extra=env, time_limit=case.time_limit, on_record=on_record,
-              on_poll=on_poll, out_base=paths.unix("tolvex"))
+    h.wrap = case.wrap
+    try:
+        r = h.run(start_argv(case, paths), paths.unix(case.cwd), paths.unix("probe.log"),
+                  env_extra=env, time_limit=case.time_limit, on_record=on_record,
+                  on_poll=on_poll, out_base=paths.unix("tolvex"))
+    finally:
+        h.wrap = ()
     stored = h.stored_mode(root) if case.display else None
     fails = judge(case, paths, r, stored)
     if case.check and not r.timed_out:

@@ -8,10 +8,10 @@ names the commands a user needs when a title does not start, and the MIT license
 import sys
 import zipfile
 
-EXPECTED = {"Tolvex.exe", "tolvex-ini.exe", "README.txt", "LICENSE", "example/Tolvex.ini"}
+EXPECTED = {"Tolvex.exe", "tolvex-ini.exe", "TolvexSetup.exe", "README.txt", "LICENSE", "example/Tolvex.ini"}
 
 # What the user's guide must mention, and what the license must say.
-README_MENTIONS = ("tolvex-ini check", "tolvex-ini restore")
+README_MENTIONS = ("tolvex-ini check", "tolvex-ini restore", "TolvexSetup.exe")
 LICENSE_MENTIONS = (
     "Permission is hereby granted, free of charge, to any person obtaining a copy",
     "The above copyright notice and this permission notice shall be included in all",
@@ -65,7 +65,7 @@ def main(path):
             failures.append("unexpected files: %s" % ", ".join(sorted(extra)))
         else:
             passed += 1
-        for exe in ("Tolvex.exe", "tolvex-ini.exe"):
+        for exe in ("Tolvex.exe", "tolvex-ini.exe", "TolvexSetup.exe"):
             if exe in names:
                 if archive.read(exe)[:2] == b"MZ":
                     passed += 1

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Check a built Tolvex.exe from the outside: headers, imports and resources.
 
-    pe_check.py --expect i386|amd64 [--max-size BYTES] PATH.exe
+    pe_check.py --expect i386|amd64 [--program TolvexSetup.exe] [--max-size BYTES] PATH.exe
 
 Reads the PE file itself (no tools of the toolchain are used) and checks:
   - PE32 for i386 (machine 0x14c) or PE32+ for amd64 (machine 0x8664), an executable image;
@@ -14,6 +14,8 @@ Reads the PE file itself (no tools of the toolchain are used) and checks:
   - manifest resource 1 with requestedExecutionLevel asInvoker, Common Controls 6, and no
     supportedOS entry for Windows 8 or later (those make Windows refuse modes below 32 bpp);
   - optionally, that the file is no larger than --max-size bytes.
+With --program TolvexSetup.exe the file is checked as Tolvex Setup: the GUI subsystem (2), the
+shell's system DLLs allowed too, its own version texts, and a manifest that declares DPI awareness.
 Prints one line per check ("ok" or "FAIL" with what was expected and found), and ends with
 "pe_check: N passed, M failed". Exits 0 when nothing failed, 1 otherwise, 2 on usage errors.
 """
@@ -56,6 +58,22 @@ EXPECTED_STRINGS = {
     "SpecialBuild": "",
 }
 EXPECTED_TRANSLATION = [(0x0409, 1200)]
+
+# What differs between the programs: subsystem, DLLs, version texts, DPI awareness.
+SUBSYSTEM_GUI = 2
+SETUP_DLLS = ALLOWED_DLLS + ("COMCTL32.dll", "SHELL32.dll", "ole32.dll", "GDI32.dll")
+SETUP_STRINGS = {
+    "FileDescription": "Tolvex Setup, sets a title up for Tolvex.",
+    "FileVersion": "1, 2, 1, 0",
+    "InternalName": "TolvexSetup",
+    "OriginalFilename": "TolvexSetup.exe",
+    "ProductName": "Tolvex",
+    "ProductVersion": "1, 2, 1, 0",
+}
+PROGRAMS = {
+    "Tolvex.exe": {"subsystem": SUBSYSTEM_CONSOLE, "dlls": ALLOWED_DLLS, "strings": EXPECTED_STRINGS, "dpi": False},
+    "TolvexSetup.exe": {"subsystem": SUBSYSTEM_GUI, "dlls": SETUP_DLLS, "strings": SETUP_STRINGS, "dpi": True},
+}
 
 COMMON_CONTROLS = "Microsoft.Windows.Common-Controls"
 COMMON_CONTROLS_TOKEN = "6595b64144ccf1df"
@@ -324,7 +342,7 @@ class Report:
         return ok
 
 
-def check_headers(pe, expect, rep):
+def check_headers(pe, expect, rep, program=PROGRAMS["Tolvex.exe"]):
     machine, magic, kind = MACHINES[expect]
     got = MACHINE_NAMES.get(pe.machine, "unknown")
     rep.check(
@@ -336,22 +354,23 @@ def check_headers(pe, expect, rep):
     rep.check(pe.magic == magic, "format", "expected %s, found %s" % (kind, got_kind))
     is_exe = bool(pe.characteristics & 0x0002) and not pe.characteristics & 0x2000
     rep.check(is_exe, "image kind", "executable, not a DLL (characteristics 0x%04x)" % pe.characteristics)
+    want = program["subsystem"]
     rep.check(
-        pe.subsystem == SUBSYSTEM_CONSOLE,
+        pe.subsystem == want,
         "subsystem",
-        "expected console (3), found %d" % pe.subsystem,
+        "expected %s (%d), found %d" % ("console" if want == SUBSYSTEM_CONSOLE else "GUI", want, pe.subsystem),
     )
     stripped = pe.symtab_ptr == 0 and pe.symbol_count == 0
     rep.info("symbol table: %s" % ("none (stripped)" if stripped else "%d symbols" % pe.symbol_count))
 
 
-def check_imports(pe, rep):
+def check_imports(pe, rep, allowed_dlls=ALLOWED_DLLS):
     try:
         imports = pe.imports()
     except PEError as e:
         rep.check(False, "imports", "cannot read the import table: %s" % e)
         return
-    allowed = {d.lower() for d in ALLOWED_DLLS}
+    allowed = {d.lower() for d in allowed_dlls}
     listing = ", ".join(
         "%s (%d%s)" % (name, count, ", delay-loaded" if kind == "delay" else "") for name, count, kind in imports
     )
@@ -360,13 +379,13 @@ def check_imports(pe, rep):
     rep.check(
         bool(imports) and not foreign,
         "imported DLLs are system DLLs",
-        ("not allowed: %s (allowed: %s)" % (", ".join(foreign), ", ".join(ALLOWED_DLLS)))
+        ("not allowed: %s (allowed: %s)" % (", ".join(foreign), ", ".join(allowed_dlls)))
         if foreign
         else ", ".join(name for name, _c, _k in imports) or "no imports found",
     )
 
 
-def check_version(pe, tree, rep):
+def check_version(pe, tree, rep, expected_strings=EXPECTED_STRINGS):
     types = tree.get(RT_VERSION, {})
     rep.check(list(types) == [1], "version record", "resource ids found: %s (expected [1])" % sorted(types, key=str))
     found = pe.resource(tree, RT_VERSION, 1)
@@ -401,18 +420,18 @@ def check_version(pe, tree, rep):
             rep.check(False, "string %s" % key, "appears more than once")
             continue
         seen[key] = value
-        if key not in EXPECTED_STRINGS:
+        if key not in expected_strings:
             rep.check(False, "string %s" % key, "unexpected entry with value %r" % value)
             continue
-        want = EXPECTED_STRINGS[key]
+        want = expected_strings[key]
         rep.check(
             value == want and vtype == 1,
             "string %s" % key,
             "expected %r, found %r%s" % (want, value, "" if vtype == 1 else " (not stored as text)"),
         )
-    for key in EXPECTED_STRINGS:
+    for key in expected_strings:
         if key not in seen:
-            rep.check(False, "string %s" % key, "missing (expected %r)" % EXPECTED_STRINGS[key])
+            rep.check(False, "string %s" % key, "missing (expected %r)" % expected_strings[key])
     rep.check(
         record["translations"] == EXPECTED_TRANSLATION,
         "translation",
@@ -475,7 +494,7 @@ def _local(tag):
     return tag.rsplit("}", 1)[-1]
 
 
-def check_manifest(pe, tree, rep):
+def check_manifest(pe, tree, rep, dpi=False):
     manifests = tree.get(RT_MANIFEST, {})
     rep.check(
         list(manifests) == [MANIFEST_ID],
@@ -518,6 +537,9 @@ def check_manifest(pe, tree, rep):
         if controls
         else "missing",
     )
+    if dpi:
+        aware = [(el.text or "").strip().lower() for el in root.iter() if _local(el.tag) == "dpiAware"]
+        rep.check(aware == ["true"], "manifest DPI awareness", "dpiAware %s" % (aware or "missing"))
     ids = [(el.get("Id") or "").lower() for el in root.iter() if _local(el.tag) == "supportedOS"]
     names = [OS_IDS.get(i, ("unknown id " + i, False)) for i in ids]
     bad = [name for name, allowed in names if not allowed]
@@ -530,7 +552,8 @@ def check_manifest(pe, tree, rep):
     )
 
 
-def run_checks(path, expect, max_size, out):
+def run_checks(path, expect, max_size, out, program="Tolvex.exe"):
+    profile = PROGRAMS[program]
     rep = Report(out)
     out.write("pe_check %s (expect %s)\n" % (path, expect))
     try:
@@ -544,17 +567,17 @@ def run_checks(path, expect, max_size, out):
     except PEError as e:
         rep.check(False, "PE headers", str(e))
         return rep
-    check_headers(pe, expect, rep)
-    check_imports(pe, rep)
+    check_headers(pe, expect, rep, profile)
+    check_imports(pe, rep, profile["dlls"])
     try:
         tree = pe.resources()
     except PEError as e:
         rep.check(False, "resources", "cannot read the resource tree: %s" % e)
         tree = None
     if tree is not None:
-        check_version(pe, tree, rep)
+        check_version(pe, tree, rep, profile["strings"])
         check_icon(pe, tree, rep)
-        check_manifest(pe, tree, rep)
+        check_manifest(pe, tree, rep, profile["dpi"])
     size = len(data)
     if max_size is None:
         rep.info("file size: %d bytes" % size)
@@ -570,10 +593,11 @@ def run_checks(path, expect, max_size, out):
 def main(argv=None, out=sys.stdout):
     parser = argparse.ArgumentParser(description="Check a built Tolvex.exe.")
     parser.add_argument("--expect", required=True, choices=sorted(MACHINES), help="expected machine")
+    parser.add_argument("--program", default="Tolvex.exe", choices=sorted(PROGRAMS), help="which program it is")
     parser.add_argument("--max-size", type=int, default=None, metavar="BYTES", help="largest allowed file size")
     parser.add_argument("path", help="the .exe to check")
     args = parser.parse_args(argv)
-    rep = run_checks(args.path, args.expect, args.max_size, out)
+    rep = run_checks(args.path, args.expect, args.max_size, out, args.program)
     out.write("pe_check: %d passed, %d failed\n" % (rep.passed, rep.failed))
     return 0 if rep.failed == 0 else 1
 

@@ -25,6 +25,7 @@ import pe_check  # noqa: E402
 
 EXE_I686 = os.environ.get("TOLVEX_EXE_I686", os.path.join(REPO, "build/mingw-i686/bin/Tolvex.exe"))
 EXE_X86_64 = os.environ.get("TOLVEX_EXE_X86_64", os.path.join(REPO, "build/mingw-x86_64/bin/Tolvex.exe"))
+SETUP_I686 = os.path.join(os.path.dirname(EXE_I686), "TolvexSetup.exe")
 
 
 def load(path):
@@ -103,6 +104,18 @@ class CleanBuilds(CheckerCase):
         code, text, _ = self.run_checker(data, extra=("--max-size", str(len(data))))
         self.assertEqual(code, 0, text)
         self.assert_fails_on(data, "file size", extra=("--max-size", str(len(data) - 1)))
+
+
+class TolvexSetup(CheckerCase):
+    def test_each_program_passes_as_itself_and_fails_as_the_other(self):
+        setup = ("--program", "TolvexSetup.exe")
+        code, text, _ = self.run_checker(load(SETUP_I686), extra=setup)
+        self.assertEqual(code, 0, text)
+        self.assert_fails_on(load(SETUP_I686), "subsystem", detail="expected console (3), found 2")
+        self.assert_fails_on(load(SETUP_I686), "imported DLLs", detail="COMCTL32")
+        text = self.assert_fails_on(load(EXE_I686), "subsystem", extra=setup, detail="GUI")
+        self.assertIn("FAIL manifest DPI awareness", text)
+        self.assertIn("FAIL string OriginalFilename: expected 'TolvexSetup.exe'", text)
 
 
 class HeaderAndImportFaults(CheckerCase):

@@ -1,0 +1,97 @@
+"""Drives Tolvex Setup's dialog from the keyboard (xdotool), one step per turn of the harness's
+watch loop, and reads its controls with tolvex-dialog-text.exe. Each step returns True once it
+is done; a step that waits returns False until its condition holds (the run's time limit bounds
+the wait).
+"""
+
+import os
+import subprocess
+
+import harness as H
+
+CAPTION = "Tolvex Setup"
+IDE_REPORT = 1021  # tools/tolvex-setup/win32/setup_ids.h
+
+
+class DialogScript:
+    def __init__(self, *steps):
+        self.steps = steps
+
+    def __call__(self, h, result, paths):
+        """The on_poll hook of a case."""
+        notes = result.notes
+        if "dialog" not in notes:
+            found = h.find_windows("^%s$" % CAPTION)
+            if not found:
+                return
+            notes["dialog"] = found[0]
+        at = notes.setdefault("step", 0)
+        if at < len(self.steps) and self.steps[at](h, result, paths):
+            notes["step"] = at + 1
+
+
+def keys(*names):
+    """Presses keys in the dialog."""
+    def step(h, result, paths):
+        h._x(["xdotool", "windowfocus", "--sync", str(result.notes["dialog"]), "key",
+              "--delay", "60"] + list(names))
+        return True
+    return step
+
+
+def typed(text):
+    def step(h, result, paths):
+        h._x(["xdotool", "windowfocus", "--sync", str(result.notes["dialog"]), "type",
+              "--delay", "40", text])
+        return True
+    return step
+
+
+def answer(key):
+    """Waits for a message box over the dialog, records it, and answers it with a key."""
+    def step(h, result, paths):
+        boxes = [w for w in h.find_windows("^%s$" % CAPTION) if w != result.notes["dialog"]]
+        if not boxes:
+            return False
+        result.boxes.append(H.MessageBox(caption=h.window_name(boxes[0]) or "", mode=h.x_mode()))
+        h._x(["xdotool", "windowfocus", "--sync", str(boxes[0]), "key", key])
+        return True
+    return step
+
+
+def until(condition):
+    return lambda h, result, paths: condition(h, result, paths)
+
+
+def run(h, paths, env, name, argv, cwd):
+    """Runs `wine argv` to its end; its standard output, or None when it failed."""
+    proc = h.spawn(argv, cwd, env, paths.unix(name))
+    try:
+        status = proc.wait(timeout=60 * h.patience)
+    except subprocess.TimeoutExpired:
+        h._end_process(proc)
+        return None
+    with open(paths.unix(name + ".out"), "rb") as f:
+        out = f.read()
+    return out if status == 0 else None
+
+
+def read_report(note, starts):
+    """Waits until the report box's text starts with `starts`, and keeps it as a note."""
+    def step(h, result, paths):
+        out = run(h, paths, result.env, "dialog-text",
+                  [os.path.join(h.bin_dir, "tolvex-dialog-text.exe"), CAPTION, str(IDE_REPORT)],
+                  paths.root)
+        text = (out or b"").decode("latin-1").replace("\r\n", "\n")
+        if not text.startswith(starts):
+            return False
+        result.notes[note] = text
+        return True
+    return step
+
+
+def chmod(rel, mode):
+    def step(h, result, paths):
+        os.chmod(paths.unix(rel), mode)
+        return True
+    return step

@@ -1,0 +1,59 @@
+// A title folder in memory for Tolvex Setup's model: tolvex-ini's fake files (a write failure
+// makes the folder read-only), and Tolvex Setup's own folder holding Tolvex.exe or not.
+#ifndef TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
+#define TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
+
+#include <string>
+#include <vector>
+
+#include "tests/tool/fake_tool_io.h"
+#include "tools/tolvex-setup/model/names.h"
+#include "tools/tolvex-setup/model/setup_world.h"
+
+namespace tolvex_setup {
+
+class FakeSetupWorld final : public SetupWorld {
+ public:
+  tolvex_ini::FakeToolIo files;  // the title folder's files by name, and the display
+  std::string folder = "C:\\Games\\Intro";
+  std::vector<std::string> started;
+  static constexpr const char* kSetupTolvex = "C:\\Setup\\Tolvex.exe";
+
+  tolvex_ini::ToolIo& io() override { return files; }
+  bool enterFolder(const char* path, tolvex_ini::ReasonText&) override {
+    folder = path;
+    return true;
+  }
+  void currentFolder(tolvex::PathText& path) override { path.assign(folder.c_str()); }
+  int listPrograms(FileName* names, int capacity) override {
+    int count = 0;
+    for (const auto& file : files.files) {
+      const std::string& name = file.first;
+      if (count < capacity && name.size() > 4 && name.find('\\') == std::string::npos &&
+          equalsIgnoringCase(name.c_str() + name.size() - 4, ".exe")) {
+        names[count++].assign(name.c_str());
+      }
+    }
+    return count;
+  }
+  void besideSetup(const char* name, tolvex::PathText& path) override {
+    path.assign("C:\\Setup\\");
+    path.append(name);
+  }
+  bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override {
+    if (!files.fileExists(from) || files.fileExists(to) || files.writeFailure != nullptr) {
+      why.assign("refused");
+      return false;
+    }
+    files.files[to] = files.files[from];
+    return true;
+  }
+  bool startProgram(const char* program, tolvex_ini::ReasonText&) override {
+    started.push_back(program);
+    return true;
+  }
+};
+
+}  // namespace tolvex_setup
+
+#endif

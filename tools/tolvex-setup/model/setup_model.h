@@ -1,0 +1,107 @@
+// Portable: standard headers only. Never include <windows.h> here.
+//
+// Tolvex Setup's dialog without its window: the values of the controls, the lists behind them,
+// and every decision the buttons lead to. The view copies values between its controls and
+// `form` and shows what comes back; the decisions are made here, on a SetupWorld, with
+// tolvex-ini's commands doing the reading, writing, checking and restoring.
+#ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_MODEL_H
+#define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_MODEL_H
+
+#include <cstdint>
+
+#include "tools/tolvex-setup/model/report_io.h"
+#include "tools/tolvex-setup/model/setup_world.h"
+
+namespace tolvex_setup {
+
+// The depths the dialog offers, in its order; Tolvex applies 24 as 32.
+constexpr int kDepthCount = 4;
+constexpr std::int32_t kDepths[kDepthCount] = {8, 16, 24, 32};
+constexpr int kMaxPrograms = 128;
+constexpr int kMaxSizes = 64;
+
+// The controls a message is about.
+enum class Field { kNone, kProgram, kDepth, kSize, kStrict, kName };
+
+using SizeText = tolvex::FixedText<64>;
+
+// The values of the controls.
+struct SetupForm {
+  tolvex::PathText folder;
+  FileName program;
+  int depth = 1;  // index into kDepths
+  SizeText size{"800 x 600"};
+  bool strict = true;
+  bool named = false;  // <Name>.ini for a Tolvex renamed <Name>.exe, rather than Tolvex.ini
+  FileName name;
+};
+
+// A size that the display offers, with the depths it offers it at.
+struct SizeChoice {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  unsigned depthMask = 0;  // bit i: kDepths[i]
+};
+
+// What an action ends with: a message for the user (none when it is empty) and whether the
+// action did what was asked; a message about a value names the control to go back to.
+struct Outcome {
+  bool ok = true;
+  tolvex::MessageText message;
+  Field focus = Field::kNone;
+};
+
+// Yes-or-no questions to the user, asked in the middle of an action.
+class Questions {
+ public:
+  virtual bool askYesNo(const char* text) = 0;
+
+ protected:
+  ~Questions() = default;
+};
+
+class SetupModel {
+ public:
+  explicit SetupModel(SetupWorld& world) : world_(world) {}
+
+  SetupForm form;
+  // The Program list: the folder's programs without Tolvex's own, sorted.
+  FileName programs[kMaxPrograms];
+  int programCount = 0;
+  // The Size list: the display's sizes with a width that Tolvex accepts, sorted.
+  SizeChoice sizes[kMaxSizes];
+  int sizeCount = 0;
+  // The read-only box: what the last reading, check, save or restore printed.
+  ReportText report;
+
+  // Opens a title folder (nullptr: the current one): lists it, reads its settings file into the
+  // form and asks the display for its sizes.
+  Outcome open(const char* folder);
+  // The Size list's text for sizes[i]: "800 x 600", marked " *" when the display offers it at
+  // the chosen depth.
+  void sizeLabel(int i, SizeText& label) const;
+  // What the chosen settings file means for shortcuts.
+  const char* shortcutNote() const;
+  // Tolvex.ini or <Name>.ini, and Tolvex.exe or <Name>.exe.
+  void settingsFile(FileName& name) const;
+  void tolvexProgram(FileName& name) const;
+
+  // The buttons.
+  Outcome save(Questions& questions);
+  void check();
+  Outcome start();
+  void restore();
+
+ private:
+  void listPrograms();
+  void listSizes();
+  void readSettings();
+  Outcome checkName() const;
+  Outcome offerTolvex(Questions& questions, const char* file);
+
+  SetupWorld& world_;
+};
+
+}  // namespace tolvex_setup
+
+#endif

@@ -1,0 +1,42 @@
+// Portable: standard headers only. Never include <windows.h> here.
+//
+// What Tolvex Setup needs of the machine beyond what tolvex-ini's commands need: the title
+// folder (kept as the process's current folder, so that the commands' relative names mean files
+// in it), its programs, a copy of Tolvex, and starting the title; files and the display go
+// through tolvex-ini's own ToolIo. The Win32 view supplies the real one, the unit tests a fake.
+#ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_WORLD_H
+#define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_WORLD_H
+
+#include "app/text_fields.h"
+#include "tools/tolvex-ini/tool_io.h"
+
+namespace tolvex_setup {
+
+using FileName = tolvex::FixedText<260>;
+
+class SetupWorld {
+ public:
+  // Files and the display, as tolvex-ini's commands reach them (its output is not used).
+  virtual tolvex_ini::ToolIo& io() = 0;
+  // Makes `folder` the current folder; false, with a reason, when it cannot be.
+  virtual bool enterFolder(const char* folder, tolvex_ini::ReasonText& why) = 0;
+  // The current folder, in full.
+  virtual void currentFolder(tolvex::PathText& folder) = 0;
+  // The names of the current folder's files that end in ".exe" (any case), at most `capacity`;
+  // returns how many were stored.
+  virtual int listPrograms(FileName* names, int capacity) = 0;
+  // The full path of `name` in the folder that Tolvex Setup itself was started from.
+  virtual void besideSetup(const char* name, tolvex::PathText& path) = 0;
+  // Copies `from` to `to`; fails, changing nothing, when `to` exists.
+  virtual bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) = 0;
+  // Starts `program` of the current folder with the current folder as its current folder, as
+  // Explorer or a shortcut would, without waiting for it.
+  virtual bool startProgram(const char* program, tolvex_ini::ReasonText& why) = 0;
+
+ protected:
+  ~SetupWorld() = default;
+};
+
+}  // namespace tolvex_setup
+
+#endif

@@ -1,0 +1,226 @@
+// Tolvex Setup's window: one resource dialog (setup.rc). It copies values between its controls
+// and the model (controlsToModel, modelToControls) and shows what the model's actions come back
+// with; every decision is the model's.
+#include <windows.h>
+// After <windows.h>, which they build on.
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "tools/tolvex-setup/model/setup_model.h"
+#include "tools/tolvex-setup/win32/setup_ids.h"
+#include "tools/tolvex-setup/win32/win32_setup_world.h"
+
+namespace tolvex_setup {
+
+namespace {
+
+constexpr char kCaption[] = "Tolvex Setup";
+const char* const kDepthLabels[kDepthCount] = {"8 bits per pixel", "16 bits per pixel",
+                                               "24 bits per pixel (as 32)", "32 bits per pixel"};
+
+class SetupDialog final : public Questions {
+ public:
+  SetupDialog() : model_(world_) {}
+
+  INT_PTR run(HINSTANCE instance) {
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, proc,
+                           reinterpret_cast<LPARAM>(this));
+  }
+
+  bool askYesNo(const char* text) override {
+    return MessageBoxA(window_, text, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  }
+
+ private:
+  static INT_PTR CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+      // NOLINTNEXTLINE(performance-no-int-to-ptr): DialogBoxParamA hands this object over so
+      auto* self = reinterpret_cast<SetupDialog*>(lParam);
+      SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+      self->window_ = window;
+      return self->onInit();
+    }
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): kept in the window's user data at WM_INITDIALOG
+    auto* self = reinterpret_cast<SetupDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr || message != WM_COMMAND) {
+      return FALSE;
+    }
+    self->onCommand(LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
+  }
+
+  INT_PTR onInit() {
+    SendDlgItemMessageA(window_, IDE_REPORT, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+    SendDlgItemMessageA(window_, IDE_NAME, EM_LIMITTEXT, FileName::kCapacity - 5, 0);
+    for (const char* label : kDepthLabels) {
+      SendDlgItemMessageA(window_, IDC_DEPTH, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
+    }
+    show(model_.open(nullptr));
+    modelToControls();
+    SetFocus(GetDlgItem(window_, IDC_PROGRAM));
+    return FALSE;
+  }
+
+  void onCommand(int id, int code) {
+    switch (id) {
+      case IDC_DEPTH:
+      case IDX_TOLVEX_INI:
+      case IDX_NAMED_INI:
+        if (code == CBN_SELCHANGE || code == BN_CLICKED) {
+          controlsToModel();
+          modelToControls();
+        }
+        break;
+      case IDB_BROWSE:
+        browse();
+        break;
+      case IDB_SAVE:
+        act(&SetupDialog::save);
+        break;
+      case IDB_CHECK:
+        act(&SetupDialog::check);
+        break;
+      case IDB_START:
+        act(&SetupDialog::start);
+        break;
+      case IDB_RESTORE:
+        act(&SetupDialog::restore);
+        break;
+      case IDCANCEL:
+        EndDialog(window_, IDCANCEL);
+        break;
+      default:
+        break;
+    }
+  }
+
+  // A button: the controls' values to the model, the action, and its results back.
+  void act(Outcome (SetupDialog::*action)()) {
+    controlsToModel();
+    const Outcome outcome = (this->*action)();
+    modelToControls();
+    show(outcome);
+  }
+  Outcome save() { return model_.save(*this); }
+  Outcome check() {
+    model_.check();
+    return Outcome();
+  }
+  Outcome start() { return model_.start(); }
+  Outcome restore() {
+    model_.restore();
+    return Outcome();
+  }
+
+  void browse() {
+    char folder[MAX_PATH];
+    BROWSEINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.hwndOwner = window_;
+    info.pszDisplayName = folder;
+    info.lpszTitle = "The title's folder:";
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (chosen == nullptr) {
+      return;
+    }
+    const bool found = SHGetPathFromIDListA(chosen, folder) != 0;
+    CoTaskMemFree(chosen);
+    if (found) {
+      show(model_.open(folder));
+      modelToControls();
+    }
+  }
+
+  void show(const Outcome& outcome) {
+    if (outcome.message.empty()) {
+      return;
+    }
+    MessageBoxA(window_, outcome.message.c_str(), kCaption,
+                outcome.ok ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
+    const int focus[] = {0, IDC_PROGRAM, IDC_DEPTH, IDC_SCREEN_SIZE, IDX_STRICT, IDE_NAME};
+    const int control = focus[static_cast<int>(outcome.focus)];
+    if (control != 0) {
+      SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window_, control)),
+                   TRUE);
+    }
+  }
+
+  template <std::size_t N>
+  void getText(int id, tolvex::FixedText<N>& text) {
+    char buffer[N];
+    GetDlgItemTextA(window_, id, buffer, static_cast<int>(N));
+    text.assign(buffer);
+  }
+
+  void controlsToModel() {
+    SetupForm& form = model_.form;
+    getText(IDC_PROGRAM, form.program);
+    const LRESULT depth = SendDlgItemMessageA(window_, IDC_DEPTH, CB_GETCURSEL, 0, 0);
+    form.depth = depth >= 0 && depth < kDepthCount ? static_cast<int>(depth) : 1;
+    getText(IDC_SCREEN_SIZE, form.size);
+    form.strict = IsDlgButtonChecked(window_, IDX_STRICT) == BST_CHECKED;
+    form.named = IsDlgButtonChecked(window_, IDX_NAMED_INI) == BST_CHECKED;
+    getText(IDE_NAME, form.name);
+  }
+
+  void modelToControls() {
+    const SetupForm& form = model_.form;
+    SetDlgItemTextA(window_, IDE_FOLDER, form.folder.c_str());
+    SendDlgItemMessageA(window_, IDC_PROGRAM, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < model_.programCount; ++i) {
+      SendDlgItemMessageA(window_, IDC_PROGRAM, CB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(model_.programs[i].c_str()));
+    }
+    SetDlgItemTextA(window_, IDC_PROGRAM, form.program.c_str());
+    SendDlgItemMessageA(window_, IDC_DEPTH, CB_SETCURSEL, static_cast<WPARAM>(form.depth), 0);
+    SendDlgItemMessageA(window_, IDC_SCREEN_SIZE, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < model_.sizeCount; ++i) {
+      SizeText label;
+      model_.sizeLabel(i, label);
+      SendDlgItemMessageA(window_, IDC_SCREEN_SIZE, CB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(label.c_str()));
+    }
+    SetDlgItemTextA(window_, IDC_SCREEN_SIZE, form.size.c_str());
+    CheckDlgButton(window_, IDX_STRICT, form.strict ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioButton(window_, IDX_TOLVEX_INI, IDX_NAMED_INI,
+                     form.named ? IDX_NAMED_INI : IDX_TOLVEX_INI);
+    SetDlgItemTextA(window_, IDE_NAME, form.name.c_str());
+    EnableWindow(GetDlgItem(window_, IDE_NAME), form.named ? TRUE : FALSE);
+    SetDlgItemTextA(window_, IDT_SHORTCUTS, model_.shortcutNote());
+    setReport(model_.report.c_str());
+  }
+
+  // The report's lines end in "\n"; an edit control breaks lines at "\r\n".
+  void setReport(const char* text) {
+    static char lines[2 * ReportText::kCapacity];
+    std::size_t at = 0;
+    for (; *text != '\0' && at + 2 < sizeof lines; ++text) {
+      if (*text == '\n') {
+        lines[at++] = '\r';
+      }
+      lines[at++] = *text;
+    }
+    lines[at] = '\0';
+    SetDlgItemTextA(window_, IDE_REPORT, lines);
+  }
+
+  Win32SetupWorld world_;
+  SetupModel model_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace
+
+}  // namespace tolvex_setup
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  static tolvex_setup::SetupDialog dialog;
+  dialog.run(hInstance);
+  return 0;
+}

@@ -1,0 +1,187 @@
+#include "tools/tolvex-setup/win32/win32_setup_world.h"
+
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "app/run_context.h"
+#include "tools/tolvex-setup/model/names.h"
+
+namespace tolvex_setup {
+
+namespace {
+
+bool failWithErrno(tolvex_ini::ReasonText& why) {
+  why.assign(errno != 0 ? std::strerror(errno) : "input/output error");
+  return false;
+}
+
+// The system's text for the last error, without its closing full stop and line break.
+bool failWithLastError(tolvex_ini::ReasonText& why) {
+  const DWORD code = GetLastError();
+  char text[256];
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, text, sizeof text, nullptr);
+  while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
+                        text[length - 1] == '.' || text[length - 1] == ' ')) {
+    --length;
+  }
+  if (length == 0 || !why.assignBytes(text, length)) {
+    why.format("error %lu", static_cast<unsigned long>(code));
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Win32ToolIo::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
+                               std::size_t& stored, std::size_t& total,
+                               tolvex_ini::ReasonText& why) {
+  stored = 0;
+  total = 0;
+  errno = 0;
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    return failWithErrno(why);
+  }
+  stored = std::fread(buffer, 1, capacity, file);
+  total = stored;
+  std::uint8_t rest[4096];
+  std::size_t got = 0;
+  while (!std::ferror(file) && (got = std::fread(rest, 1, sizeof rest, file)) > 0) {
+    total += got;
+  }
+  const bool failed = std::ferror(file) != 0;
+  (void)std::fclose(file);  // only read
+  return failed ? failWithErrno(why) : true;
+}
+
+bool Win32ToolIo::fileExists(const char* path) {
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Written next to the file and then moved over it: a failed or short write leaves the file as
+// it was, or no file at all.
+bool Win32ToolIo::writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                            tolvex_ini::ReasonText& why) {
+  tolvex::PathText temporary(path);
+  if (!temporary.append(".new")) {
+    why.assign("the name is too long");
+    return false;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (file == nullptr) {
+    return failWithErrno(why);
+  }
+  const bool written = std::fwrite(bytes, 1, size, file) == size;
+  const int savedErrno = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) {
+    errno = savedErrno;
+    failWithErrno(why);
+    DeleteFileA(temporary.c_str());
+    return false;
+  }
+  if (MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING) == 0) {
+    failWithLastError(why);
+    DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool Win32ToolIo::removeFile(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+
+long Win32ToolIo::readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
+  why.assign("no standard input in the dialog");
+  return -1;
+}
+
+bool Win32ToolIo::writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
+  why.assign("no standard output in the dialog");
+  return false;
+}
+
+bool Win32ToolIo::tolvexRunning() {
+  return platform_.mutexExists(tolvex::kMutexName);
+}
+
+bool Win32SetupWorld::enterFolder(const char* folder, tolvex_ini::ReasonText& why) {
+  return SetCurrentDirectoryA(folder) != 0 ? true : failWithLastError(why);
+}
+
+void Win32SetupWorld::currentFolder(tolvex::PathText& folder) {
+  char path[MAX_PATH];
+  const DWORD length = GetCurrentDirectoryA(sizeof path, path);
+  folder.assign(length > 0 && length < sizeof path ? path : ".");
+}
+
+int Win32SetupWorld::listPrograms(FileName* names, int capacity) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA("*.exe", &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return 0;
+  }
+  int count = 0;
+  do {
+    // "*.exe" also finds names whose short form ends so: keep only what truly ends in .exe.
+    const std::size_t length = std::strlen(found.cFileName);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && length > 4 &&
+        equalsIgnoringCase(found.cFileName + length - 4, ".exe") &&
+        names[count].assign(found.cFileName)) {
+      ++count;
+    }
+  } while (count < capacity && FindNextFileA(search, &found) != 0);
+  FindClose(search);
+  return count;
+}
+
+void Win32SetupWorld::besideSetup(const char* name, tolvex::PathText& path) {
+  char own[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
+  std::size_t folder = length < sizeof own ? length : 0;
+  while (folder > 0 && own[folder - 1] != '\\') {
+    --folder;
+  }
+  path.assignBytes(own, folder);
+  path.append(name);
+}
+
+bool Win32SetupWorld::copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) {
+  return CopyFileA(from, to, TRUE) != 0 ? true : failWithLastError(why);
+}
+
+bool Win32SetupWorld::startProgram(const char* program, tolvex_ini::ReasonText& why) {
+  tolvex::PathText folder;
+  currentFolder(folder);
+  tolvex::PathText path(folder);
+  path.append(folder.c_str()[folder.length() - 1] == '\\' ? "" : "\\");
+  path.append(program);
+  // The command line Explorer gives: the program's full path, quoted.
+  tolvex::PathText commandLine;
+  commandLine.format("\"%s\"", path.c_str());
+  if (path.overflowed() || commandLine.overflowed()) {
+    why.assign("the path is too long");
+    return false;
+  }
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  char line[tolvex::kPathCapacity];
+  std::memcpy(line, commandLine.c_str(), commandLine.length() + 1);
+  if (CreateProcessA(path.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                     &startup, &process) == 0) {
+    return failWithLastError(why);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace tolvex_setup

@@ -1,0 +1,48 @@
+// Tolvex Setup's world on Windows: files with the C runtime, folders and processes with Win32,
+// and the display through Tolvex's own Win32 backend.
+#ifndef TOLVEX_TOOLS_TOLVEX_SETUP_WIN32_WIN32_SETUP_WORLD_H
+#define TOLVEX_TOOLS_TOLVEX_SETUP_WIN32_WIN32_SETUP_WORLD_H
+
+#include "platform/win32_platform.h"
+#include "tools/tolvex-setup/model/setup_world.h"
+
+namespace tolvex_setup {
+
+// Files with the C runtime; the display through Tolvex's own Win32 backend.
+class Win32ToolIo final : public tolvex_ini::ToolIo {
+ public:
+  void writeOut(const char*, std::size_t) override {}
+  void writeErr(const char*, std::size_t) override {}
+  bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
+                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override;
+  bool fileExists(const char* path) override;
+  bool writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                 tolvex_ini::ReasonText& why) override;
+  bool removeFile(const char* path) override;
+  void useBinaryStreams() override {}
+  long readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) override;
+  bool writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) override;
+  tolvex::Platform* system() override { return &platform_; }
+  bool tolvexRunning() override;
+
+ private:
+  tolvex::Win32Platform platform_;
+};
+
+class Win32SetupWorld final : public SetupWorld {
+ public:
+  tolvex_ini::ToolIo& io() override { return io_; }
+  bool enterFolder(const char* folder, tolvex_ini::ReasonText& why) override;
+  void currentFolder(tolvex::PathText& folder) override;
+  int listPrograms(FileName* names, int capacity) override;
+  void besideSetup(const char* name, tolvex::PathText& path) override;
+  bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override;
+  bool startProgram(const char* program, tolvex_ini::ReasonText& why) override;
+
+ private:
+  Win32ToolIo io_;
+};
+
+}  // namespace tolvex_setup
+
+#endif
