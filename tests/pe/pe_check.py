@@ -3,11 +3,16 @@
 
     pe_check.py --expect i386|amd64 [--max-size BYTES] PATH.exe
 
-Reads the PE file itself (no tools of the toolchain are used) and checks:
+Reads the PE file itself and checks:
   - PE32 for i386 (machine 0x14c) or PE32+ for amd64 (machine 0x8664), an executable image;
   - the console subsystem (3);
   - every imported DLL, normal and delay-loaded, is one of the Windows system DLLs that the
-    program may use (KERNEL32.dll, USER32.dll, msvcrt.dll), so a copy starts on a clean Windows;
+    program may use (KERNEL32.dll, USER32.dll), so a copy starts on a clean Windows;
+  - every imported function is one that Windows 95 already has, working (WINDOWS_95 below);
+  - the code holds no instruction newer than the 80486 (for amd64: nothing beyond that set but
+    CMOVcc and the 64-bit integer forms, which every x86-64 CPU has; no MMX, SSE or later).
+    This one disassembles the code sections with the cross objdump of the machine
+    (OBJDUMP overrides it);
   - the version record: fixed file and product version 1.2.1.0, file type application, the
     string block "040904b0" with exactly the expected entries and values, translation 0x409/1200;
   - icon group 103 holding one 32x32 image in 256 colours (8 bits per pixel);
@@ -21,6 +26,7 @@ Prints one line per check ("ok" or "FAIL" with what was expected and found), and
 import argparse
 import os
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
@@ -31,7 +37,82 @@ MACHINES = {
 MACHINE_NAMES = {0x014C: "i386", 0x8664: "amd64", 0x01C4: "armnt", 0xAA64: "arm64"}
 SUBSYSTEM_CONSOLE = 3
 
-ALLOWED_DLLS = ("KERNEL32.dll", "USER32.dll", "msvcrt.dll")
+ALLOWED_DLLS = ("KERNEL32.dll", "USER32.dll")
+
+# The functions that Tolvex.exe may import: each one is exported, with a working ANSI
+# implementation, by Windows 95 itself. The Platform SDK reference (MSDN Library of 1998-2003)
+# gives each function's "Requirements" as "Windows 95/98/Me: Included in Windows 95 and later";
+# the note after each entry names the reference's chapter. Functions that only later Windows
+# have (GetConsoleProcessList, GetConsoleWindow) are looked up with GetProcAddress, not imported.
+_SDK = "Platform SDK reference, Requirements: Windows 95 and later"
+WINDOWS_95 = {
+    "KERNEL32.dll": {
+        "CloseHandle": _SDK + " (Handles and Objects)",
+        "CreateFileA": _SDK + " (File I/O)",
+        "CreateMutexA": _SDK + " (Synchronization)",
+        "CreateProcessA": _SDK + " (Processes and Threads)",
+        "ExitProcess": _SDK + " (Processes and Threads)",
+        "GetCommandLineA": _SDK + " (Processes and Threads)",
+        "GetConsoleTitleA": _SDK + " (Consoles)",
+        "GetCurrentProcessId": _SDK + " (Processes and Threads)",
+        "GetEnvironmentVariableA": _SDK + " (Processes and Threads)",
+        "GetLastError": _SDK + " (Error Handling)",
+        "GetModuleFileNameA": _SDK + " (Dynamic-Link Libraries)",
+        "GetModuleHandleA": _SDK + " (Dynamic-Link Libraries)",
+        "GetProcAddress": _SDK + " (Dynamic-Link Libraries)",
+        "GetTickCount": _SDK + " (Time)",
+        "GetVersionExA": _SDK + " (System Information)",
+        "OpenMutexA": _SDK + " (Synchronization)",
+        "ReadFile": _SDK + " (File I/O)",
+        "SetConsoleTitleA": _SDK + " (Consoles)",
+        "SetEnvironmentVariableA": _SDK + " (Processes and Threads)",
+        "Sleep": _SDK + " (Processes and Threads)",
+        "WaitForSingleObject": _SDK + " (Synchronization)",
+    },
+    "USER32.dll": {
+        "ChangeDisplaySettingsA": _SDK + " (Device Contexts)",
+        "EnumDisplaySettingsA": _SDK + " (Device Contexts)",
+        "FindWindowA": _SDK + " (Window Functions)",
+        "MessageBoxA": _SDK + " (Dialog Boxes)",
+        "ShowWindow": _SDK + " (Window Functions)",
+    },
+}
+
+# The instructions of the 80486 (integer, system and x87), as objdump names them in Intel syntax.
+I486 = set(
+    """aaa aad aam aas adc add and arpl bound bsf bsr bswap bt btc btr bts call cbw cdq clc cld cli
+    clts cmc cmp cmps cmpsb cmpsw cmpsd cmpxchg cwd cwde daa das dec div enter hlt idiv imul in inc
+    ins insb insw insd int int3 into invd invlpg iret iretd ja jae jb jbe jc jcxz jecxz je jg jge jl
+    jle jmp jna jnae jnb jnbe jnc jne jng jnge jnl jnle jno jnp jns jnz jo jp jpe jpo js jz lahf
+    lar lds lea leave les lfs lgdt lgs lidt lldt lmsw lods lodsb lodsw lodsd loop loope loopne loopz
+    loopnz lsl lss ltr mov movs movsb movsw movsd movsx movzx mul neg nop not or out outs outsb outsw
+    outsd pop popa popad popf popfd push pusha pushad pushf pushfd rcl rcr ret retf rol ror sahf sal
+    sar sbb scas scasb scasw scasd seta setae setb setbe setc sete setg setge setl setle setna
+    setnae setnb setnbe setnc setne setng setnge setnl setnle setno setnp setns setnz seto setp setpe
+    setpo sets setz sgdt shl shld shr shrd sidt sldt smsw stc std sti stos stosb stosw stosd str sub
+    test verr verw wait fwait wbinvd xadd xchg xlat xlatb xor
+    f2xm1 fabs fadd faddp fbld fbstp fchs fclex fnclex fcom fcomp fcompp fcos fdecstp fdiv fdivp
+    fdivr fdivrp ffree fiadd ficom ficomp fidiv fidivr fild fimul fincstp finit fninit fist fistp
+    fisub fisubr fld fld1 fldcw fldenv fldl2e fldl2t fldlg2 fldln2 fldpi fldz fmul fmulp fnop fpatan
+    fprem fprem1 fptan frndint frstor fsave fnsave fscale fsin fsincos fsqrt fst fstcw fnstcw fstenv
+    fnstenv fstp fstsw fnstsw fsub fsubp fsubr fsubrp ftst fucom fucomp fucompp fxam fxch fxtract
+    fyl2x fyl2xp1""".split()
+)
+# What every x86-64 CPU has and 64-bit integer code uses besides: CMOVcc is part of the x86-64
+# baseline, the others are the 64-bit forms. MMX, SSE and everything later stay out, as on i386.
+X86_64_INTEGER = set(
+    """cmova cmovae cmovb cmovbe cmovc cmove cmovg cmovge cmovl cmovle cmovna cmovnae cmovnb cmovnbe
+    cmovnc cmovne cmovng cmovnge cmovnl cmovnle cmovno cmovnp cmovns cmovnz cmovo cmovp cmovpe
+    cmovpo cmovs cmovz movsxd cdqe cqo movabs cmpsq lodsq movsq scasq stosq jrcxz iretq pushfq
+    popfq""".split()
+)
+ALLOWED_INSTRUCTIONS = {"i386": I486, "amd64": I486 | X86_64_INTEGER}
+OBJDUMP = {"i386": "i686-w64-mingw32-objdump", "amd64": "x86_64-w64-mingw32-objdump"}
+PREFIXES = {"rep", "repe", "repz", "repne", "repnz", "lock", "data16", "addr16", "data32", "addr32",
+            "cs", "ds", "es", "fs", "gs", "ss"}
+# Bytes that only prefix an opcode, and the two-byte opcodes 0F 18..0F 1F: the hint and
+# multi-byte NOPs of the P6, which an 80486 does not know.
+PREFIX_BYTES = {"66", "67", "f2", "f3", "2e", "3e", "26", "36", "64", "65", "f0"}
 
 RT_ICON = 3
 RT_GROUP_ICON = 14
@@ -125,11 +206,15 @@ class PEFile:
         for i in range(min(ndirs, 16)):
             self.dirs.append(self._unpack("<II", dirs_at + 8 * i))
         self.sections = []
+        self.code_sections = []  # (name, va, size of the code in the file)
         sec = opt + opt_size
         for i in range(nsections):
             name = self._bytes(sec + 40 * i, 8).rstrip(b"\0").decode("ascii", "replace")
             vsize, va, rawsize, rawptr = self._unpack("<IIII", sec + 40 * i + 8)
             self.sections.append((name, va, max(vsize, rawsize), rawptr, rawsize))
+            (flags,) = self._unpack("<I", sec + 40 * i + 36)
+            if flags & 0x20000020:  # code, or executable
+                self.code_sections.append((name, va, min(vsize, rawsize) if vsize else rawsize))
 
     # -- raw access with bounds checks ------------------------------------------------------
     def _bytes(self, off, n):
@@ -184,6 +269,32 @@ class PEFile:
                 out.append((self._cstr(name), self._count_thunks(names, thunk) if names else 0, "delay"))
                 pos += 32
         return out
+
+    def imported_functions(self):
+        """[(dll name, function name or '#ordinal')] of the normal import table, in file order."""
+        out = []
+        thunk = 4 if self.magic == 0x10B else 8
+        ordinal_bit = 1 << (8 * thunk - 1)
+        rva, size = self.directory(1)
+        if not (rva and size):
+            return out
+        pos = self.offset(rva, 20)
+        while True:
+            lookup, _t, _f, name_rva, first = self._unpack("<IIIII", pos)
+            if not (lookup or name_rva or first):
+                return out
+            dll = self._cstr(name_rva)
+            at = self.offset(lookup or first, thunk)
+            while True:
+                (entry,) = self._unpack("<I" if thunk == 4 else "<Q", at)
+                if not entry:
+                    break
+                if entry & ordinal_bit:
+                    out.append((dll, "#%d" % (entry & 0xFFFF)))
+                else:
+                    out.append((dll, self._cstr((entry & 0x7FFFFFFF) + 2)))
+                at += thunk
+            pos += 20
 
     def _count_thunks(self, rva, size):
         count = 0
@@ -363,6 +474,90 @@ def check_imports(pe, rep):
         ("not allowed: %s (allowed: %s)" % (", ".join(foreign), ", ".join(ALLOWED_DLLS)))
         if foreign
         else ", ".join(name for name, _c, _k in imports) or "no imports found",
+    )
+
+
+def check_windows_95_imports(pe, rep):
+    try:
+        imported = pe.imported_functions()
+    except PEError as e:
+        rep.check(False, "imports are in Windows 95", "cannot read the import table: %s" % e)
+        return
+    table = {dll.lower(): names for dll, names in WINDOWS_95.items()}
+    missing = [
+        "%s!%s" % (dll, name) for dll, name in imported if name not in table.get(dll.lower(), {})
+    ]
+    rep.check(
+        bool(imported) and not missing,
+        "imports are in Windows 95",
+        ("not known to be in Windows 95: %s" % ", ".join(missing))
+        if missing
+        else "%d functions, each in the table" % len(imported),
+    )
+
+
+def _ctor_lists_end(code, word):
+    """Where the linker's empty constructor and destructor lists (-1, 0, -1, 0) start, when they
+    close the code section (they are data, not code), else len(code)."""
+    trailer = (b"\xff" * word + b"\0" * word) * 2
+    end = len(code.rstrip(b"\0")) + 2 * word
+    at = code.rfind(trailer, 0, end)
+    return at if at >= 0 and at + len(trailer) >= len(code.rstrip(b"\0")) else len(code)
+
+
+def disassemble(path, pe, expect, objdump):
+    """[(address, hex bytes, mnemonic, operands)] of every code section; raises OSError or
+    PEError when the code cannot be read or disassembled."""
+    out = []
+    word = 4 if expect == "i386" else 8
+    for name, va, size in pe.code_sections:
+        code = pe.data[pe.offset(va, size) : pe.offset(va, size) + size] if size else b""
+        stop = pe.image_base + va + _ctor_lists_end(code, word)
+        run = subprocess.run(
+            [objdump, "-d", "-M", "intel", "--insn-width=16", "-j", name,
+             "--stop-address=0x%x" % stop, path],
+            capture_output=True, text=True, check=False,
+        )
+        if run.returncode != 0:
+            raise PEError("%s failed: %s" % (objdump, run.stderr.strip()))
+        for line in run.stdout.splitlines():
+            fields = line.split("\t")
+            if len(fields) < 3 or not fields[0].strip().endswith(":"):
+                continue
+            words = fields[2].split()
+            while len(words) > 1 and (words[0] in PREFIXES or words[0].startswith("rex")):
+                words.pop(0)
+            out.append((fields[0].strip().rstrip(":"), fields[1].strip(), words[0] if words else "",
+                        " ".join(words[1:])))
+    return out
+
+
+def check_instructions(path, pe, expect, rep):
+    what = "instructions are 80486 ones" if expect == "i386" else "instructions are x86-64 integer ones"
+    objdump = os.environ.get("OBJDUMP") or OBJDUMP[expect]
+    try:
+        listing = disassemble(path, pe, expect, objdump)
+    except (OSError, PEError) as e:
+        rep.check(False, what, "cannot disassemble: %s" % e)
+        return
+    allowed = ALLOWED_INSTRUCTIONS[expect]
+    foreign = []
+    for address, raw, mnemonic, operands in listing:
+        opcode = raw.split()
+        while opcode and opcode[0] in PREFIX_BYTES:
+            opcode.pop(0)
+        if expect == "amd64" and opcode and "40" <= opcode[0] <= "4f":
+            opcode.pop(0)  # REX
+        hint_nop = len(opcode) >= 2 and opcode[0] == "0f" and "18" <= opcode[1] <= "1f"
+        if mnemonic not in allowed or hint_nop or (mnemonic == "nop" and operands):
+            foreign.append("%s %s at 0x%s" % (mnemonic, operands, address) if operands else
+                           "%s at 0x%s" % (mnemonic, address))
+    rep.check(
+        bool(listing) and not foreign,
+        what,
+        ("found %d outside the set: %s" % (len(foreign), "; ".join(foreign[:8])))
+        if foreign
+        else "%d instructions in %s" % (len(listing), ", ".join(n for n, _v, _s in pe.code_sections)),
     )
 
 
@@ -546,6 +741,8 @@ def run_checks(path, expect, max_size, out):
         return rep
     check_headers(pe, expect, rep)
     check_imports(pe, rep)
+    check_windows_95_imports(pe, rep)
+    check_instructions(path, pe, expect, rep)
     try:
         tree = pe.resources()
     except PEError as e:
