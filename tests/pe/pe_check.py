@@ -6,6 +6,7 @@
 Reads the PE file itself and checks:
   - PE32 for i386 (machine 0x14c) or PE32+ for amd64 (machine 0x8664), an executable image;
   - the console subsystem (3);
+  - OS and subsystem version 4.0 (64-bit: 4.0 and 5.2), ASLR and DEP on;
   - every imported DLL, normal and delay-loaded, is one of the Windows system DLLs that the
     program may use (KERNEL32.dll, USER32.dll), so a copy starts on a clean Windows;
   - every imported function is one that Windows 95 already has, working (WINDOWS_95 below);
@@ -36,46 +37,44 @@ MACHINES = {
 }
 MACHINE_NAMES = {0x014C: "i386", 0x8664: "amd64", 0x01C4: "armnt", 0xAA64: "arm64"}
 SUBSYSTEM_CONSOLE = 3
+# OS and subsystem versions (major, minor, major, minor): 4.0 loads on Windows 95 and NT 4.0; 5.2
+# is the oldest a 64-bit image may give. Where Windows has them, ASLR (0x40) and DEP (0x100) on.
+WINDOWS_VERSIONS = {"i386": (4, 0, 4, 0), "amd64": (4, 0, 5, 2)}
+ASLR_AND_DEP = 0x0140
 
 ALLOWED_DLLS = ("KERNEL32.dll", "USER32.dll")
 
 # The functions that Tolvex.exe may import: each one is exported, with a working ANSI
 # implementation, by Windows 95 itself. The Platform SDK reference (MSDN Library of 1998-2003)
 # gives each function's "Requirements" as "Windows 95/98/Me: Included in Windows 95 and later";
-# the note after each entry names the reference's chapter. Functions that only later Windows
-# have (GetConsoleProcessList, GetConsoleWindow) are looked up with GetProcAddress, not imported.
-_SDK = "Platform SDK reference, Requirements: Windows 95 and later"
+# each entry names the reference's chapter. Functions that only later Windows have
+# (GetConsoleProcessList, GetConsoleWindow) are looked up with GetProcAddress, not imported.
+def _documented(chapters):
+    return {
+        name: "Platform SDK reference, %s: Requirements, Windows 95 and later" % chapter
+        for chapter, names in chapters.items()
+        for name in names.split()
+    }
+
+
 WINDOWS_95 = {
-    "KERNEL32.dll": {
-        "CloseHandle": _SDK + " (Handles and Objects)",
-        "CreateFileA": _SDK + " (File I/O)",
-        "CreateMutexA": _SDK + " (Synchronization)",
-        "CreateProcessA": _SDK + " (Processes and Threads)",
-        "ExitProcess": _SDK + " (Processes and Threads)",
-        "GetCommandLineA": _SDK + " (Processes and Threads)",
-        "GetConsoleTitleA": _SDK + " (Consoles)",
-        "GetCurrentProcessId": _SDK + " (Processes and Threads)",
-        "GetEnvironmentVariableA": _SDK + " (Processes and Threads)",
-        "GetLastError": _SDK + " (Error Handling)",
-        "GetModuleFileNameA": _SDK + " (Dynamic-Link Libraries)",
-        "GetModuleHandleA": _SDK + " (Dynamic-Link Libraries)",
-        "GetProcAddress": _SDK + " (Dynamic-Link Libraries)",
-        "GetTickCount": _SDK + " (Time)",
-        "GetVersionExA": _SDK + " (System Information)",
-        "OpenMutexA": _SDK + " (Synchronization)",
-        "ReadFile": _SDK + " (File I/O)",
-        "SetConsoleTitleA": _SDK + " (Consoles)",
-        "SetEnvironmentVariableA": _SDK + " (Processes and Threads)",
-        "Sleep": _SDK + " (Processes and Threads)",
-        "WaitForSingleObject": _SDK + " (Synchronization)",
-    },
-    "USER32.dll": {
-        "ChangeDisplaySettingsA": _SDK + " (Device Contexts)",
-        "EnumDisplaySettingsA": _SDK + " (Device Contexts)",
-        "FindWindowA": _SDK + " (Window Functions)",
-        "MessageBoxA": _SDK + " (Dialog Boxes)",
-        "ShowWindow": _SDK + " (Window Functions)",
-    },
+    "KERNEL32.dll": _documented({
+        "Handles and Objects": "CloseHandle",
+        "File I/O": "CreateFileA ReadFile",
+        "Synchronization": "CreateMutexA OpenMutexA WaitForSingleObject",
+        "Processes and Threads": "CreateProcessA ExitProcess GetCommandLineA GetCurrentProcessId "
+        "GetEnvironmentVariableA SetEnvironmentVariableA Sleep",
+        "Consoles and Character-Mode Support": "GetConsoleTitleA SetConsoleTitleA",
+        "Error Handling": "GetLastError",
+        "Dynamic-Link Libraries": "GetModuleFileNameA GetModuleHandleA GetProcAddress",
+        "Time": "GetTickCount",
+        "System Information": "GetVersionExA",
+    }),
+    "USER32.dll": _documented({
+        "Device Contexts": "ChangeDisplaySettingsA EnumDisplaySettingsA",
+        "Windows": "FindWindowA ShowWindow",
+        "Dialog Boxes": "MessageBoxA",
+    }),
 }
 
 # The instructions of the 80486 (integer, system and x87), as objdump names them in Intel syntax.
@@ -200,7 +199,8 @@ class PEFile:
             dirs_at = opt + 112
         else:
             raise PEError("unknown optional header magic 0x%x" % self.magic)
-        (self.subsystem,) = self._unpack("<H", opt + 68)
+        (self.subsystem, self.dll_characteristics) = self._unpack("<HH", opt + 68)
+        self.windows_versions = self._unpack("<HH", opt + 40) + self._unpack("<HH", opt + 48)
         (ndirs,) = self._unpack("<I", dirs_at - 4)
         self.dirs = []
         for i in range(min(ndirs, 16)):
@@ -451,6 +451,12 @@ def check_headers(pe, expect, rep):
         pe.subsystem == SUBSYSTEM_CONSOLE,
         "subsystem",
         "expected console (3), found %d" % pe.subsystem,
+    )
+    rep.check(
+        pe.windows_versions == WINDOWS_VERSIONS[expect] and pe.dll_characteristics & ASLR_AND_DEP == ASLR_AND_DEP,
+        "Windows version, ASLR and DEP",
+        "OS %d.%d, subsystem %d.%d (expected %d.%d, %d.%d), DLL characteristics 0x%04x (0x%04x expected in it)"
+        % (pe.windows_versions + WINDOWS_VERSIONS[expect] + (pe.dll_characteristics, ASLR_AND_DEP)),
     )
     stripped = pe.symtab_ptr == 0 and pe.symbol_count == 0
     rep.info("symbol table: %s" % ("none (stripped)" if stripped else "%d symbols" % pe.symbol_count))

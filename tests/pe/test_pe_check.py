@@ -120,6 +120,12 @@ class HeaderAndImportFaults(CheckerCase):
         struct.pack_into("<H", bad, self.pe_off + 24 + 68, 2)
         self.assert_fails_on(bad, "subsystem", detail="found 2")
 
+    def test_windows_version_and_aslr(self):
+        for offset, value, detail in ((40, 5, "OS 5.0"), (48, 6, "subsystem 6.0"), (70, 0x100, "0x0100")):
+            bad = bytearray(self.data)
+            struct.pack_into("<H", bad, self.pe_off + 24 + offset, value)
+            self.assert_fails_on(bad, "Windows version", detail=detail)
+
     def test_foreign_dll_is_named(self):
         # The dynamic libgcc is the classic way a MinGW program stops starting on a clean Windows.
         bad = patch_once(self.data, b"KERNEL32.dll\0", b"libgcc_s.dll\0")
