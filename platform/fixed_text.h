@@ -30,6 +30,7 @@ namespace tolvex {
 // kFormatRefused for any other conversion or a null text.
 constexpr std::size_t kFormatRefused = static_cast<std::size_t>(-1);
 
+// NOLINTNEXTLINE(readability-non-const-parameter): va_arg advances the list
 inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, std::va_list args) {
   std::size_t length = 0;
   const auto put = [&](char c) {

@@ -3,8 +3,12 @@
 // prebuilt code needs newer CPUs and newer DLLs than Windows 95 has; every other program of the
 // project keeps the C runtime and never links this file.
 //
-// Compiled so that the compiler does not turn these loops back into calls of themselves.
 #include <cstddef>
+
+// So that the compiler does not turn these loops back into calls of themselves.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("no-tree-loop-distribute-patterns")
+#endif
 
 extern "C" {
 
