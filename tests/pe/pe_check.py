@@ -78,32 +78,27 @@ WINDOWS_95 = {
 }
 
 # The instructions of the 80486 (integer, system and x87), as objdump names them in Intel syntax.
+_CONDITIONS = "a ae b be c e g ge l le na nae nb nbe nc ne ng nge nl nle no np ns nz o p pe po s z".split()
 I486 = set(
     """aaa aad aam aas adc add and arpl bound bsf bsr bswap bt btc btr bts call cbw cdq clc cld cli
     clts cmc cmp cmps cmpsb cmpsw cmpsd cmpxchg cwd cwde daa das dec div enter hlt idiv imul in inc
-    ins insb insw insd int int3 into invd invlpg iret iretd ja jae jb jbe jc jcxz jecxz je jg jge jl
-    jle jmp jna jnae jnb jnbe jnc jne jng jnge jnl jnle jno jnp jns jnz jo jp jpe jpo js jz lahf
-    lar lds lea leave les lfs lgdt lgs lidt lldt lmsw lods lodsb lodsw lodsd loop loope loopne loopz
-    loopnz lsl lss ltr mov movs movsb movsw movsd movsx movzx mul neg nop not or out outs outsb outsw
-    outsd pop popa popad popf popfd push pusha pushad pushf pushfd rcl rcr ret retf rol ror sahf sal
-    sar sbb scas scasb scasw scasd seta setae setb setbe setc sete setg setge setl setle setna
-    setnae setnb setnbe setnc setne setng setnge setnl setnle setno setnp setns setnz seto setp setpe
-    setpo sets setz sgdt shl shld shr shrd sidt sldt smsw stc std sti stos stosb stosw stosd str sub
-    test verr verw wait fwait wbinvd xadd xchg xlat xlatb xor
+    ins insb insw insd int int3 into invd invlpg iret iretd jcxz jecxz jmp lahf lar lds lea leave les
+    lfs lgdt lgs lidt lldt lmsw lods lodsb lodsw lodsd loop loope loopne loopz loopnz lsl lss ltr mov
+    movs movsb movsw movsd movsx movzx mul neg nop not or out outs outsb outsw outsd pop popa popad
+    popf popfd push pusha pushad pushf pushfd rcl rcr ret retf rol ror sahf sal sar sbb scas scasb
+    scasw scasd sgdt shl shld shr shrd sidt sldt smsw stc std sti stos stosb stosw stosd str sub test
+    verr verw wait fwait wbinvd xadd xchg xlat xlatb xor
     f2xm1 fabs fadd faddp fbld fbstp fchs fclex fnclex fcom fcomp fcompp fcos fdecstp fdiv fdivp
     fdivr fdivrp ffree fiadd ficom ficomp fidiv fidivr fild fimul fincstp finit fninit fist fistp
     fisub fisubr fld fld1 fldcw fldenv fldl2e fldl2t fldlg2 fldln2 fldpi fldz fmul fmulp fnop fpatan
     fprem fprem1 fptan frndint frstor fsave fnsave fscale fsin fsincos fsqrt fst fstcw fnstcw fstenv
     fnstenv fstp fstsw fnstsw fsub fsubp fsubr fsubrp ftst fucom fucomp fucompp fxam fxch fxtract
     fyl2x fyl2xp1""".split()
-)
+) | {"j" + c for c in _CONDITIONS} | {"set" + c for c in _CONDITIONS}
 # What every x86-64 CPU has and 64-bit integer code uses besides: CMOVcc is part of the x86-64
 # baseline, the others are the 64-bit forms. MMX, SSE and everything later stay out, as on i386.
-X86_64_INTEGER = set(
-    """cmova cmovae cmovb cmovbe cmovc cmove cmovg cmovge cmovl cmovle cmovna cmovnae cmovnb cmovnbe
-    cmovnc cmovne cmovng cmovnge cmovnl cmovnle cmovno cmovnp cmovns cmovnz cmovo cmovp cmovpe
-    cmovpo cmovs cmovz movsxd cdqe cqo movabs cmpsq lodsq movsq scasq stosq jrcxz iretq pushfq
-    popfq""".split()
+X86_64_INTEGER = {"cmov" + c for c in _CONDITIONS} | set(
+    "movsxd cdqe cqo movabs cmpsq lodsq movsq scasq stosq jrcxz iretq pushfq popfq".split()
 )
 ALLOWED_INSTRUCTIONS = {"i386": I486, "amd64": I486 | X86_64_INTEGER}
 OBJDUMP = {"i386": "i686-w64-mingw32-objdump", "amd64": "x86_64-w64-mingw32-objdump"}
@@ -244,7 +239,7 @@ class PEFile:
 
     # -- imports ----------------------------------------------------------------------------
     def imports(self):
-        """[(dll name, number of functions, 'import' or 'delay')] in file order."""
+        """[(dll name, [function names, '#n' for ordinals], 'import' or 'delay')] in file order."""
         out = []
         thunk = 4 if self.magic == 0x10B else 8
         rva, size = self.directory(1)
@@ -254,7 +249,7 @@ class PEFile:
                 lookup, _t, _f, name_rva, first = self._unpack("<IIIII", pos)
                 if not (lookup or name_rva or first):
                     break
-                out.append((self._cstr(name_rva), self._count_thunks(lookup or first, thunk), "import"))
+                out.append((self._cstr(name_rva), self._thunk_names(lookup or first, thunk, 0), "import"))
                 pos += 20
         rva, size = self.directory(13)
         if rva and size:
@@ -263,47 +258,25 @@ class PEFile:
                 attrs, name, _h, _iat, names, _b, _u, _s = self._unpack("<IIIIIIII", pos)
                 if not name:
                     break
-                if not attrs & 1:  # old-style delay descriptors hold addresses, not RVAs
-                    name -= self.image_base
-                    names -= self.image_base if names else 0
-                out.append((self._cstr(name), self._count_thunks(names, thunk) if names else 0, "delay"))
+                base = 0 if attrs & 1 else self.image_base  # old-style descriptors hold addresses
+                name -= base
+                funcs = self._thunk_names(names - base, thunk, base) if names else []
+                out.append((self._cstr(name), funcs, "delay"))
                 pos += 32
         return out
 
-    def imported_functions(self):
-        """[(dll name, function name or '#ordinal')] of the normal import table, in file order."""
-        out = []
-        thunk = 4 if self.magic == 0x10B else 8
-        ordinal_bit = 1 << (8 * thunk - 1)
-        rva, size = self.directory(1)
-        if not (rva and size):
-            return out
-        pos = self.offset(rva, 20)
-        while True:
-            lookup, _t, _f, name_rva, first = self._unpack("<IIIII", pos)
-            if not (lookup or name_rva or first):
-                return out
-            dll = self._cstr(name_rva)
-            at = self.offset(lookup or first, thunk)
-            while True:
-                (entry,) = self._unpack("<I" if thunk == 4 else "<Q", at)
-                if not entry:
-                    break
-                if entry & ordinal_bit:
-                    out.append((dll, "#%d" % (entry & 0xFFFF)))
-                else:
-                    out.append((dll, self._cstr((entry & 0x7FFFFFFF) + 2)))
-                at += thunk
-            pos += 20
-
-    def _count_thunks(self, rva, size):
-        count = 0
+    def _thunk_names(self, rva, size, base):
+        names = []
         pos = self.offset(rva, size)
         fmt = "<I" if size == 4 else "<Q"
         while self._unpack(fmt, pos)[0]:
-            count += 1
+            (entry,) = self._unpack(fmt, pos)
+            if entry >> (8 * size - 1):
+                names.append("#%d" % (entry & 0xFFFF))
+            else:
+                names.append(self._cstr((entry & 0x7FFFFFFF) - base + 2))
             pos += size
-        return count
+        return names
 
     # -- resources --------------------------------------------------------------------------
     def resources(self):
@@ -470,7 +443,7 @@ def check_imports(pe, rep):
         return
     allowed = {d.lower() for d in ALLOWED_DLLS}
     listing = ", ".join(
-        "%s (%d%s)" % (name, count, ", delay-loaded" if kind == "delay" else "") for name, count, kind in imports
+        "%s (%d%s)" % (name, len(funcs), ", delay-loaded" if kind == "delay" else "") for name, funcs, kind in imports
     )
     rep.info("imports: %s" % (listing or "none"))
     foreign = [name for name, _c, _k in imports if name.lower() not in allowed]
@@ -485,7 +458,7 @@ def check_imports(pe, rep):
 
 def check_windows_95_imports(pe, rep):
     try:
-        imported = pe.imported_functions()
+        imported = [(dll, func) for dll, funcs, _kind in pe.imports() for func in funcs]
     except PEError as e:
         rep.check(False, "imports are in Windows 95", "cannot read the import table: %s" % e)
         return
