@@ -155,7 +155,8 @@ class FixedText {
     return append(other.c_str());
   }
 
-  // printf-style formatting, replacing the text.
+  // Formatting with formatInto's conversions (%d, %i, %s, %%), replacing the text. Any other
+  // conversion is refused like a text that does not fit.
   bool format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
     std::va_list args;
     va_start(args, fmt);
@@ -165,7 +166,7 @@ class FixedText {
     return ok;
   }
 
-  // printf-style formatting, appended to the text.
+  // The same, appended to the text.
   bool appendFormat(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
     if (overflowed_) {
       return false;
