@@ -478,10 +478,9 @@ def check_windows_95_imports(pe, rep):
 def _ctor_lists_end(code, word):
     """Where the linker's empty constructor and destructor lists (-1, 0, -1, 0) start, when they
     close the code section (they are data, not code), else len(code)."""
-    trailer = (b"\xff" * word + b"\0" * word) * 2
-    end = len(code.rstrip(b"\0")) + 2 * word
-    at = code.rfind(trailer, 0, end)
-    return at if at >= 0 and at + len(trailer) >= len(code.rstrip(b"\0")) else len(code)
+    head = b"\xff" * word + b"\0" * word + b"\xff" * word
+    body = code.rstrip(b"\0")
+    return len(body) - len(head) if body.endswith(head) else len(code)
 
 
 def disassemble(path, pe, expect, objdump):
