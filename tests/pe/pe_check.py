@@ -476,11 +476,15 @@ def check_windows_95_imports(pe, rep):
 
 
 def _ctor_lists_end(code, word):
-    """Where the linker's empty constructor and destructor lists (-1, 0, -1, 0) start, when they
-    close the code section (they are data, not code), else len(code)."""
+    """Where the linker's constructor and destructor lists (-1, 0, -1, 0) start at the end of the
+    code section; they are data, not code. They must be empty: without the C runtime nothing
+    would run a constructor of a static object."""
     head = b"\xff" * word + b"\0" * word + b"\xff" * word
     body = code.rstrip(b"\0")
-    return len(body) - len(head) if body.endswith(head) else len(code)
+    if not body.endswith(head):
+        raise PEError("the code does not end with empty constructor lists: static objects that "
+                      "need a constructor, which nothing runs")
+    return len(body) - len(head)
 
 
 def disassemble(path, pe, expect, objdump):

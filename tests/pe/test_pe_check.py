@@ -153,6 +153,14 @@ class InstructionFaults(CheckerCase):
         (EXE_X86_64, "amd64", b"\x0f\x44\xc1", None),
     )
 
+    def test_static_constructor(self):
+        data = load(EXE_I686)
+        text = pe_check.PEFile(bytes(data)).code_sections[0]
+        at = pe_check.PEFile(bytes(data)).offset(text[1]) + text[2]
+        end = len(data[:at].rstrip(b"\0"))  # the last -1, the destructor list's head
+        data[end - 8 : end - 4] = struct.pack("<I", 0x401000)  # a constructor in the list
+        self.assert_fails_on(data, "instructions are", detail="constructor")
+
     def test_planted_instructions(self):
         for path, expect, planted, detail in self.CASES:
             with self.subTest(expect=expect, planted=planted):
