@@ -1,12 +1,16 @@
 // Entry point of Tolvex.exe. Portable apart from being linked with the Win32 backend: it
 // includes no Windows header.
+//
+// Tolvex.exe carries no C runtime (so that it starts on every Windows from Windows 95 and on
+// every CPU from the 80486): Windows calls tolvexStart directly, with nothing set up. The
+// backend takes argument 0 from the raw command line, and the process ends with ExitProcess.
 #include "app/run_context.h"
 #include "platform/win32_platform.h"
 
-int main(int argc, char** argv) {
-  // Only argument 0 is used. The C runtime takes it from the command line (a quoted first token
-  // without its quotes, else up to the first blank) or, for an empty command line, from the
-  // module's file name.
-  static tolvex::Win32Platform platform;
-  return tolvex::runTolvex(platform, argc > 0 && argv[0] != nullptr ? argv[0] : "");
+extern "C" [[noreturn]] void tolvexStart() {
+  tolvex::Win32Platform platform;
+  char argument0[tolvex::kArgumentZeroCapacity];
+  tolvex::processArgumentZero(argument0, sizeof argument0);
+  const int status = tolvex::runTolvex(platform, argument0);
+  tolvex::exitProcess(static_cast<unsigned int>(status));
 }

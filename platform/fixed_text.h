@@ -11,7 +11,6 @@
 
 #include <cstdarg>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 // printf-style argument checks where the compiler has them (GCC, Clang); nothing elsewhere.
@@ -23,6 +22,62 @@
 #endif
 
 namespace tolvex {
+
+// The formatting behind FixedText: %d and %i (a signed decimal int), %s (a zero-terminated text)
+// and %%, with no flags, widths or precisions; those are all the program's texts need, and the
+// program carries no C library formatting code of its own. Writes the bytes that fall within
+// `capacity` (no terminating zero) and returns the length of the whole formatted text, or
+// kFormatRefused for any other conversion or a null text.
+constexpr std::size_t kFormatRefused = static_cast<std::size_t>(-1);
+
+// NOLINTNEXTLINE(readability-non-const-parameter): va_arg advances the list
+inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, std::va_list args) {
+  std::size_t length = 0;
+  const auto put = [&](char c) {
+    if (length < capacity) {
+      out[length] = c;
+    }
+    ++length;
+  };
+  for (const char* p = fmt; *p != '\0'; ++p) {
+    if (*p != '%') {
+      put(*p);
+      continue;
+    }
+    ++p;
+    if (*p == '%') {
+      put('%');
+    } else if (*p == 'd' || *p == 'i') {
+      const int value = va_arg(args, int);
+      // The magnitude as unsigned, so that the most negative int has one too.
+      unsigned magnitude = static_cast<unsigned>(value);
+      if (value < 0) {
+        magnitude = 0U - magnitude;
+        put('-');
+      }
+      char digits[10];
+      std::size_t count = 0;
+      do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10U);
+        magnitude /= 10U;
+      } while (magnitude != 0U);
+      while (count > 0) {
+        put(digits[--count]);
+      }
+    } else if (*p == 's') {
+      const char* text = va_arg(args, const char*);
+      if (text == nullptr) {
+        return kFormatRefused;
+      }
+      while (*text != '\0') {
+        put(*text++);
+      }
+    } else {
+      return kFormatRefused;
+    }
+  }
+  return length;
+}
 
 template <std::size_t N>
 class FixedText {
@@ -100,7 +155,8 @@ class FixedText {
     return append(other.c_str());
   }
 
-  // printf-style formatting, replacing the text.
+  // Formatting with formatInto's conversions (%d, %i, %s, %%), replacing the text. Any other
+  // conversion is refused like a text that does not fit.
   bool format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
     std::va_list args;
     va_start(args, fmt);
@@ -110,7 +166,7 @@ class FixedText {
     return ok;
   }
 
-  // printf-style formatting, appended to the text.
+  // The same, appended to the text.
   bool appendFormat(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
     if (overflowed_) {
       return false;
@@ -127,13 +183,16 @@ class FixedText {
 
  private:
   bool formatAt(std::size_t at, const char* fmt, std::va_list args) {
-    // Formatting into a scratch field first keeps the all-or-nothing promise.
-    char scratch[N];
-    const int written = std::vsnprintf(scratch, N - at, fmt, args);
-    if (written < 0 || static_cast<std::size_t>(written) >= N - at) {
+    // Measured first, written only when it fits: the all-or-nothing promise.
+    std::va_list measuring;
+    va_copy(measuring, args);
+    const std::size_t needed = formatInto(nullptr, 0, fmt, measuring);
+    va_end(measuring);
+    if (needed == kFormatRefused || needed >= N - at) {
       return false;
     }
-    std::memcpy(text_ + at, scratch, static_cast<std::size_t>(written) + 1);
+    formatInto(text_ + at, needed, fmt, args);
+    text_[at + needed] = '\0';
     return true;
   }
 

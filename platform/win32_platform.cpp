@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
+
+#include "app/argument_zero.h"
 
 namespace tolvex {
 
@@ -179,12 +180,24 @@ int Win32Platform::setEnvironmentVariable(const char* name, const char* value) {
 }
 
 long Win32Platform::readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) {
+  // Opened as the C library opens a file for reading: others may go on reading and writing it.
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
     return -1;
   }
-  const std::size_t count = std::fread(buffer, 1, capacity, file);
-  (void)std::fclose(file);  // nothing to do about a failed close of a file only read
+  // Bytes up to the end of the file or the capacity, whichever comes first; a read that fails
+  // half-way keeps what came before it.
+  std::size_t count = 0;
+  while (count < capacity) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer + count, static_cast<DWORD>(capacity - count), &got, nullptr) ||
+        got == 0) {
+      break;
+    }
+    count += got;
+  }
+  CloseHandle(file);  // nothing to do about a failed close of a file only read
   return static_cast<long>(count);
 }
 
@@ -198,6 +211,20 @@ bool Win32Platform::mutexExists(const char* name) {
   }
   CloseHandle(mutex);
   return true;
+}
+
+void processArgumentZero(char* argument0, std::size_t capacity) {
+  if (!copyArgumentZero(GetCommandLineA(), argument0, capacity)) {
+    // An empty command line (or a first token too long for the buffer, which Windows never
+    // gives with kArgumentZeroCapacity): the program's full file name, as Windows knows it.
+    const DWORD size = capacity < MAX_PATH ? static_cast<DWORD>(capacity) : MAX_PATH;
+    const DWORD length = GetModuleFileNameA(nullptr, argument0, size);
+    argument0[length < size ? length : size - 1] = '\0';
+  }
+}
+
+void exitProcess(unsigned int status) {
+  ExitProcess(status);
 }
 
 }  // namespace tolvex

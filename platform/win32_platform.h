@@ -37,6 +37,16 @@ class Win32Platform final : public Platform {
   bool mutexExists(const char* name);
 };
 
+// Windows gives no command line longer than 32,767 UTF-16 units, so its ANSI form, at most two
+// bytes a unit, always fits in this many bytes with its zero.
+constexpr std::size_t kArgumentZeroCapacity = 65536;
+
+// Argument 0 of this process (app/argument_zero.h), written to `argument0` (`capacity` bytes).
+void processArgumentZero(char* argument0, std::size_t capacity);
+
+// Ends the process with this exit status; Tolvex.exe has no C runtime to return to.
+[[noreturn]] void exitProcess(unsigned int status);
+
 }  // namespace tolvex
 
 #endif

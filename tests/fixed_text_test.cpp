@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 namespace tolvex {
@@ -46,6 +47,33 @@ TEST(FixedText, FormattingIsAllOrNothingToo) {
   EXPECT_FALSE(text.format("%s", "0123456789ab"));
   EXPECT_STREQ("-5/42+abcde", text.c_str());
   EXPECT_TRUE(text.overflowed());
+}
+
+// The program formats with conversions of its own: %d, %i, %s and %% only. Anything else is
+// refused whole, and the text keeps what it held.
+struct FormatCase {
+  int line;
+  const char* format;
+  const char* expected;  // nullptr: refused
+};
+
+const FormatCase kFormatCases[] = {
+    {__LINE__, "%d/%d", "-2147483648/2147483647"},
+    {__LINE__, "%i bits, %i x '%s'", "-2147483648 bits, 2147483647 x 'a'"},
+    {__LINE__, "100%% %d", "100% -2147483648"},
+    {__LINE__, "%u", nullptr},
+    {__LINE__, "%5d", nullptr},
+    {__LINE__, "%ld", nullptr},
+    {__LINE__, "trailing %", nullptr},
+};
+
+TEST(FixedText, FormatsTheProgramsConversionsAndRefusesOthers) {
+  for (const FormatCase& c : kFormatCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FixedText<64> text("kept");
+    EXPECT_EQ(c.expected != nullptr, text.format(c.format, INT_MIN, INT_MAX, "a"));
+    EXPECT_STREQ(c.expected != nullptr ? c.expected : "kept", text.c_str());
+  }
 }
 
 TEST(FixedText, CopyingFromAnOverflowedFieldIsAnOverflow) {

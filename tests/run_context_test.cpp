@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/argument_zero.h"
 #include "tests/fake_platform.h"
 
 namespace tolvex {
@@ -41,6 +42,45 @@ const PathCase kPathCases[] = {
     // The longest folder that still leaves room for "PROJECTOR.EXE" in 1,024 bytes.
     {__LINE__, std::string(1009, 'f') + "\\x.exe", nullptr, "x", nullptr},
 };
+
+// Argument 0 from the raw command line: the first token; a quoted one runs to the next quote
+// without the quotes, any other to the first blank or tab. Only an empty command line means the
+// module file name.
+struct CommandLineCase {
+  int line;
+  const char* commandLine;
+  const char* argument0;  // nullptr: the module file name
+};
+
+const CommandLineCase kCommandLineCases[] = {
+    {__LINE__, "\"C:\\My Shows\\Tolvex.exe\" x y", "C:\\My Shows\\Tolvex.exe"},
+    {__LINE__, "C:\\Shows\\Tolvex.exe x", "C:\\Shows\\Tolvex.exe"},
+    {__LINE__, "Tolvex.exe\tx", "Tolvex.exe"},
+    {__LINE__, "", nullptr},
+    {__LINE__, "\"C:\\My Shows\\Tolvex.exe", "C:\\My Shows\\Tolvex.exe"},
+    {__LINE__, "  Tolvex.exe", ""},
+    {__LINE__, "\"C:\\a\"b.exe", "C:\\a"},
+    {__LINE__, "\"\" Tolvex.exe", ""},
+};
+
+TEST(ArgumentZero, FirstTokenOfTheCommandLine) {
+  for (const CommandLineCase& c : kCommandLineCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    const ArgumentZero found = findArgumentZero(c.commandLine);
+    EXPECT_EQ(c.argument0 == nullptr, found.useModuleName);
+    if (c.argument0 != nullptr) {
+      EXPECT_EQ(std::string(c.argument0), std::string(found.begin, found.length));
+    }
+  }
+}
+
+TEST(ArgumentZero, CopiedOnlyWhole) {
+  char out[6] = "xxxxx";
+  EXPECT_FALSE(copyArgumentZero("Tolvex x", out, sizeof out));
+  EXPECT_STREQ("xxxxx", out);
+  EXPECT_TRUE(copyArgumentZero("\"Tolve\" x", out, sizeof out));
+  EXPECT_STREQ("Tolve", out);
+}
 
 TEST(RunContextPaths, DerivedFromArgumentZero) {
   for (const PathCase& c : kPathCases) {

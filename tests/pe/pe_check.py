@@ -3,11 +3,17 @@
 
     pe_check.py --expect i386|amd64 [--program TolvexSetup.exe] [--max-size BYTES] PATH.exe
 
-Reads the PE file itself (no tools of the toolchain are used) and checks:
+Reads the PE file itself and checks:
   - PE32 for i386 (machine 0x14c) or PE32+ for amd64 (machine 0x8664), an executable image;
   - the console subsystem (3);
+  - OS and subsystem version 4.0 (64-bit: 4.0 and 5.2), ASLR and DEP on;
   - every imported DLL, normal and delay-loaded, is one of the Windows system DLLs that the
-    program may use (KERNEL32.dll, USER32.dll, msvcrt.dll), so a copy starts on a clean Windows;
+    program may use (KERNEL32.dll, USER32.dll), so a copy starts on a clean Windows;
+  - every imported function is one that Windows 95 already has, working (WINDOWS_95 below);
+  - the code holds no instruction newer than the 80486 (for amd64: nothing beyond that set but
+    CMOVcc and the 64-bit integer forms, which every x86-64 CPU has; no MMX, SSE or later).
+    This one disassembles the code sections with the cross objdump of the machine
+    (OBJDUMP overrides it);
   - the version record: fixed file and product version 1.2.1.0, file type application, the
     string block "040904b0" with exactly the expected entries and values, translation 0x409/1200;
   - icon group 103 holding one 32x32 image in 256 colours (8 bits per pixel);
@@ -23,6 +29,7 @@ Prints one line per check ("ok" or "FAIL" with what was expected and found), and
 import argparse
 import os
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
@@ -32,8 +39,76 @@ MACHINES = {
 }
 MACHINE_NAMES = {0x014C: "i386", 0x8664: "amd64", 0x01C4: "armnt", 0xAA64: "arm64"}
 SUBSYSTEM_CONSOLE = 3
+# OS and subsystem versions (major, minor, major, minor): 4.0 loads on Windows 95 and NT 4.0; 5.2
+# is the oldest a 64-bit image may give. Where Windows has them, ASLR (0x40) and DEP (0x100) on.
+WINDOWS_VERSIONS = {"i386": (4, 0, 4, 0), "amd64": (4, 0, 5, 2)}
+ASLR_AND_DEP = 0x0140
 
-ALLOWED_DLLS = ("KERNEL32.dll", "USER32.dll", "msvcrt.dll")
+ALLOWED_DLLS = ("KERNEL32.dll", "USER32.dll")
+
+# The functions that Tolvex.exe may import: each one is exported, with a working ANSI
+# implementation, by Windows 95 itself. The Platform SDK reference (MSDN Library of 1998-2003)
+# gives each function's "Requirements" as "Windows 95/98/Me: Included in Windows 95 and later";
+# each entry names the reference's chapter. Functions that only later Windows have
+# (GetConsoleProcessList, GetConsoleWindow) are looked up with GetProcAddress, not imported.
+def _documented(chapters):
+    return {
+        name: "Platform SDK reference, %s: Requirements, Windows 95 and later" % chapter
+        for chapter, names in chapters.items()
+        for name in names.split()
+    }
+
+
+WINDOWS_95 = {
+    "KERNEL32.dll": _documented({
+        "Handles and Objects": "CloseHandle",
+        "File I/O": "CreateFileA ReadFile",
+        "Synchronization": "CreateMutexA OpenMutexA WaitForSingleObject",
+        "Processes and Threads": "CreateProcessA ExitProcess GetCommandLineA GetCurrentProcessId "
+        "GetEnvironmentVariableA SetEnvironmentVariableA Sleep",
+        "Consoles and Character-Mode Support": "GetConsoleTitleA SetConsoleTitleA",
+        "Error Handling": "GetLastError",
+        "Dynamic-Link Libraries": "GetModuleFileNameA GetModuleHandleA GetProcAddress",
+        "Time": "GetTickCount",
+        "System Information": "GetVersionExA",
+    }),
+    "USER32.dll": _documented({
+        "Device Contexts": "ChangeDisplaySettingsA EnumDisplaySettingsA",
+        "Windows": "FindWindowA ShowWindow",
+        "Dialog Boxes": "MessageBoxA",
+    }),
+}
+
+# The instructions of the 80486 (integer, system and x87), as objdump names them in Intel syntax.
+_CONDITIONS = "a ae b be c e g ge l le na nae nb nbe nc ne ng nge nl nle no np ns nz o p pe po s z".split()
+I486 = set(
+    """aaa aad aam aas adc add and arpl bound bsf bsr bswap bt btc btr bts call cbw cdq clc cld cli
+    clts cmc cmp cmps cmpsb cmpsw cmpsd cmpxchg cwd cwde daa das dec div enter hlt idiv imul in inc
+    ins insb insw insd int int3 into invd invlpg iret iretd jcxz jecxz jmp lahf lar lds lea leave les
+    lfs lgdt lgs lidt lldt lmsw lods lodsb lodsw lodsd loop loope loopne loopz loopnz lsl lss ltr mov
+    movs movsb movsw movsd movsx movzx mul neg nop not or out outs outsb outsw outsd pop popa popad
+    popf popfd push pusha pushad pushf pushfd rcl rcr ret retf rol ror sahf sal sar sbb scas scasb
+    scasw scasd sgdt shl shld shr shrd sidt sldt smsw stc std sti stos stosb stosw stosd str sub test
+    verr verw wait fwait wbinvd xadd xchg xlat xlatb xor
+    f2xm1 fabs fadd faddp fbld fbstp fchs fclex fnclex fcom fcomp fcompp fcos fdecstp fdiv fdivp
+    fdivr fdivrp ffree fiadd ficom ficomp fidiv fidivr fild fimul fincstp finit fninit fist fistp
+    fisub fisubr fld fld1 fldcw fldenv fldl2e fldl2t fldlg2 fldln2 fldpi fldz fmul fmulp fnop fpatan
+    fprem fprem1 fptan frndint frstor fsave fnsave fscale fsin fsincos fsqrt fst fstcw fnstcw fstenv
+    fnstenv fstp fstsw fnstsw fsub fsubp fsubr fsubrp ftst fucom fucomp fucompp fxam fxch fxtract
+    fyl2x fyl2xp1""".split()
+) | {"j" + c for c in _CONDITIONS} | {"set" + c for c in _CONDITIONS}
+# What every x86-64 CPU has and 64-bit integer code uses besides: CMOVcc is part of the x86-64
+# baseline, the others are the 64-bit forms. MMX, SSE and everything later stay out, as on i386.
+X86_64_INTEGER = {"cmov" + c for c in _CONDITIONS} | set(
+    "movsxd cdqe cqo movabs cmpsq lodsq movsq scasq stosq jrcxz iretq pushfq popfq".split()
+)
+ALLOWED_INSTRUCTIONS = {"i386": I486, "amd64": I486 | X86_64_INTEGER}
+OBJDUMP = {"i386": "i686-w64-mingw32-objdump", "amd64": "x86_64-w64-mingw32-objdump"}
+PREFIXES = {"rep", "repe", "repz", "repne", "repnz", "lock", "data16", "addr16", "data32", "addr32",
+            "cs", "ds", "es", "fs", "gs", "ss"}
+# Bytes that only prefix an opcode, and the two-byte opcodes 0F 18..0F 1F: the hint and
+# multi-byte NOPs of the P6, which an 80486 does not know.
+PREFIX_BYTES = {"66", "67", "f2", "f3", "2e", "3e", "26", "36", "64", "65", "f0"}
 
 RT_ICON = 3
 RT_GROUP_ICON = 14
@@ -61,7 +136,8 @@ EXPECTED_TRANSLATION = [(0x0409, 1200)]
 
 # What differs between the programs: subsystem, DLLs, version texts, DPI awareness.
 SUBSYSTEM_GUI = 2
-SETUP_DLLS = ALLOWED_DLLS + ("COMCTL32.dll", "SHELL32.dll", "ole32.dll", "GDI32.dll")
+# Setup keeps the C runtime (msvcrt) and uses the common controls and the shell's folder picker.
+SETUP_DLLS = ALLOWED_DLLS + ("msvcrt.dll", "COMCTL32.dll", "SHELL32.dll", "ole32.dll", "GDI32.dll")
 SETUP_STRINGS = {
     "FileDescription": "Tolvex Setup, sets a title up for Tolvex.",
     "FileVersion": "1, 2, 1, 0",
@@ -71,8 +147,10 @@ SETUP_STRINGS = {
     "ProductVersion": "1, 2, 1, 0",
 }
 PROGRAMS = {
-    "Tolvex.exe": {"subsystem": SUBSYSTEM_CONSOLE, "dlls": ALLOWED_DLLS, "strings": EXPECTED_STRINGS, "dpi": False},
-    "TolvexSetup.exe": {"subsystem": SUBSYSTEM_GUI, "dlls": SETUP_DLLS, "strings": SETUP_STRINGS, "dpi": True},
+    "Tolvex.exe": {"subsystem": SUBSYSTEM_CONSOLE, "dlls": ALLOWED_DLLS, "strings": EXPECTED_STRINGS, "dpi": False,
+                   "win95": True},
+    "TolvexSetup.exe": {"subsystem": SUBSYSTEM_GUI, "dlls": SETUP_DLLS, "strings": SETUP_STRINGS, "dpi": True,
+                        "win95": False},
 }
 
 COMMON_CONTROLS = "Microsoft.Windows.Common-Controls"
@@ -137,17 +215,22 @@ class PEFile:
             dirs_at = opt + 112
         else:
             raise PEError("unknown optional header magic 0x%x" % self.magic)
-        (self.subsystem,) = self._unpack("<H", opt + 68)
+        (self.subsystem, self.dll_characteristics) = self._unpack("<HH", opt + 68)
+        self.windows_versions = self._unpack("<HH", opt + 40) + self._unpack("<HH", opt + 48)
         (ndirs,) = self._unpack("<I", dirs_at - 4)
         self.dirs = []
         for i in range(min(ndirs, 16)):
             self.dirs.append(self._unpack("<II", dirs_at + 8 * i))
         self.sections = []
+        self.code_sections = []  # (name, va, size of the code in the file)
         sec = opt + opt_size
         for i in range(nsections):
             name = self._bytes(sec + 40 * i, 8).rstrip(b"\0").decode("ascii", "replace")
             vsize, va, rawsize, rawptr = self._unpack("<IIII", sec + 40 * i + 8)
             self.sections.append((name, va, max(vsize, rawsize), rawptr, rawsize))
+            (flags,) = self._unpack("<I", sec + 40 * i + 36)
+            if flags & 0x20000020:  # code, or executable
+                self.code_sections.append((name, va, min(vsize, rawsize) if vsize else rawsize))
 
     # -- raw access with bounds checks ------------------------------------------------------
     def _bytes(self, off, n):
@@ -177,7 +260,7 @@ class PEFile:
 
     # -- imports ----------------------------------------------------------------------------
     def imports(self):
-        """[(dll name, number of functions, 'import' or 'delay')] in file order."""
+        """[(dll name, [function names, '#n' for ordinals], 'import' or 'delay')] in file order."""
         out = []
         thunk = 4 if self.magic == 0x10B else 8
         rva, size = self.directory(1)
@@ -187,7 +270,7 @@ class PEFile:
                 lookup, _t, _f, name_rva, first = self._unpack("<IIIII", pos)
                 if not (lookup or name_rva or first):
                     break
-                out.append((self._cstr(name_rva), self._count_thunks(lookup or first, thunk), "import"))
+                out.append((self._cstr(name_rva), self._thunk_names(lookup or first, thunk, 0), "import"))
                 pos += 20
         rva, size = self.directory(13)
         if rva and size:
@@ -196,21 +279,25 @@ class PEFile:
                 attrs, name, _h, _iat, names, _b, _u, _s = self._unpack("<IIIIIIII", pos)
                 if not name:
                     break
-                if not attrs & 1:  # old-style delay descriptors hold addresses, not RVAs
-                    name -= self.image_base
-                    names -= self.image_base if names else 0
-                out.append((self._cstr(name), self._count_thunks(names, thunk) if names else 0, "delay"))
+                base = 0 if attrs & 1 else self.image_base  # old-style descriptors hold addresses
+                name -= base
+                funcs = self._thunk_names(names - base, thunk, base) if names else []
+                out.append((self._cstr(name), funcs, "delay"))
                 pos += 32
         return out
 
-    def _count_thunks(self, rva, size):
-        count = 0
+    def _thunk_names(self, rva, size, base):
+        names = []
         pos = self.offset(rva, size)
         fmt = "<I" if size == 4 else "<Q"
         while self._unpack(fmt, pos)[0]:
-            count += 1
+            (entry,) = self._unpack(fmt, pos)
+            if entry >> (8 * size - 1):
+                names.append("#%d" % (entry & 0xFFFF))
+            else:
+                names.append(self._cstr((entry & 0x7FFFFFFF) - base + 2))
             pos += size
-        return count
+        return names
 
     # -- resources --------------------------------------------------------------------------
     def resources(self):
@@ -360,6 +447,12 @@ def check_headers(pe, expect, rep, program=PROGRAMS["Tolvex.exe"]):
         "subsystem",
         "expected %s (%d), found %d" % ("console" if want == SUBSYSTEM_CONSOLE else "GUI", want, pe.subsystem),
     )
+    rep.check(
+        pe.windows_versions == WINDOWS_VERSIONS[expect] and pe.dll_characteristics & ASLR_AND_DEP == ASLR_AND_DEP,
+        "Windows version, ASLR and DEP",
+        "OS %d.%d, subsystem %d.%d (expected %d.%d, %d.%d), DLL characteristics 0x%04x (0x%04x expected in it)"
+        % (pe.windows_versions + WINDOWS_VERSIONS[expect] + (pe.dll_characteristics, ASLR_AND_DEP)),
+    )
     stripped = pe.symtab_ptr == 0 and pe.symbol_count == 0
     rep.info("symbol table: %s" % ("none (stripped)" if stripped else "%d symbols" % pe.symbol_count))
 
@@ -372,7 +465,7 @@ def check_imports(pe, rep, allowed_dlls=ALLOWED_DLLS):
         return
     allowed = {d.lower() for d in allowed_dlls}
     listing = ", ".join(
-        "%s (%d%s)" % (name, count, ", delay-loaded" if kind == "delay" else "") for name, count, kind in imports
+        "%s (%d%s)" % (name, len(funcs), ", delay-loaded" if kind == "delay" else "") for name, funcs, kind in imports
     )
     rep.info("imports: %s" % (listing or "none"))
     foreign = [name for name, _c, _k in imports if name.lower() not in allowed]
@@ -382,6 +475,93 @@ def check_imports(pe, rep, allowed_dlls=ALLOWED_DLLS):
         ("not allowed: %s (allowed: %s)" % (", ".join(foreign), ", ".join(allowed_dlls)))
         if foreign
         else ", ".join(name for name, _c, _k in imports) or "no imports found",
+    )
+
+
+def check_windows_95_imports(pe, rep):
+    try:
+        imported = [(dll, func) for dll, funcs, _kind in pe.imports() for func in funcs]
+    except PEError as e:
+        rep.check(False, "imports are in Windows 95", "cannot read the import table: %s" % e)
+        return
+    table = {dll.lower(): names for dll, names in WINDOWS_95.items()}
+    missing = [
+        "%s!%s" % (dll, name) for dll, name in imported if name not in table.get(dll.lower(), {})
+    ]
+    rep.check(
+        bool(imported) and not missing,
+        "imports are in Windows 95",
+        ("not known to be in Windows 95: %s" % ", ".join(missing))
+        if missing
+        else "%d functions, each in the table" % len(imported),
+    )
+
+
+def _ctor_lists_end(code, word):
+    """Where the linker's constructor and destructor lists (-1, 0, -1, 0) start at the end of the
+    code section; they are data, not code. They must be empty: without the C runtime nothing
+    would run a constructor of a static object."""
+    head = b"\xff" * word + b"\0" * word + b"\xff" * word
+    body = code.rstrip(b"\0")
+    if not body.endswith(head):
+        raise PEError("the code does not end with empty constructor lists: static objects that "
+                      "need a constructor, which nothing runs")
+    return len(body) - len(head)
+
+
+def disassemble(path, pe, expect, objdump):
+    """[(address, hex bytes, mnemonic, operands)] of every code section; raises OSError or
+    PEError when the code cannot be read or disassembled."""
+    out = []
+    word = 4 if expect == "i386" else 8
+    for name, va, size in pe.code_sections:
+        code = pe.data[pe.offset(va, size) : pe.offset(va, size) + size] if size else b""
+        stop = pe.image_base + va + _ctor_lists_end(code, word)
+        run = subprocess.run(
+            [objdump, "-d", "-M", "intel", "--insn-width=16", "-j", name,
+             "--stop-address=0x%x" % stop, path],
+            capture_output=True, text=True, check=False,
+        )
+        if run.returncode != 0:
+            raise PEError("%s failed: %s" % (objdump, run.stderr.strip()))
+        for line in run.stdout.splitlines():
+            fields = line.split("\t")
+            if len(fields) < 3 or not fields[0].strip().endswith(":"):
+                continue
+            words = fields[2].split()
+            while len(words) > 1 and (words[0] in PREFIXES or words[0].startswith("rex")):
+                words.pop(0)
+            out.append((fields[0].strip().rstrip(":"), fields[1].strip(), words[0] if words else "",
+                        " ".join(words[1:])))
+    return out
+
+
+def check_instructions(path, pe, expect, rep):
+    what = "instructions are 80486 ones" if expect == "i386" else "instructions are x86-64 integer ones"
+    objdump = os.environ.get("OBJDUMP") or OBJDUMP[expect]
+    try:
+        listing = disassemble(path, pe, expect, objdump)
+    except (OSError, PEError) as e:
+        rep.check(False, what, "cannot disassemble: %s" % e)
+        return
+    allowed = ALLOWED_INSTRUCTIONS[expect]
+    foreign = []
+    for address, raw, mnemonic, operands in listing:
+        opcode = raw.split()
+        while opcode and opcode[0] in PREFIX_BYTES:
+            opcode.pop(0)
+        if expect == "amd64" and opcode and "40" <= opcode[0] <= "4f":
+            opcode.pop(0)  # REX
+        hint_nop = len(opcode) >= 2 and opcode[0] == "0f" and "18" <= opcode[1] <= "1f"
+        if mnemonic not in allowed or hint_nop or (mnemonic == "nop" and operands):
+            foreign.append("%s %s at 0x%s" % (mnemonic, operands, address) if operands else
+                           "%s at 0x%s" % (mnemonic, address))
+    rep.check(
+        bool(listing) and not foreign,
+        what,
+        ("found %d outside the set: %s" % (len(foreign), "; ".join(foreign[:8])))
+        if foreign
+        else "%d instructions in %s" % (len(listing), ", ".join(n for n, _v, _s in pe.code_sections)),
     )
 
 
@@ -569,6 +749,9 @@ def run_checks(path, expect, max_size, out, program="Tolvex.exe"):
         return rep
     check_headers(pe, expect, rep, profile)
     check_imports(pe, rep, profile["dlls"])
+    if profile["win95"]:
+        check_windows_95_imports(pe, rep)
+        check_instructions(path, pe, expect, rep)
     try:
         tree = pe.resources()
     except PEError as e:

@@ -133,15 +133,57 @@ class HeaderAndImportFaults(CheckerCase):
         struct.pack_into("<H", bad, self.pe_off + 24 + 68, 2)
         self.assert_fails_on(bad, "subsystem", detail="found 2")
 
+    def test_windows_version_and_aslr(self):
+        for offset, value, detail in ((40, 5, "OS 5.0"), (48, 6, "subsystem 6.0"), (70, 0x100, "0x0100")):
+            bad = bytearray(self.data)
+            struct.pack_into("<H", bad, self.pe_off + 24 + offset, value)
+            self.assert_fails_on(bad, "Windows version", detail=detail)
+
     def test_foreign_dll_is_named(self):
         # The dynamic libgcc is the classic way a MinGW program stops starting on a clean Windows.
         bad = patch_once(self.data, b"KERNEL32.dll\0", b"libgcc_s.dll\0")
         self.assert_fails_on(bad, "imported DLLs", detail="libgcc_s.dll")
 
+    def test_import_outside_windows_95(self):
+        # GetModuleHandleW is the C runtime's start-up import: Windows 95 has only a stub of it.
+        bad = patch_once(self.data, b"GetModuleHandleA\0", b"GetModuleHandleW\0")
+        self.assert_fails_on(bad, "imports are in Windows 95", detail="KERNEL32.dll!GetModuleHandleW")
+
     def test_dll_names_compare_without_case(self):
         ok = patch_once(self.data, b"KERNEL32.dll\0", b"kernel32.DLL\0")
         code, text, _ = self.run_checker(ok)
         self.assertEqual(code, 0, text)
+
+
+class InstructionFaults(CheckerCase):
+    # Three bytes of padding NOPs in the code replaced by one instruction. CMOVcc belongs to the
+    # x86-64 baseline, so the 64-bit build may hold it; it may not hold SSE.
+    CASES = (
+        (EXE_I686, "i386", b"\x0f\x44\xc1", "cmove"),
+        (EXE_I686, "i386", b"\x0f\x1f\x00", "nop DWORD PTR"),
+        (EXE_I686, "i386", b"\x0f\x31\x90", "rdtsc"),
+        (EXE_X86_64, "amd64", b"\x0f\x57\xc0", "xorps"),
+        (EXE_X86_64, "amd64", b"\x0f\x44\xc1", None),
+    )
+
+    def test_static_constructor(self):
+        data = load(EXE_I686)
+        text = pe_check.PEFile(bytes(data)).code_sections[0]
+        at = pe_check.PEFile(bytes(data)).offset(text[1]) + text[2]
+        end = len(data[:at].rstrip(b"\0"))  # the last -1, the destructor list's head
+        data[end - 8 : end - 4] = struct.pack("<I", 0x401000)  # a constructor in the list
+        self.assert_fails_on(data, "instructions are", detail="constructor")
+
+    def test_planted_instructions(self):
+        for path, expect, planted, detail in self.CASES:
+            with self.subTest(expect=expect, planted=planted):
+                data = load(path)
+                at = data.find(b"\x90" * 3, pe_check.PEFile(bytes(data)).offset(0x1000))
+                data[at : at + 3] = planted
+                if detail is None:
+                    self.assertEqual(self.run_checker(data, expect)[0], 0)
+                else:
+                    self.assert_fails_on(data, "instructions are", expect=expect, detail=detail)
 
 
 class VersionRecordFaults(CheckerCase):
