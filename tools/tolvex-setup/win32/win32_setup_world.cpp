@@ -29,7 +29,10 @@ bool failWithLastError(tolvex_ini::ReasonText& why) {
     --length;
   }
   if (length == 0 || !why.assignBytes(text, length)) {
-    why.format("error %lu", static_cast<unsigned long>(code));
+    // FixedText formats only %d, %i and %s (Tolvex.exe's own formatter): the number is made here.
+    char number[32];
+    (void)std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(code));
+    why.assign(number);
   }
   return false;
 }
