@@ -9,7 +9,7 @@
 #include "app/run_context.h"
 #include "tests/fake_platform.h"
 #include "tests/tool/fake_tool_io.h"
-#include "tools/tolvex-ini/check_command.h"
+#include "tools/commands/check_command.h"
 
 namespace tolvex_ini {
 namespace {

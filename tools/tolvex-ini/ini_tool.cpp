@@ -6,8 +6,8 @@
 
 #include "app/version.h"
 #include "settings/settings_text.h"
-#include "tools/tolvex-ini/commands.h"
-#include "tools/tolvex-ini/report.h"
+#include "tools/commands/commands.h"
+#include "tools/commands/report.h"
 
 namespace tolvex_ini {
 

@@ -6,7 +6,7 @@
 #ifndef TOLVEX_TOOLS_TOLVEX_INI_INI_TOOL_H
 #define TOLVEX_TOOLS_TOLVEX_INI_INI_TOOL_H
 
-#include "tools/tolvex-ini/tool_io.h"
+#include "tools/commands/tool_io.h"
 
 namespace tolvex_ini {
 

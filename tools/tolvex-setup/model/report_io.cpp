@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tools/tolvex-ini/report.h"
+#include "tools/commands/report.h"
 
 namespace tolvex_setup {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/tolvex-ini/commands.h"
+#include "tools/commands/commands.h"
 #include "tools/tolvex-setup/model/names.h"
 #include "tools/tolvex-setup/model/setup_model.h"
 

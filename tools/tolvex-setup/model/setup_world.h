@@ -8,7 +8,7 @@
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_WORLD_H
 
 #include "app/text_fields.h"
-#include "tools/tolvex-ini/tool_io.h"
+#include "tools/commands/tool_io.h"
 
 namespace tolvex_setup {
 

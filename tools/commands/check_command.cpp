@@ -7,7 +7,7 @@
 // whether a copy of Tolvex runs now. What it cannot: whether a file that opens is a program this
 // Windows starts, what the display does on the real switch, and what changes between the check
 // and the start of Tolvex.
-#include "tools/tolvex-ini/check_command.h"
+#include "tools/commands/check_command.h"
 
 #include <cstring>
 
@@ -15,9 +15,9 @@
 #include "app/run_context.h"
 #include "display/display_mode.h"
 #include "settings/settings_text.h"
-#include "tools/tolvex-ini/commands.h"
-#include "tools/tolvex-ini/dry_run_platform.h"
-#include "tools/tolvex-ini/report.h"
+#include "tools/commands/commands.h"
+#include "tools/commands/dry_run_platform.h"
+#include "tools/commands/report.h"
 
 namespace tolvex_ini {
 

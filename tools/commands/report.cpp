@@ -1,5 +1,5 @@
 // tolvex-ini's report printer and its reading of settings files.
-#include "tools/tolvex-ini/report.h"
+#include "tools/commands/report.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -3,8 +3,8 @@
 
 #include "app/messages.h"
 #include "settings/settings_text.h"
-#include "tools/tolvex-ini/commands.h"
-#include "tools/tolvex-ini/report.h"
+#include "tools/commands/commands.h"
+#include "tools/commands/report.h"
 
 namespace tolvex_ini {
 

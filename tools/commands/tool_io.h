@@ -1,8 +1,8 @@
 // The outside world as tolvex-ini sees it, and the exit statuses of its commands. main() supplies
 // C stdio and the system's display, the unit tests an in-memory fake, and a front end that shows
 // the output itself a ToolIo that captures it.
-#ifndef TOLVEX_TOOLS_TOLVEX_INI_TOOL_IO_H
-#define TOLVEX_TOOLS_TOLVEX_INI_TOOL_IO_H
+#ifndef TOLVEX_TOOLS_COMMANDS_TOOL_IO_H
+#define TOLVEX_TOOLS_COMMANDS_TOOL_IO_H
 
 #include <cstddef>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // OK without being shown; the single-instance object is not created, the console is left alone,
 // and the environment is read but never changed. It keeps no account of the run: the check
 // learns what happened from the run itself (app/run_observer.h).
-#ifndef TOLVEX_TOOLS_TOLVEX_INI_DRY_RUN_PLATFORM_H
-#define TOLVEX_TOOLS_TOLVEX_INI_DRY_RUN_PLATFORM_H
+#ifndef TOLVEX_TOOLS_COMMANDS_DRY_RUN_PLATFORM_H
+#define TOLVEX_TOOLS_COMMANDS_DRY_RUN_PLATFORM_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // tolvex-ini's commands, each in a file of its own; ini_tool.cpp dispatches to them. Each takes
 // the arguments after the command's name and returns the exit status.
-#ifndef TOLVEX_TOOLS_TOLVEX_INI_COMMANDS_H
-#define TOLVEX_TOOLS_TOLVEX_INI_COMMANDS_H
+#ifndef TOLVEX_TOOLS_COMMANDS_COMMANDS_H
+#define TOLVEX_TOOLS_COMMANDS_COMMANDS_H
 
-#include "tools/tolvex-ini/tool_io.h"
+#include "tools/commands/tool_io.h"
 
 namespace tolvex_ini {
 

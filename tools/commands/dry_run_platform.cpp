@@ -1,4 +1,4 @@
-#include "tools/tolvex-ini/dry_run_platform.h"
+#include "tools/commands/dry_run_platform.h"
 
 #include <cstring>
 

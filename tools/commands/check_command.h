@@ -1,11 +1,11 @@
 // tolvex-ini check with the run sequence as a parameter: runCheck gives Tolvex's own, and the unit
 // tests give sequences that differ from it, to show that the report follows what a run does.
-#ifndef TOLVEX_TOOLS_TOLVEX_INI_CHECK_COMMAND_H
-#define TOLVEX_TOOLS_TOLVEX_INI_CHECK_COMMAND_H
+#ifndef TOLVEX_TOOLS_COMMANDS_CHECK_COMMAND_H
+#define TOLVEX_TOOLS_COMMANDS_CHECK_COMMAND_H
 
 #include "app/run_observer.h"
 #include "platform/platform.h"
-#include "tools/tolvex-ini/tool_io.h"
+#include "tools/commands/tool_io.h"
 
 namespace tolvex_ini {
 

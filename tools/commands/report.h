@@ -1,13 +1,13 @@
 // tolvex-ini's report printer: formatted and escaped text on standard output or standard error,
 // message box texts as lines, and a settings file as Tolvex reads it.
-#ifndef TOLVEX_TOOLS_TOLVEX_INI_REPORT_H
-#define TOLVEX_TOOLS_TOLVEX_INI_REPORT_H
+#ifndef TOLVEX_TOOLS_COMMANDS_REPORT_H
+#define TOLVEX_TOOLS_COMMANDS_REPORT_H
 
 #include <cstddef>
 #include <cstdint>
 
 #include "settings/settings_text.h"
-#include "tools/tolvex-ini/tool_io.h"
+#include "tools/commands/tool_io.h"
 
 namespace tolvex_ini {
 
