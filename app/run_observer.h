@@ -24,6 +24,9 @@ class RunObserver {
   // of depth, width and height were asked for), the flags, and the DISP_CHANGE_* answer.
   virtual void switchAttempted(const DevModeA& /*mode*/, std::uint32_t /*flags*/,
                                std::int32_t /*result*/) {}
+  // The compatibility layers the application is to inherit, as just set in __COMPAT_LAYER
+  // (Windows 8 and later, after a switch to 8 or 16 bits per pixel).
+  virtual void colourLayerSet(const char* /*layers*/) {}
   // An attempt to start the application: > 0 when it started.
   virtual void launchAttempted(const char* /*name*/, int /*result*/) {}
   // A message box, shown and closed.

@@ -180,6 +180,9 @@ void RunContext::addColourLayer() {
     return;  // would not fit: left as it is, and the application still starts
   }
   platform_.setEnvironmentVariable(kCompatLayerVariable, value.c_str());
+  if (observer_ != nullptr) {
+    observer_->colourLayerSet(value.c_str());
+  }
 }
 
 void RunContext::restoreMode() {

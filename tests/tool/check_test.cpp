@@ -27,6 +27,7 @@ struct CheckCase {
   // was refused (the run then asked to store the request).
   std::string back = "";
   RunSequence run = &tolvex::runTolvex;
+  std::string layers = "";  // what the title would inherit in __COMPAT_LAYER; empty: none set
 };
 
 // Tolvex's run with one display call more: after the request is taken, a second switch (to
@@ -53,7 +54,10 @@ const CheckCase kCheckCases[] = {
      false,
      0,
      "Tolvex switches to 800 x 600 at 16 bits per pixel and starts GAME.EXE",
-     ""},
+     "",
+     "",
+     &tolvex::runTolvex,
+     "16BITCOLOR"},
     {__LINE__,
      "16,800,600,1,GAME.EXE",
      {-1, 0},
@@ -61,7 +65,10 @@ const CheckCase kCheckCases[] = {
      false,
      0,
      "Tolvex switches to 800 x 600 at 16 bits per pixel and starts GAME.EXE",
-     ""},
+     "",
+     "",
+     &tolvex::runTolvex,
+     "16BITCOLOR"},
     {__LINE__,
      "16,1152,864,1,GAME.EXE",
      {-2, -2},
@@ -102,7 +109,10 @@ const CheckCase kCheckCases[] = {
      false,
      0,
      "Tolvex switches to 800 x 600 at 16 bits per pixel and starts PROJ.EXE in the current folder",
-     ""},
+     "",
+     "",
+     &tolvex::runTolvex,
+     "16BITCOLOR"},
     {__LINE__,
      "16,800,600,1,GAME.EXE",
      {0},
@@ -110,7 +120,10 @@ const CheckCase kCheckCases[] = {
      false,
      1,
      kBox,
-     "Tolvex Error: Bad Tolvex.ini parameters"},
+     "Tolvex Error: Bad Tolvex.ini parameters",
+     "",
+     &tolvex::runTolvex,
+     "16BITCOLOR"},
     {__LINE__,
      "16,1000,600",
      {},
@@ -126,7 +139,10 @@ const CheckCase kCheckCases[] = {
      false,
      0,
      "Tolvex switches to 800 x 600 at 16 bits per pixel and starts PROJECTOR.EXE",
-     ""},
+     "",
+     "",
+     &tolvex::runTolvex,
+     "16BITCOLOR"},
     {__LINE__,
      "24,640,480",
      {0},
@@ -168,6 +184,8 @@ TEST(Check, TellsWhatTolvexWouldDoAndChangesNothing) {
     EXPECT_EQ("", io.err);
     EXPECT_EQ(c.verdict, reportLine(io.out, "Verdict:")) << io.out;
     EXPECT_EQ(c.caption.empty() ? "<missing>" : c.caption, reportLine(io.out, "Caption:"));
+    EXPECT_EQ(c.layers.empty() ? "<missing>" : "the title starts with __COMPAT_LAYER=" + c.layers,
+              reportLine(io.out, "Colour layer:"));
     const bool storedAgain = !c.answers.empty() && c.answers[0] != 0;
     const std::string back = std::string("to the stored mode, 1280 x 1024 at 32 bits per pixel") +
                              (storedAgain ? ", storing it again for all users" : "") +

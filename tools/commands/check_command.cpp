@@ -85,6 +85,8 @@ class CheckObserver final : public tolvex::RunObserver {
   Switch taken;
   bool switchTaken = false;
   Switch firstSwitch;
+  // The layers the title would inherit; empty when the run set none.
+  tolvex::FixedText<1024> layers;
   Kept<Launch, 4> launches;
   bool started = false;
   tolvex::PathText startedName;
@@ -117,6 +119,7 @@ class CheckObserver final : public tolvex::RunObserver {
       switchTaken = true;
     }
   }
+  void colourLayerSet(const char* value) override { layers.assign(value); }
   void launchAttempted(const char* name, int result) override {
     if (Launch* launch = launches.add()) {
       launch->name.assign(name);
@@ -292,6 +295,14 @@ int runCheckWith(RunSequence run, int argc, const char* const* argv, ToolIo& io)
     printSwitch(out, seen.switches.items[i]);
   }
   printUnlisted(out, seen.switches);
+  if (!seen.layers.empty()) {
+    // Windows 8 and later only emulate 8 and 16 bits per pixel for the program that switched;
+    // the title sees that depth through this layer.
+    out.label("Colour layer:");
+    out.text("the title starts with __COMPAT_LAYER=");
+    out.escaped(seen.layers.c_str(), false);
+    out.text("\n");
+  }
 
   for (int i = 0; i < seen.launches.count; ++i) {
     const Launch& launch = seen.launches.items[i];
