@@ -153,9 +153,18 @@ def show_setup(harness, folder, shot):
     script = dialog.DialogScript(dialog.keys("alt+h"), dialog.read_report("check", "Tolvex:"),
                                  screenshot_dialog, dialog.keys("Escape"))
     harness.reset()
-    result = harness.run(["TolvexSetup.exe"], cwd=folder,
-                         probe_log=os.path.join(folder, "unused.log"), time_limit=60.0,
-                         on_poll=lambda hr, r: script(hr, r, paths))
+    # The titles' folder as drive T:, so that the dialog (and its screenshot in the README) shows
+    # a title folder as a user would have one, T:\switch, rather than this machine's own path.
+    drive = os.path.join(harness.prefix, "dosdevices", "t:")
+    if os.path.lexists(drive):
+        os.remove(drive)
+    os.symlink(os.path.dirname(os.path.abspath(folder)), drive)
+    try:
+        result = harness.run(["TolvexSetup.exe"], cwd=folder,
+                             probe_log=os.path.join(folder, "unused.log"), time_limit=60.0,
+                             on_poll=lambda hr, r: script(hr, r, paths))
+    finally:
+        os.remove(drive)
     return result, taken.get("shot", False)
 
 
