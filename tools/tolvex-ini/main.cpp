@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/commands/stdio_files.h"
 #include "tools/tolvex-ini/ini_tool.h"
 
 #ifdef _WIN32
@@ -27,24 +28,7 @@ class StdioToolIo final : public tolvex_ini::ToolIo {
 
   bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                     std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override {
-    stored = 0;
-    total = 0;
-    errno = 0;
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-      return fail(why);
-    }
-    stored = std::fread(buffer, 1, capacity, file);
-    total = stored;
-    // The rest is only counted, so that the report can say how much is never read.
-    std::uint8_t rest[4096];
-    std::size_t got = 0;
-    while (!std::ferror(file) && (got = std::fread(rest, 1, sizeof rest, file)) > 0) {
-      total += got;
-    }
-    const bool failed = std::ferror(file) != 0;
-    (void)std::fclose(file);  // only read
-    return failed ? fail(why) : true;
+    return tolvex_ini::readFileHeadStdio(path, buffer, capacity, stored, total, why);
   }
 
   bool fileExists(const char* path) override {
@@ -123,8 +107,7 @@ class StdioToolIo final : public tolvex_ini::ToolIo {
 #endif
 
   static bool fail(tolvex_ini::ReasonText& why) {
-    why.assign(errno != 0 ? std::strerror(errno) : "input/output error");
-    return false;
+    return tolvex_ini::failWithErrno(why);
   }
 };
 

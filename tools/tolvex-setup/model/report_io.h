@@ -1,7 +1,7 @@
 // Portable: standard headers only. Never include <windows.h> here.
 //
 // Runs one of tolvex-ini's commands for the dialog: the very code of `tolvex-ini write`, `show`,
-// `check` and `restore`, with what it prints hasKept_ as text instead of written to a console.
+// `check` and `restore`, with what it prints kept as text instead of written to a console.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_REPORT_IO_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_REPORT_IO_H
 
@@ -16,8 +16,8 @@ namespace tolvex_setup {
 using ReportText = tolvex::FixedText<16384>;
 using Command = int (*)(int argc, const char* const* argv, tolvex_ini::ToolIo& io);
 
-// Everything goes to the world, but standard output and standard error, which are hasKept_. In a
-// sandbox no file is touched: nothing exists yet, and what is written is hasKept_ in memory and
+// Everything goes to the world, but standard output and standard error, which are kept. In a
+// sandbox no file is touched: nothing exists yet, and what is written is kept in memory and
 // read back from there, so that `write` judges the values without writing anything.
 class ReportIo final : public tolvex_ini::ToolIo {
  public:

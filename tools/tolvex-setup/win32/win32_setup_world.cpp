@@ -7,16 +7,12 @@
 #include <cstring>
 
 #include "app/run_context.h"
+#include "tools/commands/stdio_files.h"
 #include "tools/tolvex-setup/model/names.h"
 
 namespace tolvex_setup {
 
 namespace {
-
-bool failWithErrno(tolvex_ini::ReasonText& why) {
-  why.assign(errno != 0 ? std::strerror(errno) : "input/output error");
-  return false;
-}
 
 // The system's text for the last error, without its closing full stop and line break.
 bool failWithLastError(tolvex_ini::ReasonText& why) {
@@ -42,23 +38,7 @@ bool failWithLastError(tolvex_ini::ReasonText& why) {
 bool Win32ToolIo::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                                std::size_t& stored, std::size_t& total,
                                tolvex_ini::ReasonText& why) {
-  stored = 0;
-  total = 0;
-  errno = 0;
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) {
-    return failWithErrno(why);
-  }
-  stored = std::fread(buffer, 1, capacity, file);
-  total = stored;
-  std::uint8_t rest[4096];
-  std::size_t got = 0;
-  while (!std::ferror(file) && (got = std::fread(rest, 1, sizeof rest, file)) > 0) {
-    total += got;
-  }
-  const bool failed = std::ferror(file) != 0;
-  (void)std::fclose(file);  // only read
-  return failed ? failWithErrno(why) : true;
+  return tolvex_ini::readFileHeadStdio(path, buffer, capacity, stored, total, why);
 }
 
 bool Win32ToolIo::fileExists(const char* path) {
@@ -77,14 +57,14 @@ bool Win32ToolIo::writeFile(const char* path, const std::uint8_t* bytes, std::si
   errno = 0;
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) {
-    return failWithErrno(why);
+    return tolvex_ini::failWithErrno(why);
   }
   const bool written = std::fwrite(bytes, 1, size, file) == size;
   const int savedErrno = errno;
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) {
     errno = savedErrno;
-    failWithErrno(why);
+    tolvex_ini::failWithErrno(why);
     DeleteFileA(temporary.c_str());
     return false;
   }
