@@ -3,14 +3,19 @@
 //
 // Tolvex.exe carries no C runtime (so that it starts on every Windows from Windows 95 and on
 // every CPU from the 80486): Windows calls tolvexStart directly, with nothing set up. The
-// backend takes argument 0 from the raw command line, and the process ends with ExitProcess.
+// entry takes argument 0 from the raw command line, and the process ends with ExitProcess.
+#include "app/argument_zero.h"
 #include "app/run_context.h"
 #include "platform/win32_platform.h"
 
 extern "C" [[noreturn]] void tolvexStart() {
   tolvex::Win32Platform platform;
   char argument0[tolvex::kArgumentZeroCapacity];
-  tolvex::processArgumentZero(argument0, sizeof argument0);
+  if (!tolvex::copyArgumentZero(tolvex::processCommandLine(), argument0, sizeof argument0)) {
+    // An empty command line (or a first token too long for the buffer, which Windows never
+    // gives with kArgumentZeroCapacity): the program's full file name, as Windows knows it.
+    tolvex::moduleFileName(argument0, sizeof argument0);
+  }
   const int status = tolvex::runTolvex(platform, argument0);
   tolvex::exitProcess(static_cast<unsigned int>(status));
 }

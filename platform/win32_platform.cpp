@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/argument_zero.h"
-
 namespace tolvex {
 
 // The portable records must be the Win32 ones, member for member.
@@ -213,14 +211,18 @@ bool Win32Platform::mutexExists(const char* name) {
   return true;
 }
 
-void processArgumentZero(char* argument0, std::size_t capacity) {
-  if (!copyArgumentZero(GetCommandLineA(), argument0, capacity)) {
-    // An empty command line (or a first token too long for the buffer, which Windows never
-    // gives with kArgumentZeroCapacity): the program's full file name, as Windows knows it.
-    const DWORD size = capacity < MAX_PATH ? static_cast<DWORD>(capacity) : MAX_PATH;
-    const DWORD length = GetModuleFileNameA(nullptr, argument0, size);
-    argument0[length < size ? length : size - 1] = '\0';
+const char* processCommandLine() {
+  const char* line = GetCommandLineA();
+  return line != nullptr ? line : "";
+}
+
+void moduleFileName(char* name, std::size_t capacity) {
+  if (capacity == 0) {
+    return;
   }
+  const DWORD size = capacity < MAX_PATH ? static_cast<DWORD>(capacity) : MAX_PATH;
+  const DWORD length = GetModuleFileNameA(nullptr, name, size);
+  name[length < size ? length : size - 1] = '\0';
 }
 
 void exitProcess(unsigned int status) {

@@ -41,8 +41,11 @@ class Win32Platform final : public Platform {
 // bytes a unit, always fits in this many bytes with its zero.
 constexpr std::size_t kArgumentZeroCapacity = 65536;
 
-// Argument 0 of this process (app/argument_zero.h), written to `argument0` (`capacity` bytes).
-void processArgumentZero(char* argument0, std::size_t capacity);
+// The process's command line as Windows keeps it (GetCommandLineA), never null.
+const char* processCommandLine();
+
+// The program's full file name (GetModuleFileNameA), cut to `capacity` bytes with its zero.
+void moduleFileName(char* name, std::size_t capacity);
 
 // Ends the process with this exit status; Tolvex.exe has no C runtime to return to.
 [[noreturn]] void exitProcess(unsigned int status);
