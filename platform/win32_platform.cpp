@@ -37,6 +37,9 @@ static_assert(kDmBitsPerPel == DM_BITSPERPEL && kDmPelsWidth == DM_PELSWIDTH &&
 static_assert(kCdsUpdateRegistry == CDS_UPDATEREGISTRY && kCdsGlobal == CDS_GLOBAL &&
                   kCdsTest == CDS_TEST,
               "");
+static_assert(kDispChangeSuccessful == DISP_CHANGE_SUCCESSFUL &&
+                  kDispChangeRestart == DISP_CHANGE_RESTART,
+              "");
 static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS, "");
 static_assert(kNormalPriorityClass == NORMAL_PRIORITY_CLASS, "");
 static_assert(kInfinite == INFINITE, "");
