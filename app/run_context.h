@@ -20,7 +20,8 @@ constexpr const char kMutexName[] = "TOLVEX";
 
 class RunContext {
  public:
-  // `observer`, when not null, is told what the run does (run_observer.h).
+  // `observer`, when not null, is told what the run does (run_observer.h). A null `argument0`
+  // is one that could not be read whole: the folder and name made from it are unusable.
   RunContext(Platform& platform, const char* argument0, RunObserver* observer = nullptr);
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;

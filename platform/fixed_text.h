@@ -103,6 +103,13 @@ class FixedText {
     overflowed_ = false;
   }
 
+  // Empties the text and marks it as one that did not fit: a piece of something that could not
+  // be read whole.
+  void markOverflowed() {
+    text_[0] = '\0';
+    overflowed_ = true;
+  }
+
   bool assign(const char* s) { return assignBytes(s, std::strlen(s)); }
 
   // Copies exactly `count` bytes of `s` (which need not be terminated there).

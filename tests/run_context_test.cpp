@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -82,6 +83,27 @@ TEST(ArgumentZero, CopiedOnlyWhole) {
   EXPECT_STREQ("Tolve", out);
 }
 
+// After an empty command line, the module file name, asked with room for 32,767 bytes. The fake
+// writes no zero (Windows XP writes none when the name fills the room). A name that fills the
+// room may go on past it, so it is not used.
+std::string gModuleName;
+std::uint32_t moduleFileNameOf(char* name, std::uint32_t size) {
+  const std::uint32_t length = std::min(static_cast<std::uint32_t>(gModuleName.size()), size);
+  std::memcpy(name, gModuleName.data(), length);
+  return length;
+}
+
+TEST(ArgumentZero, ModuleFileNameOnlyWhole) {
+  static char out[kModuleNameRoom + 100];
+  for (const std::uint32_t length : {9U, kModuleNameRoom - 1, kModuleNameRoom}) {
+    SCOPED_TRACE(testing::Message() << "a name of " << length << " bytes");
+    gModuleName = "C:\\T\\" + std::string(length - 9, 'n') + ".exe";
+    const char* got = readArgumentZero("", &moduleFileNameOf, out, sizeof out);
+    EXPECT_EQ(length < kModuleNameRoom, got != nullptr);
+    EXPECT_TRUE(got == nullptr || gModuleName == got);
+  }
+}
+
 TEST(RunContextPaths, DerivedFromArgumentZero) {
   for (const PathCase& c : kPathCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
@@ -124,6 +146,13 @@ TEST(RunContextPaths, OverlongPiecesAreMarkedNeverCut) {
     EXPECT_STREQ("C:\\", run.programDir.c_str());
     EXPECT_STREQ("C:\\PROJECTOR.EXE", run.appPath.c_str());
     EXPECT_TRUE(run.baseName.overflowed());
+  }
+  {
+    SCOPED_TRACE("an argument 0 that could not be read whole");
+    RunContext run(platform, nullptr);
+    EXPECT_TRUE(run.programDir.overflowed());
+    EXPECT_TRUE(run.baseName.overflowed());
+    EXPECT_TRUE(run.appPath.overflowed());
   }
   {
     SCOPED_TRACE("a bare name of exactly 1,023 bytes still fits");
