@@ -92,7 +92,7 @@ done
 # cppcheck reads the sources on their own, with the Win32 API described by its windows library.
 # useStlAlgorithm is left out: it asks for <algorithm> in place of the short index loops over
 # fixed-size buffers that this code is written with.
-cppcheck_out=$(cppcheck --quiet --std=c++17 --language=c++ --library=windows \
+cppcheck_out=$(cppcheck --quiet --std=c++20 --language=c++ --library=windows \
   --enable=warning,style,performance,portability --inline-suppr \
   --suppress=missingIncludeSystem --suppress=useStlAlgorithm --error-exitcode=1 -I "$repo" \
   --template='{file}:{line}: {severity} [{id}] {message}' "${sources[@]}" 2>&1)
