@@ -107,7 +107,8 @@ class CheckedFormat {
  public:
   template <typename Text>
   requires std::is_convertible_v<const Text&, const char*>
-  // NOLINTNEXTLINE(google-explicit-constructor): made from the literal at each call
+  // Not explicit: made from the format at each call.
+  // cppcheck-suppress noExplicitConstructor
   consteval CheckedFormat(const Text& text) : text_(text) {
     if (!fits(text_)) {
       formatDoesNotFitItsArguments();
