@@ -53,8 +53,7 @@ TEST(FixedText, FormattingIsAllOrNothingToo) {
 // The program formats with conversions of its own: %d, %i, %s and %% only. A call with any other
 // conversion, or with arguments of other kinds or number, does not compile.
 static_assert(CheckedFormat<int, char*, bool>::fits("%i '%s' 100%% %d"));
-static_assert(!CheckedFormat<unsigned long>::fits("%lu"));
-static_assert(!CheckedFormat<int>::fits("%5d"));
+static_assert(!CheckedFormat<unsigned long>::fits("%lu") && !CheckedFormat<int>::fits("%5d"));
 static_assert(!CheckedFormat<long>::fits("%d") && !CheckedFormat<unsigned>::fits("%d"));
 static_assert(!CheckedFormat<int>::fits("%s") && !CheckedFormat<const int*>::fits("%s"));
 static_assert(!CheckedFormat<int>::fits("%d %d") && !CheckedFormat<int, int>::fits("%d"));
