@@ -34,4 +34,22 @@ bool copyArgumentZero(const char* commandLine, char* out, std::size_t capacity) 
   return true;
 }
 
+const char* readArgumentZero(const char* commandLine, ModuleFileNameQuery moduleFileName, char* out,
+                             std::size_t capacity) {
+  if (copyArgumentZero(commandLine, out, capacity)) {
+    return out;
+  }
+  if (capacity == 0) {
+    return nullptr;
+  }
+  const std::uint32_t room =
+      capacity < kModuleNameRoom ? static_cast<std::uint32_t>(capacity) : kModuleNameRoom;
+  const std::uint32_t length = moduleFileName(out, room);
+  if (length >= room) {
+    return nullptr;  // a full buffer: the name may go on past it
+  }
+  out[length] = '\0';
+  return out;
+}
+
 }  // namespace tolvex

@@ -10,12 +10,12 @@
 
 extern "C" [[noreturn]] void tolvexStart() {
   tolvex::Win32Platform platform;
-  char argument0[tolvex::kArgumentZeroCapacity];
-  if (!tolvex::copyArgumentZero(tolvex::processCommandLine(), argument0, sizeof argument0)) {
-    // An empty command line (or a first token too long for the buffer, which Windows never
-    // gives with kArgumentZeroCapacity): the program's full file name, as Windows knows it.
-    tolvex::moduleFileName(argument0, sizeof argument0);
-  }
+  // An empty command line (or a first token too long for the buffer, which Windows never gives
+  // with kArgumentZeroCapacity) means the program's full file name, as Windows knows it.
+  char buffer[tolvex::kArgumentZeroCapacity];
+  static_assert(sizeof buffer >= tolvex::kModuleNameRoom, "room for the longest module name");
+  const char* argument0 = tolvex::readArgumentZero(tolvex::processCommandLine(),
+                                                   &tolvex::moduleFileName, buffer, sizeof buffer);
   const int status = tolvex::runTolvex(platform, argument0);
   tolvex::exitProcess(static_cast<unsigned int>(status));
 }

@@ -29,7 +29,12 @@ RunContext::RunContext(Platform& platform, const char* argument0, RunObserver* o
   appPath.clear();
   messageText.clear();
 
-  derivePaths(argument0 != nullptr ? argument0 : "");
+  if (argument0 != nullptr) {
+    derivePaths(argument0);
+  } else {
+    programDir.markOverflowed();
+    baseName.markOverflowed();
+  }
   settingsPath.assign(kSettingsFileName);
   appPath.assign(programDir);
   appPath.append(kDefaultAppName);

@@ -20,7 +20,8 @@ constexpr const char kMutexName[] = "TOLVEX";
 
 class RunContext {
  public:
-  // `observer`, when not null, is told what the run does (run_observer.h).
+  // `observer`, when not null, is told what the run does (run_observer.h). A null `argument0`
+  // is one that could not be read whole: the folder and name made from it are unusable.
   RunContext(Platform& platform, const char* argument0, RunObserver* observer = nullptr);
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;
@@ -62,9 +63,10 @@ class RunContext {
   PathText appPath;
   MessageText messageText;
 
-  // Set when the switch had to store the requested mode in the display settings for all users:
-  // the restore must then store the saved mode again, or the machine would come up in the
-  // requested mode after its next restart.
+  // Set when the switch stored the requested mode in the display settings for all users (the
+  // storing attempt answered DISP_CHANGE_SUCCESSFUL or DISP_CHANGE_RESTART): the restore must
+  // then store the saved mode again, or the machine would come up in the requested mode after
+  // its next restart.
   bool storedModeChanged = false;
   // Set when hideConsoleWindow hid a window.
   bool consoleHidden = false;
@@ -74,8 +76,9 @@ class RunContext {
 
  private:
   void derivePaths(const char* argument0);
-  // One switch attempt with workingMode (display/display_mode.cpp).
+  // One switch attempt with workingMode, and one back to savedMode (display/display_mode.cpp).
   std::int32_t trySwitch(std::uint32_t flags);
+  std::int32_t tryRestore(std::uint32_t flags);
 
   Platform& platform_;
   RunObserver* observer_;

@@ -31,7 +31,8 @@ class RunObserver {
   virtual void launchAttempted(const char* /*name*/, int /*result*/) {}
   // A message box, shown and closed.
   virtual void messageBoxShown(const char* /*text*/, const char* /*caption*/) {}
-  // The switch back to the saved mode at the end of the run.
+  // A switch back to the saved mode at the end of the run: one, or two when storing the saved
+  // mode again was refused and a plain switch back (flags 0) followed.
   virtual void restoreAttempted(const DevModeA& /*mode*/, std::uint32_t /*flags*/,
                                 std::int32_t /*result*/) {}
 

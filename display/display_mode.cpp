@@ -60,10 +60,12 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
   switchedDepth = 0;
   std::int32_t result = trySwitch(kSwitchOnly);
   if (result != 0) {
-    // Some drivers only take a mode that is also stored. From here on the stored settings may
-    // hold the requested mode (on success, and with DISP_CHANGE_RESTART for the next start).
-    storedModeChanged = true;
+    // Some drivers only take a mode that is also stored. The stored settings hold the requested
+    // mode only when this attempt wrote them: on success, and with DISP_CHANGE_RESTART (stored
+    // for the next start). Any other answer stored nothing, and an account that may not write
+    // the machine's settings might not be allowed to store the old mode again either.
     result = trySwitch(kSwitchAndStoreForAll);
+    storedModeChanged = result == kDispChangeSuccessful || result == kDispChangeRestart;
   }
   if (result == 0) {
     switchedDepth = requestedDepth;
@@ -188,11 +190,23 @@ void RunContext::addColourLayer() {
 void RunContext::restoreMode() {
   // savedMode holds the mode stored when the run started. If this run stored another one, store
   // the saved one again as well; otherwise just switch the screen back.
-  const std::uint32_t flags = storedModeChanged ? kSwitchAndStoreForAll : kSwitchOnly;
+  if (!storedModeChanged) {
+    tryRestore(kSwitchOnly);
+    return;
+  }
+  // Storing may be refused where the run's own storing was not (another account's rights, a
+  // driver that wants a restart): the screen must still go back.
+  if (tryRestore(kSwitchAndStoreForAll) != kDispChangeSuccessful) {
+    tryRestore(kSwitchOnly);
+  }
+}
+
+std::int32_t RunContext::tryRestore(std::uint32_t flags) {
   const std::int32_t result = platform_.changeDisplaySettings(&savedMode, flags);
   if (observer_ != nullptr) {
     observer_->restoreAttempted(savedMode, flags, result);
   }
+  return result;
 }
 
 std::int32_t RunContext::trySwitch(std::uint32_t flags) {

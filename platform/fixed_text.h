@@ -12,8 +12,10 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
-// printf-style argument checks where the compiler has them (GCC, Clang); nothing elsewhere.
+// printf-style argument checks where the compiler has them (GCC, Clang); nothing elsewhere. The
+// text fields' own formatting is checked at build time instead (CheckedFormat below).
 #if defined(__GNUC__)
 #define TOLVEX_PRINTF_FORMAT(formatIndex, firstArgument) \
   __attribute__((format(printf, formatIndex, firstArgument)))
@@ -79,6 +81,67 @@ inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, 
   return length;
 }
 
+// Never defined, and not constexpr: a format that does not fit its arguments reaches this call
+// while the compiler evaluates CheckedFormat's constructor, which stops the build there.
+void formatDoesNotFitItsArguments();
+
+// The conversion an argument of type T may fill: 'd' for an int once promoted (%d, %i), 's' for a
+// text (%s), '?' for anything else (unsigned int, long, a pointer to anything but char, ...).
+template <typename T>
+constexpr char conversionFor() {
+  if constexpr (std::is_integral_v<T>) {
+    return std::is_same_v<std::common_type_t<T, int>, int> ? 'd' : '?';
+  } else if constexpr (std::is_pointer_v<T> &&
+                       std::is_same_v<std::remove_cv_t<std::remove_pointer_t<T>>, char>) {
+    return 's';
+  } else {
+    return '?';
+  }
+}
+
+// A format for FixedText, checked where the call is compiled: a constant text whose conversions
+// are formatInto's, one for each argument in order, each of the argument's kind. Any other
+// conversion (%u, %lu, %5d, a lone % at the end) or a wrong count or kind does not compile.
+template <typename... Args>
+class CheckedFormat {
+ public:
+  template <typename Text>
+  requires std::is_convertible_v<const Text&, const char*>
+  // Not explicit: made from the format at each call.
+  // cppcheck-suppress noExplicitConstructor
+  consteval CheckedFormat(const Text& text) : text_(text) {
+    if (!fits(text_)) {
+      formatDoesNotFitItsArguments();
+    }
+  }
+
+  const char* c_str() const { return text_; }
+
+  static constexpr bool fits(const char* text) {
+    constexpr char kWanted[] = {conversionFor<Args>()..., '\0'};
+    std::size_t used = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+      if (*p != '%') {
+        continue;
+      }
+      ++p;
+      if (*p == '%') {
+        continue;
+      }
+      const char conversion = *p == 'i' ? 'd' : *p;
+      if ((conversion != 'd' && conversion != 's') || used == sizeof...(Args) ||
+          kWanted[used] != conversion) {
+        return false;
+      }
+      ++used;
+    }
+    return used == sizeof...(Args);
+  }
+
+ private:
+  const char* text_;
+};
+
 template <std::size_t N>
 class FixedText {
   static_assert(N >= 1, "a text field needs room for its terminating zero");
@@ -101,6 +164,13 @@ class FixedText {
   void clear() {
     text_[0] = '\0';
     overflowed_ = false;
+  }
+
+  // Empties the text and marks it as one that did not fit: a piece of something that could not
+  // be read whole.
+  void markOverflowed() {
+    text_[0] = '\0';
+    overflowed_ = true;
   }
 
   bool assign(const char* s) { return assignBytes(s, std::strlen(s)); }
@@ -155,26 +225,23 @@ class FixedText {
     return append(other.c_str());
   }
 
-  // Formatting with formatInto's conversions (%d, %i, %s, %%), replacing the text. Any other
-  // conversion is refused like a text that does not fit.
-  bool format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
-    std::va_list args;
-    va_start(args, fmt);
-    const bool ok = formatAt(0, fmt, args);
-    va_end(args);
+  // Formatting with formatInto's conversions (%d, %i, %s, %%), replacing the text; the format
+  // is checked against the arguments at build time (CheckedFormat). A null text is refused like
+  // a text that does not fit.
+  template <typename... Args>
+  bool format(CheckedFormat<std::type_identity_t<Args>...> fmt, Args... args) {
+    const bool ok = formatAtWith(0, fmt.c_str(), args...);
     overflowed_ = !ok;
     return ok;
   }
 
   // The same, appended to the text.
-  bool appendFormat(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3) {
+  template <typename... Args>
+  bool appendFormat(CheckedFormat<std::type_identity_t<Args>...> fmt, Args... args) {
     if (overflowed_) {
       return false;
     }
-    std::va_list args;
-    va_start(args, fmt);
-    const bool ok = formatAt(length(), fmt, args);
-    va_end(args);
+    const bool ok = formatAtWith(length(), fmt.c_str(), args...);
     if (!ok) {
       overflowed_ = true;
     }
@@ -182,6 +249,15 @@ class FixedText {
   }
 
  private:
+  // Only ever called with a format that CheckedFormat has matched to the arguments.
+  bool formatAtWith(std::size_t at, const char* fmt, ...) {
+    std::va_list args;
+    va_start(args, fmt);
+    const bool ok = formatAt(at, fmt, args);
+    va_end(args);
+    return ok;
+  }
+
   bool formatAt(std::size_t at, const char* fmt, std::va_list args) {
     // Measured first, written only when it fits: the all-or-nothing promise.
     std::va_list measuring;

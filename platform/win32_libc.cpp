@@ -3,12 +3,9 @@
 // prebuilt code needs newer CPUs and newer DLLs than Windows 95 has; every other program of the
 // project keeps the C runtime and never links this file.
 //
+// The build compiles this file so that the compiler does not turn these loops back into calls of
+// themselves (-fno-builtin, and -fno-tree-loop-distribute-patterns with GCC).
 #include <cstddef>
-
-// So that the compiler does not turn these loops back into calls of themselves.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("no-tree-loop-distribute-patterns")
-#endif
 
 extern "C" {
 

@@ -37,6 +37,9 @@ static_assert(kDmBitsPerPel == DM_BITSPERPEL && kDmPelsWidth == DM_PELSWIDTH &&
 static_assert(kCdsUpdateRegistry == CDS_UPDATEREGISTRY && kCdsGlobal == CDS_GLOBAL &&
                   kCdsTest == CDS_TEST,
               "");
+static_assert(kDispChangeSuccessful == DISP_CHANGE_SUCCESSFUL &&
+                  kDispChangeRestart == DISP_CHANGE_RESTART,
+              "");
 static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS, "");
 static_assert(kNormalPriorityClass == NORMAL_PRIORITY_CLASS, "");
 static_assert(kInfinite == INFINITE, "");
@@ -216,13 +219,8 @@ const char* processCommandLine() {
   return line != nullptr ? line : "";
 }
 
-void moduleFileName(char* name, std::size_t capacity) {
-  if (capacity == 0) {
-    return;
-  }
-  const DWORD size = capacity < MAX_PATH ? static_cast<DWORD>(capacity) : MAX_PATH;
-  const DWORD length = GetModuleFileNameA(nullptr, name, size);
-  name[length < size ? length : size - 1] = '\0';
+std::uint32_t moduleFileName(char* name, std::uint32_t size) {
+  return GetModuleFileNameA(nullptr, name, size);
 }
 
 void exitProcess(unsigned int status) {

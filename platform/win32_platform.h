@@ -44,8 +44,9 @@ constexpr std::size_t kArgumentZeroCapacity = 65536;
 // The process's command line as Windows keeps it (GetCommandLineA), never null.
 const char* processCommandLine();
 
-// The program's full file name (GetModuleFileNameA), cut to `capacity` bytes with its zero.
-void moduleFileName(char* name, std::size_t capacity);
+// GetModuleFileNameA(NULL, name, size): the program's full file name, answered as Windows does
+// (app/argument_zero.h, ModuleFileNameQuery).
+std::uint32_t moduleFileName(char* name, std::uint32_t size);
 
 // Ends the process with this exit status; Tolvex.exe has no C runtime to return to.
 [[noreturn]] void exitProcess(unsigned int status);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdarg>
 #include <string>
 
 namespace tolvex {
@@ -49,8 +50,16 @@ TEST(FixedText, FormattingIsAllOrNothingToo) {
   EXPECT_TRUE(text.overflowed());
 }
 
-// The program formats with conversions of its own: %d, %i, %s and %% only. Anything else is
-// refused whole, and the text keeps what it held.
+// The program formats with conversions of its own: %d, %i, %s and %% only. A call with any other
+// conversion, or with arguments of other kinds or number, does not compile.
+static_assert(CheckedFormat<int, char*, bool>::fits("%i '%s' 100%% %d"));
+static_assert(!CheckedFormat<unsigned long>::fits("%lu") && !CheckedFormat<int>::fits("%5d"));
+static_assert(!CheckedFormat<long>::fits("%d") && !CheckedFormat<unsigned>::fits("%d"));
+static_assert(!CheckedFormat<int>::fits("%s") && !CheckedFormat<const int*>::fits("%s"));
+static_assert(!CheckedFormat<int>::fits("%d %d") && !CheckedFormat<int, int>::fits("%d"));
+static_assert(!CheckedFormat<>::fits("trailing %"));
+
+// Beneath the check, formatInto still refuses any other conversion whole.
 struct FormatCase {
   int line;
   const char* format;
@@ -67,13 +76,23 @@ const FormatCase kFormatCases[] = {
     {__LINE__, "trailing %", nullptr},
 };
 
+std::string formatted(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  char out[64];
+  const std::size_t length = formatInto(out, sizeof out, format, args);
+  va_end(args);
+  return length == kFormatRefused ? "<refused>" : std::string(out, length);
+}
+
 TEST(FixedText, FormatsTheProgramsConversionsAndRefusesOthers) {
   for (const FormatCase& c : kFormatCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-    FixedText<64> text("kept");
-    EXPECT_EQ(c.expected != nullptr, text.format(c.format, INT_MIN, INT_MAX, "a"));
-    EXPECT_STREQ(c.expected != nullptr ? c.expected : "kept", text.c_str());
+    EXPECT_EQ(c.expected ? c.expected : "<refused>", formatted(c.format, INT_MIN, INT_MAX, "a"));
   }
+  FixedText<64> text("kept");
+  EXPECT_FALSE(text.format("%s", static_cast<const char*>(nullptr)));
+  EXPECT_STREQ("kept", text.c_str());
 }
 
 TEST(FixedText, CopyingFromAnOverflowedFieldIsAnOverflow) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -80,6 +81,28 @@ TEST(ArgumentZero, CopiedOnlyWhole) {
   EXPECT_STREQ("xxxxx", out);
   EXPECT_TRUE(copyArgumentZero("\"Tolve\" x", out, sizeof out));
   EXPECT_STREQ("Tolve", out);
+}
+
+// The module file name, asked with room for 32,767 bytes and written without a zero (as Windows
+// XP does when it fills the room). A full room may hold a cut name: never used.
+std::string gModuleName;
+std::uint32_t moduleFileNameOf(char* name, std::uint32_t size) {
+  const std::uint32_t length = std::min(static_cast<std::uint32_t>(gModuleName.size()), size);
+  std::memcpy(name, gModuleName.data(), length);
+  return length;
+}
+
+TEST(ArgumentZero, ModuleFileNameOnlyWhole) {
+  static char out[kModuleNameRoom + 100];
+  for (const std::uint32_t length : {9U, kModuleNameRoom - 1, kModuleNameRoom}) {
+    SCOPED_TRACE(testing::Message() << "a name of " << length << " bytes");
+    gModuleName = "C:\\T\\" + std::string(length - 9, 'n') + ".exe";
+    const char* got = readArgumentZero("", &moduleFileNameOf, out, sizeof out);
+    EXPECT_EQ(length < kModuleNameRoom, got != nullptr);
+    EXPECT_TRUE(got == nullptr || gModuleName == got);
+    FakePlatform platform;
+    EXPECT_EQ(got == nullptr, RunContext(platform, got).appPath.overflowed());
+  }
 }
 
 TEST(RunContextPaths, DerivedFromArgumentZero) {

@@ -149,7 +149,7 @@ TEST(RunSequence, RefusedStrictSwitchSkipsTheLaunchAndPutsTheStoredModeBack) {
   expectCalls(__LINE__, platform,
               concat(startOfRun(), {kSwitchDefault, kStoreDefault,
                                     "MessageBoxA(null, Tolvex Error: DISP_CHANGE_BADMODE, 0)",
-                                    kRestoreAndStore, "GetConsoleProcessList"}));
+                                    kRestore, "GetConsoleProcessList"}));
   ASSERT_EQ(1u, platform.boxes.size());
   EXPECT_EQ("The graphics mode requested is not supported.", platform.boxes[0].text)
       << "no settings file: the explanation stands alone";
@@ -164,7 +164,7 @@ TEST(RunSequence, RefusedLenientSwitchStillLaunches) {
   EXPECT_EQ(1u, platform.callsStartingWith("CreateProcessA").size());
   EXPECT_EQ(1u, platform.callsStartingWith("WaitForSingleObject").size());
   EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_EQ(kRestoreAndStore, platform.calls[platform.calls.size() - 2]);
+  EXPECT_EQ(kRestore, platform.calls[platform.calls.size() - 2]);
 }
 
 TEST(RunSequence, StrictCodeWithoutMessageSkipsLaunchSilently) {
@@ -174,7 +174,7 @@ TEST(RunSequence, StrictCodeWithoutMessageSkipsLaunchSilently) {
   EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
   EXPECT_TRUE(platform.callsStartingWith("CreateProcessA").empty());
   EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_EQ(1u, platform.callsStartingWith(kRestoreAndStore).size());
+  EXPECT_EQ(1u, platform.callsStartingWith(kRestore).size());
 }
 
 TEST(RunSequence, ApplicationPathThatDidNotFitIsNeverStarted) {
@@ -189,8 +189,9 @@ TEST(RunSequence, ApplicationPathThatDidNotFitIsNeverStarted) {
   EXPECT_EQ((Calls{"ReadFile(Tolvex.ini, 999)"}), platform.callsStartingWith("ReadFile"));
 }
 
-// On Windows 8 and later a switch that asked for 8 or 16 bits per pixel leaves the matching
-// colour layer in __COMPAT_LAYER for the application to inherit.
+// The display through the run: the switch, on Windows 8 and later the colour layer that a switch
+// to 8 or 16 bits per pixel leaves in __COMPAT_LAYER for the application, and the way back,
+// which stores the saved mode again only when the run stored the request.
 struct ColourLayerCase {
   int line;
   const char* settings;  // nullptr: none, so 16,800,600 strict
@@ -198,6 +199,7 @@ struct ColourLayerCase {
   std::uint32_t major, minor;
   const char* before;  // __COMPAT_LAYER when Tolvex starts; nullptr: not set
   Calls calls;         // from the switch to the launch or the message box
+  Calls back = {kRestore};
 };
 
 std::string change(const std::string& request, int flags, const char* fields = "0x1C0000") {
@@ -228,7 +230,7 @@ const ColourLayerCase kColourLayerCases[] = {
     {__LINE__, "32,640,480", {}, 10, 0, nullptr, {change("32 640x480", 0), kRun}},
     {__LINE__, "8,640,480", {-1, 0}, 10, 0, " RunAsInvoker \t HighDpiAware ",
      {change(k8, 0), change(k8, 9), kVer, kGet, setLayer("RunAsInvoker HighDpiAware 256COLOR"),
-      kRun}},
+      kRun}, {kRestoreAndStore}},
     {__LINE__, nullptr, {}, 10, 0, "16bitcolor RunAsInvoker", {change(k16, 0), kVer, kGet, kRun}},
     {__LINE__, nullptr, {}, 10, 0, kLongest.c_str(),
      {change(k16, 0), kVer, kGet, setLayer(kLongest + " 16BITCOLOR"), kRun}},
@@ -237,7 +239,15 @@ const ColourLayerCase kColourLayerCases[] = {
     {__LINE__, nullptr, {-2, -2}, 10, 0, nullptr,
      {change(k16, 0), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_BADMODE, 0)"}},
     {__LINE__, "16,800,600,0", {-2, -2}, 10, 0, nullptr,
-     {change(k16, 0), change(k16, 9), change(k16, 0, "0x180000"), kRun}},
+     {change(k16, 0), change(k16, 9), change(k16, 0, "0x180000"), kRun}, {kRestore}},
+    {__LINE__, nullptr, {-2, -3}, 6, 1, nullptr,
+     {change(k16, 0), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_NOTUPDATED, 0)"},
+     {kRestore}},
+    {__LINE__, nullptr, {-1, 0, -3}, 6, 1, nullptr, {change(k16, 0), change(k16, 9), kVer, kRun},
+     {kRestoreAndStore, kRestore}},
+    {__LINE__, nullptr, {-1, 1}, 6, 1, nullptr,
+     {change(k16, 0), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_RESTART, 0)"},
+     {kRestoreAndStore}},
 };
 // clang-format on
 
@@ -266,6 +276,7 @@ TEST(RunSequence, ColourLayerForTheApplicationOnWindows8AndLater) {
       ++to;
     }
     EXPECT_EQ(c.calls, Calls(from, to == platform.calls.end() ? to : to + 1));
+    EXPECT_EQ(c.back, platform.callsStartingWith("ChangeDisplaySettingsA(fields=0x5C0000"));
   }
 }
 

@@ -18,7 +18,7 @@ out="$root/build/fuzz"
 cxx="${CXX_FUZZ:-$(command -v clang++-14 || command -v clang++)}"
 mkdir -p "$out"
 
-"$cxx" -std=c++17 -g -O1 -fno-omit-frame-pointer \
+"$cxx" -std=c++20 -g -O1 -fno-omit-frame-pointer \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Werror \
   -Wno-gnu-zero-variadic-macro-arguments \

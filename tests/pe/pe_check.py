@@ -104,6 +104,7 @@ X86_64_INTEGER = {"cmov" + c for c in _CONDITIONS} | set(
 )
 ALLOWED_INSTRUCTIONS = {"i386": I486, "amd64": I486 | X86_64_INTEGER}
 OBJDUMP = {"i386": "i686-w64-mingw32-objdump", "amd64": "x86_64-w64-mingw32-objdump"}
+WINDOWS_UNWIND = {"i386": (), "amd64": (".pdata", ".xdata")}
 PREFIXES = {"rep", "repe", "repz", "repne", "repnz", "lock", "data16", "addr16", "data32", "addr32",
             "cs", "ds", "es", "fs", "gs", "ss"}
 # Bytes that only prefix an opcode, and the two-byte opcodes 0F 18..0F 1F: the hint and
@@ -226,6 +227,11 @@ class PEFile:
         sec = opt + opt_size
         for i in range(nsections):
             name = self._bytes(sec + 40 * i, 8).rstrip(b"\0").decode("ascii", "replace")
+            if name.startswith("/") and name[1:].isdigit() and self.symtab_ptr:
+                # A long name, kept in the string table after the symbols (unstripped images).
+                at = self.symtab_ptr + 18 * self.symbol_count + int(name[1:])
+                end = self.data.find(b"\0", at)
+                name = self._bytes(at, max(end - at, 0)).decode("ascii", "replace")
             vsize, va, rawsize, rawptr = self._unpack("<IIII", sec + 40 * i + 8)
             self.sections.append((name, va, max(vsize, rawsize), rawptr, rawsize))
             (flags,) = self._unpack("<I", sec + 40 * i + 36)
@@ -565,6 +571,23 @@ def check_instructions(path, pe, expect, rep):
     )
 
 
+def check_unwind_tables(pe, expect, rep):
+    """DWARF unwind tables (.eh_frame, cut to .eh_fram in an image's section table) serve only
+    C++ exceptions and the C runtime's unwinder, neither of which Tolvex.exe has. The 64-bit
+    build's .pdata and .xdata are Windows' own unwind tables, which it needs."""
+    names = [name for name, *_rest in pe.sections]
+    dwarf = [name for name in names if name.startswith(".eh_fram") or name == ".debug_frame"]
+    own = WINDOWS_UNWIND[expect]
+    missing = [name for name in own if name not in names]
+    if dwarf:
+        detail = "DWARF unwind section %s" % ", ".join(dwarf)
+    elif missing:
+        detail = "Windows' own %s missing" % ", ".join(missing)
+    else:
+        detail = "no DWARF unwind section" + ("; Windows' own: " + ", ".join(own) if own else "")
+    rep.check(not dwarf and not missing, "unwind tables", detail)
+
+
 def check_version(pe, tree, rep, expected_strings=EXPECTED_STRINGS):
     types = tree.get(RT_VERSION, {})
     rep.check(list(types) == [1], "version record", "resource ids found: %s (expected [1])" % sorted(types, key=str))
@@ -752,6 +775,7 @@ def run_checks(path, expect, max_size, out, program="Tolvex.exe"):
     if profile["win95"]:
         check_windows_95_imports(pe, rep)
         check_instructions(path, pe, expect, rep)
+        check_unwind_tables(pe, expect, rep)
     try:
         tree = pe.resources()
     except PEError as e:

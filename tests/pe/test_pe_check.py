@@ -149,6 +149,14 @@ class HeaderAndImportFaults(CheckerCase):
         bad = patch_once(self.data, b"GetModuleHandleA\0", b"GetModuleHandleW\0")
         self.assert_fails_on(bad, "imports are in Windows 95", detail="KERNEL32.dll!GetModuleHandleW")
 
+    def test_unwind_tables(self):
+        # A section header renamed: DWARF tables in the 32-bit build, Windows' own gone from the 64-bit.
+        for path, expect, old, new, detail in ((EXE_I686, "i386", b".rdata\0\0", b".eh_fram", "DWARF"),
+                                               (EXE_X86_64, "amd64", b".pdata\0\0", b".pdatx\0\0", ".pdata")):
+            data = load(path)
+            headers = patch_once(data[:0x400], old, new)
+            self.assert_fails_on(headers + data[0x400:], "unwind tables", expect=expect, detail=detail)
+
     def test_dll_names_compare_without_case(self):
         ok = patch_once(self.data, b"KERNEL32.dll\0", b"kernel32.DLL\0")
         code, text, _ = self.run_checker(ok)

@@ -167,11 +167,14 @@ void printSwitch(Printer& out, const Switch& ask) {
   out.text("\n");
 }
 
-void printRestore(Printer& out, const Switch& back) {
+// `again`: a plain switch back after storing the mode again was refused.
+void printRestore(Printer& out, const Switch& back, bool again) {
   out.format("to the stored mode, %d x %d at %d bits per pixel", static_cast<int>(back.width),
              static_cast<int>(back.height), static_cast<int>(back.depth));
   if (back.flags == tolvex::kSwitchAndStoreForAll) {
     out.text(", storing it again for all users");
+  } else if (again) {
+    out.text(", asked again without storing");
   }
   out.text(": ");
   printDisplayAnswer(out, back.answer);
@@ -318,7 +321,7 @@ int runCheckWith(RunSequence run, int argc, const char* const* argv, ToolIo& io)
 
   for (int i = 0; i < seen.restores.count; ++i) {
     out.label(i == 0 ? "Switch back:" : "");
-    printRestore(out, seen.restores.items[i]);
+    printRestore(out, seen.restores.items[i], i > 0);
   }
   printUnlisted(out, seen.restores);
   if (seen.restores.total == 0) {

@@ -66,7 +66,10 @@ using SettingsText = tolvex::FixedText<512>;
 void composeText(const WriteRequest& request, int fields, SettingsText& text) {
   text.clear();
   for (int i = 0; i < fields && i < 4; ++i) {
-    text.appendFormat(i == 0 ? "%d" : ",%d", static_cast<int>(request.numbers[i]));
+    if (i > 0) {
+      text.append(",");
+    }
+    text.appendFormat("%d", static_cast<int>(request.numbers[i]));
   }
   if (fields == 5) {
     text.append(",");
