@@ -81,38 +81,18 @@ void TextOut::escaped(const char* s, bool quoted) {
   escaped(s, std::strlen(s), quoted);
 }
 
-void TextOut::label(const char* name) {
+void TextOut::padded(const char* name) {
   format("%-*s", kLabelWidth, name);
 }
 
-void Report::label(const char* name) {
-  open_ = count_ < kMaxRows && used_ < sizeof text_;
-  if (!open_) {
+void Report::put(char c) {
+  if (used_ == sizeof text_) {
     cut_ = true;
+    open_ = false;
     return;
   }
-  labels_[count_] = name;
-  starts_[count_] = used_;
+  text_[used_ - 1] = c;
   text_[used_++] = '\0';
-  ++count_;
-}
-
-void Report::bytes(const char* s, std::size_t n) {
-  if (!open_) {
-    return;  // text before the first row, or of a row left out
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    if (s[i] == '\n') {
-      continue;  // the end of a printed line; values hold none (escaped() shows them as \n)
-    }
-    if (used_ == sizeof text_) {
-      cut_ = true;
-      open_ = false;
-      return;
-    }
-    text_[used_ - 1] = s[i];
-    text_[used_++] = '\0';
-  }
 }
 
 void Report::print(TextOut& out) const {

@@ -13,12 +13,15 @@ namespace tolvex_ini {
 // The labels of a report are padded to this width when it is printed.
 constexpr int kLabelWidth = 13;
 
-// Formatted and escaped text, to wherever `bytes` sends it.
+// Formatted and escaped text, to wherever `bytes` sends it. (Its classes define every virtual
+// function inline: the unit tests, built with RTTI, then have the type information that their
+// sanitizer asks for.)
 class TextOut {
  public:
   virtual void bytes(const char* s, std::size_t n) = 0;
-  // Starts a line with this label, padded to kLabelWidth.
-  virtual void label(const char* name);
+  // Starts a line with this label: padded to kLabelWidth where text is printed.
+  virtual void label(const char* name) = 0;
+  void padded(const char* name);
 
   void text(const char* s);
   void format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3);
@@ -44,6 +47,7 @@ class TextInto final : public TextOut {
  public:
   explicit TextInto(tolvex::FixedText<N>& text) : text_(text) {}
   void bytes(const char* s, std::size_t n) override { text_.appendBytes(s, n); }
+  void label(const char* name) override { padded(name); }
 
  private:
   tolvex::FixedText<N>& text_;
@@ -57,8 +61,23 @@ class Report final : public TextOut {
   static constexpr int kMaxRows = 64;
   static constexpr std::size_t kTextCapacity = 12288;
 
-  void bytes(const char* s, std::size_t n) override;
-  void label(const char* name) override;
+  void bytes(const char* s, std::size_t n) override {
+    for (std::size_t i = 0; i < n && open_; ++i) {
+      // A line break ends a printed line; values hold none (escaped() shows them as \n).
+      if (s[i] != '\n') {
+        put(s[i]);
+      }
+    }
+  }
+  void label(const char* name) override {
+    open_ = count_ < kMaxRows && used_ < sizeof text_;
+    if (open_) {
+      labels_[count_] = name;
+      starts_[count_++] = used_;
+      text_[used_++] = '\0';
+    }
+    cut_ = cut_ || !open_;
+  }
 
   int rows() const { return count_; }
   const char* label(int row) const { return labels_[row]; }
@@ -70,6 +89,8 @@ class Report final : public TextOut {
   void print(TextOut& out) const;
 
  private:
+  void put(char c);
+
   char text_[kTextCapacity] = {};
   std::size_t used_ = 0;
   const char* labels_[kMaxRows] = {};

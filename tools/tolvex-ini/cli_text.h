@@ -15,6 +15,7 @@ class Printer final : public TextOut {
  public:
   Printer(Console& console, bool toErr) : console_(console), toErr_(toErr) {}
   void bytes(const char* s, std::size_t n) override;
+  void label(const char* name) override { padded(name); }
 
  private:
   Console& console_;
