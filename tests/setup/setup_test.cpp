@@ -199,8 +199,10 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
   }
 }
 
-TEST(SetupButtons, CheckIsChecksTextAndStartNeedsTolvex) {
+TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolvex) {
   tolvex::FakePlatform display;
+  display.switched = true;
+  display.currentMode.dmPelsWidth = 640;
   FakeSetupWorld world;
   world.files.platform = &display;
   world.files.files = {{"Tolvex.ini", storedSettings("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
@@ -209,6 +211,12 @@ TEST(SetupButtons, CheckIsChecksTextAndStartNeedsTolvex) {
   model.check();
   world.files.run({"check"});
   EXPECT_EQ(world.files.out, model.report.c_str());
+  model.restore();
+  EXPECT_STREQ(
+      "The display was 640 x 0 at 0 bits per pixel. Asked to go back to its stored mode, 1280 x "
+      "1024 at 32 bits per pixel, it answered DISP_CHANGE_SUCCESSFUL; it is now 1280 x 1024 at 32 "
+      "bits per pixel.\n",
+      model.report.c_str());
 
   EXPECT_FALSE(model.start().ok);
   world.files.files["Tolvex.exe"] = kExe;
