@@ -13,7 +13,7 @@
 namespace tolvex_setup {
 namespace {
 
-using tolvex_ini::complemented;
+using tolvex_ini::storedSettings;
 
 struct Answers final : Questions {
   std::vector<bool> answers;
@@ -43,10 +43,10 @@ const OpenCase kOpenCases[] = {
                 {"TOLVEXSETUP.EXE", kExe}, {"tolvex-ini.exe", kExe}, {"readme.txt", {}}},
      {"game.exe", "PROJECTOR.EXE"}, "PROJECTOR.EXE", "800 x 600", 16, true,
      "No Tolvex.ini in this folder"},
-    {__LINE__, {{"Tolvex.ini", complemented("24,1024,768,0,GAME.EXE")}, {"GAME.EXE", kExe}},
+    {__LINE__, {{"Tolvex.ini", storedSettings("24,1024,768,0,GAME.EXE")}, {"GAME.EXE", kExe}},
      {"GAME.EXE"}, "GAME.EXE", "1024 x 768", 24, false,
      "Result:      accepted with an application\n"},
-    {__LINE__, {{"Tolvex.ini", complemented("8,1000,480")}, {"PROJECTOR.EXE", kExe}},
+    {__LINE__, {{"Tolvex.ini", storedSettings("8,1000,480")}, {"PROJECTOR.EXE", kExe}},
      {"PROJECTOR.EXE"}, "PROJECTOR.EXE", "800 x 600", 8, true,
      "             | The width value has to be one of\n"},
     {__LINE__, {{"Tolvex.ini", {'1', '6', ',', '6', '4', '0'}}, {"SHOW.EXE", kExe}},
@@ -124,7 +124,7 @@ struct SaveCase {
 };
 
 const std::map<std::string, std::vector<std::uint8_t>> kOld = {
-    {"Tolvex.ini", complemented("32,640,480")}, {"Tolvex.exe", kExe}};
+    {"Tolvex.ini", storedSettings("32,640,480")}, {"Tolvex.exe", kExe}};
 
 // clang-format off
 const SaveCase kSaveCases[] = {
@@ -137,16 +137,25 @@ const SaveCase kSaveCases[] = {
     {__LINE__, "GAME.EXE", "800 x 600", "", kOld, false, {false}, false, Field::kNone, "", 1,
      {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
     {__LINE__, "GAME.EXE", "1000 x 600", "", kOld, false, {}, false, Field::kSize,
-     "Tolvex would reject WIDTH 1000, saying:\n  The width value has to be one of\n", 0,
-     {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+     "Tolvex would reject the Size 1000 x 600: the width has to be 640, 800, 832, 1024, 1152, "
+     "1280 or 1600.", 0, {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "1000 x 9999999999", "", {}, false, {}, false, Field::kSize,
+     "Tolvex would reject the Size 1000 x 9999999999: the height is beyond the largest number it "
+     "reads, 2147483647. And the width has to be", 0, {}},
     {__LINE__, "a.ex", "800 x 600", "", {}, false, {}, false, Field::kProgram,
-     "The application name need to be more than four chars long", 0, {}},
-    {__LINE__, "my game.exe", "800 x 600", "", {}, false, {}, false, Field::kProgram,
-     "contains a blank", 0, {}},
+     "Tolvex would reject the Program a.ex: a program's name needs more than four characters.", 0,
+     {}},
+    {__LINE__, "MY WIDTH.EXE", "800 x 600", "", {}, false, {}, false, Field::kProgram,
+     "Tolvex would reject the Program MY WIDTH.EXE: it reads a name only up to its first blank.",
+     0, {}},
     {__LINE__, "GAME.EXE", "eight hundred", "", {}, false, {}, false, Field::kSize, "800 x 600",
      0, {}},
     {__LINE__, "GAME.EXE", "800 x 600", "", {}, true, {true}, false, Field::kNone,
-     "cannot write 'Tolvex.ini': Permission denied\n\nA read-only folder", 0, {}},
+     "Tolvex.ini could not be saved in this folder: Permission denied.\n\nA read-only folder", 0,
+     {}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, true, {true}, false, Field::kNone,
+     "Permission denied.\n\nThe old Tolvex.ini is kept as it was.", 1,
+     {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
     {__LINE__, "GAME.EXE", "640 x 480", "Intro", {}, false, {true}, true, Field::kNone, "", 1,
      {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Intro.exe", "MZ"}}},
     {__LINE__, "GAME.EXE", "640 x 480", "Intro", {{"Intro.exe", kExe}}, false, {}, true,
@@ -190,16 +199,24 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
   }
 }
 
-TEST(SetupButtons, CheckIsChecksTextAndStartNeedsTolvex) {
+TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolvex) {
   tolvex::FakePlatform display;
+  display.switched = true;
+  display.currentMode.dmPelsWidth = 640;
   FakeSetupWorld world;
   world.files.platform = &display;
-  world.files.files = {{"Tolvex.ini", complemented("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
+  world.files.files = {{"Tolvex.ini", storedSettings("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
   SetupModel model(world);
   model.open(nullptr);
   model.check();
   world.files.run({"check"});
   EXPECT_EQ(world.files.out, model.report.c_str());
+  model.restore();
+  EXPECT_STREQ(
+      "The display was 640 x 0 at 0 bits per pixel. Asked to go back to its stored mode, 1280 x "
+      "1024 at 32 bits per pixel, it answered DISP_CHANGE_SUCCESSFUL; it is now 1280 x 1024 at 32 "
+      "bits per pixel.\n",
+      model.report.c_str());
 
   EXPECT_FALSE(model.start().ok);
   world.files.files["Tolvex.exe"] = kExe;

@@ -1,33 +1,12 @@
-// Tolvex Setup's world on Windows: files with the C runtime, folders and processes with Win32,
-// and the display through Tolvex's own Win32 backend.
+// Tolvex Setup's world on Windows: files and the display as tolvex-ini.exe has them
+// (SystemToolIo), folders and processes with Win32.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_WIN32_WIN32_SETUP_WORLD_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_WIN32_WIN32_SETUP_WORLD_H
 
-#include "platform/win32_platform.h"
+#include "tools/commands/system_tool_io.h"
 #include "tools/tolvex-setup/model/setup_world.h"
 
 namespace tolvex_setup {
-
-// Files with the C runtime; the display through Tolvex's own Win32 backend.
-class Win32ToolIo final : public tolvex_ini::ToolIo {
- public:
-  void writeOut(const char*, std::size_t) override {}
-  void writeErr(const char*, std::size_t) override {}
-  bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
-                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override;
-  bool fileExists(const char* path) override;
-  bool writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                 tolvex_ini::ReasonText& why) override;
-  bool removeFile(const char* path) override;
-  void useBinaryStreams() override {}
-  long readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) override;
-  bool writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) override;
-  tolvex::Platform* system() override { return &platform_; }
-  bool tolvexRunning() override;
-
- private:
-  tolvex::Win32Platform platform_;
-};
 
 class Win32SetupWorld final : public SetupWorld {
  public:
@@ -40,7 +19,7 @@ class Win32SetupWorld final : public SetupWorld {
   bool startProgram(const char* program, tolvex_ini::ReasonText& why) override;
 
  private:
-  Win32ToolIo io_;
+  tolvex_ini::SystemToolIo io_;
 };
 
 }  // namespace tolvex_setup
