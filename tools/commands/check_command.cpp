@@ -16,6 +16,7 @@
 #include "display/display_mode.h"
 #include "settings/settings_text.h"
 #include "tools/commands/commands.h"
+#include "tools/commands/compat_layers.h"
 #include "tools/commands/dry_run_platform.h"
 #include "tools/commands/report.h"
 
@@ -315,6 +316,9 @@ int runCheckWith(RunSequence run, int argc, const char* const* argv, ToolIo& io)
     out.label("Launch:");
     out.text("not tried: the run ends before the launch\n");
   }
+  printCompatibility(out,
+                     seen.started ? seen.startedName.c_str() : seen.launches.items[0].name.c_str(),
+                     seen.layers.c_str());
 
   for (int i = 0; i < seen.restores.count; ++i) {
     out.label(i == 0 ? "Switch back:" : "");
