@@ -6,6 +6,7 @@
 #include "tools/commands/commands.h"
 #include "tools/tolvex-setup/model/names.h"
 #include "tools/tolvex-setup/model/setup_model.h"
+#include "tools/tolvex-setup/model/trial.h"
 
 namespace tolvex_setup {
 
@@ -32,6 +33,8 @@ bool parseDimension(const char*& s, std::int32_t& value) {
   return digits > 0 && digits < 10;
 }
 
+}  // namespace
+
 // "800 x 600", "800x600", "800,600" or "800 600", and the list's mark " *" after it.
 bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
   if (!parseDimension(s, width)) {
@@ -51,6 +54,8 @@ bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
   }
   return *s == '\0';
 }
+
+namespace {
 
 // The control that write's refusal is about.
 Field refusedField(const char* text) {
