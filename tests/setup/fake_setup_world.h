@@ -3,7 +3,9 @@
 #ifndef TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
 #define TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/tool/fake_tool_io.h"
@@ -51,6 +53,23 @@ class FakeSetupWorld final : public SetupWorld {
   bool startProgram(const char* program, tolvex_ini::ReasonText&) override {
     started.push_back(program);
     return true;
+  }
+  // The desktop (none when empty), the shortcuts made, and version records by program name.
+  std::string desktop = "C:\\Users\\ann\\Desktop";
+  std::vector<Shortcut> shortcuts;
+  std::map<std::string, std::pair<std::string, std::string>> versions;
+  bool desktopFolder(tolvex::PathText& path) override {
+    return !desktop.empty() && path.assign(desktop.c_str());
+  }
+  bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText&) override {
+    shortcuts.push_back(shortcut);
+    files.files[shortcut.file.c_str()] = {'L'};
+    return true;
+  }
+  bool versionNames(const char* program, FileName& product, FileName& internal) override {
+    const auto found = versions.find(program);
+    return found != versions.end() && product.assign(found->second.first.c_str()) &&
+           internal.assign(found->second.second.c_str());
   }
 };
 

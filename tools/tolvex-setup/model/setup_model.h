@@ -71,6 +71,9 @@ class SetupModel {
   // The Size list: the display's sizes with a width that Tolvex accepts, sorted.
   SizeChoice sizes[kMaxSizes];
   int sizeCount = 0;
+  // The Name list: the names of renamed copies of Tolvex here that have a settings file.
+  FileName names[kMaxPrograms];
+  int nameCount = 0;
   // The read-only box: what the last reading, check, save or restore printed.
   ReportText report;
 
@@ -96,6 +99,8 @@ class SetupModel {
   void listPrograms();
   void listSizes();
   void readSettings();
+  void recogniseCopies();
+  void noteBothFiles();
   Outcome checkName() const;
   Outcome offerTolvex(Questions& questions, const char* file);
 
