@@ -9,7 +9,9 @@
 #include <cstring>
 
 #include "tools/tolvex-setup/model/setup_model.h"
+#include "tools/tolvex-setup/model/shortcut.h"
 #include "tools/tolvex-setup/win32/setup_ids.h"
+#include "tools/tolvex-setup/win32/trial_dialog.h"
 #include "tools/tolvex-setup/win32/win32_setup_world.h"
 
 namespace tolvex_setup {
@@ -89,6 +91,12 @@ class SetupDialog final : public Questions {
       case IDB_RESTORE:
         act(&SetupDialog::restore);
         break;
+      case IDB_TRY:
+        act(&SetupDialog::tryMode);
+        break;
+      case IDB_SHORTCUT:
+        act(&SetupDialog::shortcut);
+        break;
       case IDCANCEL:
         EndDialog(window_, IDCANCEL);
         break;
@@ -110,6 +118,8 @@ class SetupDialog final : public Questions {
     return Outcome();
   }
   Outcome start() { return model_.start(); }
+  Outcome tryMode() { return tryModeInWindow(window_, trial_); }
+  Outcome shortcut() { return makeShortcut(model_, world_, *this); }
   Outcome restore() {
     model_.restore();
     return Outcome();
@@ -210,6 +220,7 @@ class SetupDialog final : public Questions {
 
   Win32SetupWorld world_;
   SetupModel model_;
+  Trial trial_{world_, model_};
   HWND window_ = nullptr;
 };
 

@@ -30,5 +30,7 @@
 #define IDB_START 1023
 #define IDB_RESTORE 1024
 #define IDB_SAVE 1025
+#define IDB_TRY 1026
+#define IDB_SHORTCUT 1027
 
 #endif
