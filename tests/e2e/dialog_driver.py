@@ -95,3 +95,21 @@ def chmod(rel, mode):
         os.chmod(paths.unix(rel), mode)
         return True
     return step
+
+
+def in_window(caption, keys_=(), mode_note=None, want=None):
+    """Waits for a window of Tolvex Setup's with this caption; with `mode_note`, until the X mode
+    is `want` (the last mode seen is noted); then presses `keys_` in it."""
+    def step(h, result, paths):
+        found = h.find_windows("^%s$" % caption)
+        if not found:
+            return False
+        if mode_note:
+            result.notes[mode_note] = h.x_mode()
+            if result.notes[mode_note] != want:
+                return False
+        if keys_:
+            h._x(["xdotool", "windowfocus", "--sync", str(found[0]), "key", "--delay", "60"]
+                 + list(keys_))
+        return True
+    return step

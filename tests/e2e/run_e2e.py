@@ -90,6 +90,7 @@ class Case:
     windows: str = None  # the Windows version Wine reports ("win7", "win10"); None: the prefix's
     layer: str = None  # the __COMPAT_LAYER every application must start with; None: not checked
     wrap: tuple = ()  # a command put before Wine's (setpriv)
+    before: object = None  # hook(h, paths, env) after the layout, before the start
 
 
 # ----- hooks and extra checks -----------------------------------------------------------------
@@ -340,6 +341,105 @@ def check_nothing_written(h, result, paths):
     os.chmod(paths.unix("work"), 0o755)
     left = [n for n in os.listdir(paths.unix("work")) if n.lower().startswith("tolvex.ini")]
     return ["left in the read-only folder: %s" % left] if left else []
+
+
+LAYERS_KEY = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers"
+SHELL_FOLDERS_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"
+TRY_SHOWN = "Try this mode: 800 x 600 at 16 bits per pixel was shown"
+TRY_BACK = "\nBack to the stored mode, 1280 x 1024 at 32 bits per pixel: DISP_CHANGE_SUCCESSFUL\n"
+
+
+def add_layer(rel, value):
+    """`wine reg add` of a Layers value for a program, its path in lower case (names are compared
+    without regard to case)."""
+    def before(h, paths, env):
+        argv = ["reg", "add", LAYERS_KEY, "/v", paths.win(rel).lower(), "/d", value, "/f"]
+        if D.run(h, paths, env, "reg", argv, paths.root) is None:
+            raise H.HarnessError("wine reg add failed")
+    return before
+
+
+def desktop_in(rel):
+    """The user's desktop folder moved to the case folder (the prefix's own is the home folder)."""
+    def before(h, paths, env):
+        argv = ["reg", "add", SHELL_FOLDERS_KEY, "/v", "Desktop", "/d", paths.win(rel), "/f"]
+        if D.run(h, paths, env, "reg", argv, paths.root) is None:
+            raise H.HarnessError("wine reg add failed")
+    return before
+
+
+def check_lines(*want):
+    """The report holds these lines, in this order, one after the other."""
+    def check(h, result, paths):
+        lines = read_output(paths).splitlines()
+        first = [i for i, line in enumerate(lines) if line == want[0]]
+        if first and lines[first[0]:first[0] + len(want)] == list(want):
+            return []
+        return ["report lacks %r: %r" % (want, [x for x in lines if x.startswith(want[0][:8])])]
+    return check
+
+
+def check_trial(report_start):
+    """The mode was shown while the countdown window was up; the report tells how it ended."""
+    def check(h, result, paths):
+        fails = []
+        if result.notes.get("trial") != (800, 600):
+            fails.append("X mode %s under the countdown, expected 800x600"
+                         % fmt_mode(result.notes.get("trial")))
+        report = result.notes.get("report", "")
+        if not report.startswith(report_start) or TRY_BACK not in report:
+            fails.append("report %r" % report)
+        return fails
+    return check
+
+
+def check_shortcut(h, result, paths):
+    """The .lnk the report names starts Tolvex.exe in the title folder, read back from its bytes."""
+    first = result.notes.get("report", "").split("\n")[0]
+    name = first[len("Made the shortcut "):]
+    lnk = paths.unix("desktop/work.lnk")
+    if not first.startswith("Made the shortcut ") or name.lower() != paths.win("desktop/work.lnk").lower():
+        return ["report %r" % result.notes.get("report")]
+    try:
+        with open(lnk, "rb") as f:
+            data = f.read()
+    except OSError as e:
+        return ["%s: %s" % (lnk, e)]
+    fails = []
+    target, folder = read_lnk(data)
+    if (target or "").lower() != paths.win("work/Tolvex.exe").lower():
+        fails.append("target %r, expected %r" % (target, paths.win("work/Tolvex.exe")))
+    if (folder or "").rstrip("\\").lower() != paths.win("work").lower():
+        fails.append("working folder %r, expected %r" % (folder, paths.win("work")))
+    return fails
+
+
+def read_lnk(data):
+    """(target, working folder) of a shell link: the LinkInfo's local base path and the
+    WORKING_DIR string (MS-SHLLINK), enough for what Setup writes."""
+    import struct
+    flags = struct.unpack_from("<I", data, 20)[0]
+    at = 76
+    if flags & 0x1:  # HasLinkTargetIDList
+        at += 2 + struct.unpack_from("<H", data, at)[0]
+    target = None
+    if flags & 0x2:  # HasLinkInfo
+        size, _header, info_flags, _volume, base = struct.unpack_from("<IIIII", data, at)
+        if info_flags & 0x1:
+            target = data[at + base:data.index(b"\0", at + base)].decode("latin-1")
+        at += size
+    unicode = bool(flags & 0x80)
+    strings = {}
+    for bit, key in ((0x4, "name"), (0x8, "relative"), (0x10, "folder"), (0x20, "arguments"),
+                     (0x40, "icon")):
+        if flags & bit:
+            count = struct.unpack_from("<H", data, at)[0]
+            width = 2 if unicode else 1
+            raw = data[at + 2:at + 2 + count * width]
+            # Wine counts the closing zero too.
+            strings[key] = raw.decode("utf-16-le" if unicode else "latin-1").rstrip("\0")
+            at += 2 + count * width
+    return target, strings.get("folder")
 
 
 # ----- the cases ------------------------------------------------------------------------------
@@ -633,6 +733,48 @@ CASES = [
          on_poll=D.DialogScript(D.chmod("work", 0o555), D.keys("alt+s"), D.answer("Return"),
                                 D.keys("Escape")),
          check=check_nothing_written),
+
+    # --- issue 23: Try this mode, the shortcut, the compatibility line -------------------------
+    Case("setup-try-works", 23,
+         "Try this mode shows 800 x 600 under the countdown, and is back after It works",
+         {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
+         start=setup_exe, time_limit=90,
+         on_poll=D.DialogScript(
+             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+r"),
+             D.in_window("Try this mode", ["alt+i"], "trial", (800, 600)),
+             D.read_report("report", "Try this mode: "), D.keys("Escape")),
+         check=check_trial(TRY_SHOWN + ", and you confirmed that it works.\n")),
+    Case("setup-try-times-out", 23,
+         "Try this mode left alone goes back by itself after 15 s",
+         {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
+         start=setup_exe, time_limit=120,
+         on_poll=D.DialogScript(
+             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+r"),
+             D.in_window("Try this mode", (), "trial", (800, 600)),
+             D.read_report("report", "Try this mode: "), D.keys("Escape")),
+         check=check_trial(TRY_SHOWN + ", but not confirmed: back after 15 s.\n")),
+    Case("setup-shortcut", 23,
+         "Shortcut makes <title>.lnk on the desktop: Tolvex.exe, started in the title folder",
+         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+          "work/PROJECTOR.EXE": "probe", "desktop": None},
+         start=setup_exe, time_limit=90, before=desktop_in("desktop"),
+         on_poll=D.DialogScript(D.keys("alt+u"), D.read_report("report", "Made the shortcut "),
+                                D.keys("Escape")),
+         check=check_shortcut),
+    Case("tool-check-compat-layer", 23,
+         "a layer added with wine reg add shows in check, with the one Tolvex adds on Windows 10",
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,800,600,1")}),
+         windows="win10", before=add_layer("app/PROJECTOR.EXE", "~ WIN95 16BITCOLOR"),
+         start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")),
+         check=check_lines("Compatibility: Windows also applies WIN95 16BITCOLOR to PROJECTOR.EXE "
+                           "(its Properties, Compatibility tab)",
+                           " " * 13 + "16BITCOLOR, the layer Tolvex adds for this mode on this "
+                           "Windows, is set there already")),
+    Case("tool-check-compat-none", 23, "no layer for the program: check says none set",
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,800,600,1")}),
+         before=add_layer("app/OTHER.EXE", "WIN95"),
+         start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")),
+         check=check_lines("Compatibility: none set")),
 ]
 
 
@@ -769,6 +911,8 @@ def run_case(h, case):
         h.set_windows_version(case.windows)
     h.layout(root, files)
     env = dict(case.env)
+    if case.before:
+        case.before(h, paths, h.wine_env(env))
     on_record = on_poll = None
     if case.on_record:
         def on_record(hh, result, record):
