@@ -59,6 +59,8 @@ TEST(SetupOpen, KnowsRenamedCopiesOfTolvexByTheirVersionRecord) {
     EXPECT_EQ(c.names.empty() ? "Intro" : c.names[0], model.form.name.c_str());
     EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(c.reportHas))
         << model.report.c_str();
+    model.chooseName(static_cast<int>(c.names.size()) - 1);
+    EXPECT_EQ(c.names.empty() ? "Intro" : c.names.back(), model.form.name.c_str());
   }
 }
 

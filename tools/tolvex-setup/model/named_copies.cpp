@@ -38,6 +38,16 @@ void SetupModel::recogniseCopies() {
   }
 }
 
+void SetupModel::chooseName(int index) {
+  if (index < 0 || index >= nameCount) {
+    return;
+  }
+  form.named = true;
+  form.name.assign(names[index]);
+  readSettings();
+  noteBothFiles();
+}
+
 void SetupModel::noteBothFiles() {
   if (form.named && world_.io().fileExists(tolvex::kSettingsFileName)) {
     report.appendFormat(

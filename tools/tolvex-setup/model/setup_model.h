@@ -89,6 +89,9 @@ class SetupModel {
   void settingsFile(FileName& name) const;
   void tolvexProgram(FileName& name) const;
 
+  // Another name from the Name list: its settings file is read into the form.
+  void chooseName(int index);
+
   // The buttons.
   Outcome save(Questions& questions);
   void check();
