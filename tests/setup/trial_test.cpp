@@ -25,21 +25,20 @@ struct TrialCase {
   std::vector<std::string> reportHas;
 };
 
-const char kShown[] = "Try this mode: 640 x 480 at 16 bits per pixel was shown";
-const char kBack[] =
-    "Back to the stored mode, 1280 x 1024 at 32 bits per pixel: DISP_CHANGE_SUCCESSFUL";
+const char kShown[] = "Try this mode: 640 x 480 at 16 bits per pixel was shown.\n";
+const char kBack[] = "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n";
 
 // clang-format off
 const TrialCase kTrialCases[] = {
     {__LINE__, "640 x 480 *", 1, 0, 1, {"try", "1000", "works"}, TrialState::kConfirmed,
-     "Going back in 0 s", {kShown, ", and you confirmed that it works.\n", kBack}},
+     "Going back in 0 s", {kShown, "You confirmed that it works.\n", kBack}},
     {__LINE__, "640x480", 1, 0, 1, {"try", "14001"}, TrialState::kRunning, "Going back in 1 s", {}},
     {__LINE__, "640x480", 1, 0, 2, {"try", "14001", "15000", "works"}, TrialState::kTimedOut, "",
-     {kShown, "but not confirmed: back after 15 s.\n", kBack, "only the size was tried"}},
+     {kShown, "Not confirmed: back after 15 s.\n", kBack, "only the size was tried"}},
     {__LINE__, "640,480", 1, 0, 1, {"try", "try", "back"}, TrialState::kWentBack, "",
-     {kShown, "you chose Go back"}},
+     {kShown, "You chose Go back: not confirmed.\n"}},
     {__LINE__, "1152 x 864", 2, -2, 1, {"try", "back"}, TrialState::kRefused, "",
-     {"the display refused 1152 x 864 at 32 bits per pixel: DISP_CHANGE_BADMODE\nNothing was"}},
+     {"the display refused 1152 x 864 at 32 bits per pixel\n(DISP_CHANGE_BADMODE). Nothing"}},
     {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}},
 };
 // clang-format on

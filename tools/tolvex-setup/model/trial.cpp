@@ -63,9 +63,9 @@ Outcome Trial::start() {
     state_ = TrialState::kRefused;
     model_.report.append("the display refused ");
     appendMode(model_.report, workingMode_);
-    model_.report.append(": ");
+    model_.report.append("\n(");
     appendAnswer(model_.report, answer);
-    model_.report.append("\nNothing was switched.\n");
+    model_.report.append("). Nothing was switched.\n");
     return outcome;
   }
   state_ = TrialState::kRunning;
@@ -99,23 +99,25 @@ void Trial::finish(TrialState how) {
       world_.io().system()->changeDisplaySettings(&savedMode_, tolvex::kSwitchOnly);
   ReportText& report = model_.report;
   appendMode(report, workingMode_);
+  report.append(" was shown.\n");
   if (how == TrialState::kConfirmed) {
-    report.append(" was shown, and you confirmed that it works.\n");
+    report.append("You confirmed that it works.\n");
   } else if (how == TrialState::kWentBack) {
-    report.append(" was shown, and you chose Go back: not confirmed.\n");
+    report.append("You chose Go back: not confirmed.\n");
   } else {
-    report.appendFormat(" was shown, but not confirmed: back after %d s.\n",
+    report.appendFormat("Not confirmed: back after %d s.\n",
                         static_cast<int>(kTrialMilliseconds / 1000));
   }
-  report.append("Back to the stored mode, ");
-  appendMode(report, savedMode_);
-  report.append(": ");
+  report.appendFormat(
+      "Back to the stored mode, %d x %d at %d bits: ", static_cast<int>(savedMode_.dmPelsWidth),
+      static_cast<int>(savedMode_.dmPelsHeight), static_cast<int>(savedMode_.dmBitsPerPel));
   appendAnswer(report, answer);
   report.append("\n");
   if (sizeOnly_) {
     report.append(
-        "On this Windows (8 or later) only the size was tried: 8 and 16 bits per pixel are "
-        "emulated for each program, so the title gets its colours only when Tolvex starts it.\n");
+        "On this Windows (8 or later) only the size was tried: 8 and 16 bits per\n"
+        "pixel are emulated for each program, so the title gets its colours only\n"
+        "when Tolvex starts it.\n");
   }
 }
 
