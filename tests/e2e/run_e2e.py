@@ -15,6 +15,7 @@ import fnmatch
 import os
 import re
 import signal
+import struct
 import sys
 import time
 from dataclasses import dataclass, field
@@ -343,103 +344,60 @@ def check_nothing_written(h, result, paths):
     return ["left in the read-only folder: %s" % left] if left else []
 
 
-LAYERS_KEY = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers"
-SHELL_FOLDERS_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"
 TRY_SHOWN = "Try this mode: 800 x 600 at 16 bits per pixel was shown.\n"
 TRY_BACK = "\nBack to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n"
+LAYERS = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers"
+SHELL_FOLDERS = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"
 
 
-def add_layer(rel, value):
-    """`wine reg add` of a Layers value for a program, its path in lower case (names are compared
-    without regard to case)."""
+def reg_add(key, rel, value):
+    """`wine reg add` before the start: the value named by rel's path (lower case: names are
+    compared without regard to case), or the desktop folder moved to rel."""
     def before(h, paths, env):
-        argv = ["reg", "add", LAYERS_KEY, "/v", paths.win(rel).lower(), "/d", value, "/f"]
-        if D.run(h, paths, env, "reg", argv, paths.root) is None:
-            raise H.HarnessError("wine reg add failed")
-    return before
-
-
-def desktop_in(rel):
-    """The user's desktop folder moved to the case folder (the prefix's own is the home folder)."""
-    def before(h, paths, env):
-        argv = ["reg", "add", SHELL_FOLDERS_KEY, "/v", "Desktop", "/d", paths.win(rel), "/f"]
-        if D.run(h, paths, env, "reg", argv, paths.root) is None:
+        name, data = (paths.win(rel).lower(), value) if value else ("Desktop", paths.win(rel))
+        if D.run(h, paths, env, "reg", ["reg", "add", key, "/v", name, "/d", data, "/f"],
+                 paths.root) is None:
             raise H.HarnessError("wine reg add failed")
     return before
 
 
 def check_lines(*want):
-    """The report holds these lines, in this order, one after the other."""
-    def check(h, result, paths):
-        lines = read_output(paths).splitlines()
-        first = [i for i, line in enumerate(lines) if line == want[0]]
-        if first and lines[first[0]:first[0] + len(want)] == list(want):
-            return []
-        return ["report lacks %r: %r" % (want, [x for x in lines if x.startswith(want[0][:8])])]
-    return check
+    text = "\n".join(want)
+    return lambda h, r, p: ([] if "\n" + text + "\n" in "\n" + read_output(p) else
+                            ["report lacks %r" % text])
 
 
-def check_trial(report_start):
-    """The mode was shown while the countdown window was up; the report tells how it ended."""
+def check_trial(ending):
+    """800 x 600 while the countdown was up; the report tells how it ended, and the way back."""
     def check(h, result, paths):
-        fails = []
-        if result.notes.get("trial") != (800, 600):
-            fails.append("X mode %s under the countdown, expected 800x600"
-                         % fmt_mode(result.notes.get("trial")))
-        report = result.notes.get("report", "")
-        if not report.startswith(report_start) or TRY_BACK not in report:
-            fails.append("report %r" % report)
-        return fails
+        report, mode = result.notes.get("report", ""), result.notes.get("trial")
+        return (["X mode %s under the countdown" % fmt_mode(mode)] if mode != (800, 600) else []) + (
+            [] if report.startswith(TRY_SHOWN + ending) and TRY_BACK in report
+            else ["report %r" % report])
     return check
 
 
 def check_shortcut(h, result, paths):
-    """The .lnk the report names starts Tolvex.exe in the title folder, read back from its bytes."""
-    first = result.notes.get("report", "").split("\n")[0]
-    name = first[len("Made the shortcut "):]
-    lnk = paths.unix("desktop/work.lnk")
-    if not first.startswith("Made the shortcut ") or name.lower() != paths.win("desktop/work.lnk").lower():
+    """The .lnk the report names, read back from its bytes (MS-SHLLINK): the LinkInfo's local
+    path is the target, the WORKING_DIR string the working folder."""
+    if not result.notes.get("report", "").startswith("Made the shortcut %s\n"
+                                                      % paths.win("desktop/work.lnk")):
         return ["report %r" % result.notes.get("report")]
-    try:
-        with open(lnk, "rb") as f:
-            data = f.read()
-    except OSError as e:
-        return ["%s: %s" % (lnk, e)]
-    fails = []
-    target, folder = read_lnk(data)
-    if (target or "").lower() != paths.win("work/Tolvex.exe").lower():
-        fails.append("target %r, expected %r" % (target, paths.win("work/Tolvex.exe")))
-    if (folder or "").rstrip("\\").lower() != paths.win("work").lower():
-        fails.append("working folder %r, expected %r" % (folder, paths.win("work")))
-    return fails
-
-
-def read_lnk(data):
-    """(target, working folder) of a shell link: the LinkInfo's local base path and the
-    WORKING_DIR string (MS-SHLLINK), enough for what Setup writes."""
-    import struct
+    with open(paths.unix("desktop/work.lnk"), "rb") as f:
+        data = f.read()
     flags = struct.unpack_from("<I", data, 20)[0]
-    at = 76
-    if flags & 0x1:  # HasLinkTargetIDList
-        at += 2 + struct.unpack_from("<H", data, at)[0]
-    target = None
-    if flags & 0x2:  # HasLinkInfo
-        size, _header, info_flags, _volume, base = struct.unpack_from("<IIIII", data, at)
-        if info_flags & 0x1:
-            target = data[at + base:data.index(b"\0", at + base)].decode("latin-1")
-        at += size
-    unicode = bool(flags & 0x80)
-    strings = {}
-    for bit, key in ((0x4, "name"), (0x8, "relative"), (0x10, "folder"), (0x20, "arguments"),
-                     (0x40, "icon")):
-        if flags & bit:
-            count = struct.unpack_from("<H", data, at)[0]
-            width = 2 if unicode else 1
-            raw = data[at + 2:at + 2 + count * width]
-            # Wine counts the closing zero too.
-            strings[key] = raw.decode("utf-16-le" if unicode else "latin-1").rstrip("\0")
-            at += 2 + count * width
-    return target, strings.get("folder")
+    at = 76 + (2 + struct.unpack_from("<H", data, 76)[0] if flags & 1 else 0)
+    size, _, _, _, base = struct.unpack_from("<5I", data, at)
+    target = data[at + base:data.index(b"\0", at + base)].decode("latin-1")
+    at += size
+    wide = 2 if flags & 0x80 else 1
+    for bit in (0x4, 0x8, 0x10):  # the description and relative path come before it
+        count = struct.unpack_from("<H", data, at)[0]
+        text = data[at + 2:at + 2 + count * wide].decode("utf-16-le" if wide == 2 else "latin-1")
+        at += 2 + count * wide if flags & bit else 0
+    folder = text.rstrip("\0") if flags & 0x10 else None  # Wine counts the closing zero too
+    got, want = (target, folder), (paths.win("work/Tolvex.exe"), paths.win("work"))
+    return [] if got == want else ["target and working folder %r, expected %r" % (got, want)]
 
 
 # ----- the cases ------------------------------------------------------------------------------
@@ -734,30 +692,23 @@ CASES = [
                                 D.keys("Escape")),
          check=check_nothing_written),
 
-    # --- issue 23: Try this mode, the shortcut, the compatibility line -------------------------
-    Case("setup-try-works", 23,
-         "Try this mode shows 800 x 600 under the countdown, and is back after It works",
-         {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
-         start=setup_exe, time_limit=90,
-         on_poll=D.DialogScript(
-             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+r"),
-             D.in_window("Try this mode", ["alt+i"], "trial", (800, 600)),
-             D.read_report("report", "Try this mode: "), D.keys("Escape")),
-         check=check_trial(TRY_SHOWN + "You confirmed that it works.\n")),
-    Case("setup-try-times-out", 23,
-         "Try this mode left alone goes back by itself after 15 s",
-         {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
-         start=setup_exe, time_limit=120,
-         on_poll=D.DialogScript(
-             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+r"),
-             D.in_window("Try this mode", (), "trial", (800, 600)),
-             D.read_report("report", "Try this mode: "), D.keys("Escape")),
-         check=check_trial(TRY_SHOWN + "Not confirmed: back after 15 s.\n")),
+    # --- Setup: Try this mode, the shortcut, renamed copies; check: the compatibility line ----
+    *[Case(name, 23, what, {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
+           start=setup_exe, time_limit=120, check=check_trial(ending),
+           on_poll=D.DialogScript(
+               D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+r"),
+               D.in_window("Try this mode", keys, "trial", (800, 600)),
+               D.read_report("report", "Try this mode: "), D.keys("Escape")))
+      for name, what, keys, ending in (
+          ("setup-try-works", "Try this mode shows 800 x 600 under the countdown; back after "
+           "It works", ["alt+i"], "You confirmed that it works.\n"),
+          ("setup-try-times-out", "Try this mode left alone goes back by itself after 15 s", [],
+           "Not confirmed: back after 15 s.\n"))],
     Case("setup-shortcut", 23,
          "Shortcut makes <title>.lnk on the desktop: Tolvex.exe, started in the title folder",
          {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
           "work/PROJECTOR.EXE": "probe", "desktop": None},
-         start=setup_exe, time_limit=90, before=desktop_in("desktop"),
+         start=setup_exe, time_limit=90, before=reg_add(SHELL_FOLDERS, "desktop", None),
          on_poll=D.DialogScript(D.keys("alt+u"), D.read_report("report", "Made the shortcut "),
                                 D.keys("Escape")),
          check=check_shortcut),
@@ -771,7 +722,7 @@ CASES = [
     Case("tool-check-compat-layer", 23,
          "a layer added with wine reg add shows in check, with the one Tolvex adds on Windows 10",
          dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,800,600,1")}),
-         windows="win10", before=add_layer("app/PROJECTOR.EXE", "~ WIN95 16BITCOLOR"),
+         windows="win10", before=reg_add(LAYERS, "app/PROJECTOR.EXE", "~ WIN95 16BITCOLOR"),
          start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")),
          check=check_lines("Compatibility: Windows also applies WIN95 16BITCOLOR to PROJECTOR.EXE "
                            "(its Properties, Compatibility tab)",
@@ -779,7 +730,7 @@ CASES = [
                            "Windows, is set there already")),
     Case("tool-check-compat-none", 23, "no layer for the program: check says none set",
          dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,800,600,1")}),
-         before=add_layer("app/OTHER.EXE", "WIN95"),
+         before=reg_add(LAYERS, "app/OTHER.EXE", "WIN95"),
          start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")),
          check=check_lines("Compatibility: none set")),
 ]
