@@ -1,14 +1,15 @@
-// Try this mode on a scripted display: the switch Tolvex makes, the countdown, and the way back.
+// Tolvex Setup beyond the settings file: Try this mode on a scripted display (the switch Tolvex
+// makes, the countdown, the way back), renamed copies of Tolvex, and the desktop shortcut.
 #include "tools/tolvex-setup/model/trial.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/fake_platform.h"
 #include "tests/setup/fake_setup_world.h"
+#include "tools/tolvex-setup/model/shortcut.h"
 
 namespace tolvex_setup {
 namespace {
@@ -22,24 +23,29 @@ struct TrialCase {
   std::vector<std::string> steps;  // "try", "works", "back", or milliseconds gone and a tick
   TrialState state;
   std::string countdown;
-  std::vector<std::string> reportHas;
+  std::vector<std::string> switches, reportHas;
 };
 
+const char kTo640[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 640x480, 0)";
+const char kBack[] = "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 0)";
 const char kShown[] = "Try this mode: 640 x 480 at 16 bits per pixel was shown.\n";
-const char kBack[] = "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n";
+const char kBackText[] =
+    "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n";
 
 // clang-format off
 const TrialCase kTrialCases[] = {
     {__LINE__, "640 x 480 *", 1, 0, 1, {"try", "1000", "works"}, TrialState::kConfirmed,
-     "Going back in 0 s", {kShown, "You confirmed that it works.\n", kBack}},
-    {__LINE__, "640x480", 1, 0, 1, {"try", "14001"}, TrialState::kRunning, "Going back in 1 s", {}},
+     "Going back in 0 s", {kTo640, kBack}, {kShown, "You confirmed that it works.\n", kBackText}},
+    {__LINE__, "640x480", 1, 0, 1, {"try", "14001"}, TrialState::kRunning, "Going back in 1 s",
+     {kTo640}, {}},
     {__LINE__, "640x480", 1, 0, 2, {"try", "14001", "15000", "works"}, TrialState::kTimedOut, "",
-     {kShown, "Not confirmed: back after 15 s.\n", kBack, "only the size was tried"}},
+     {kTo640, kBack}, {kShown, "Not confirmed: back after 15 s.\n", kBackText, "only the size"}},
     {__LINE__, "640,480", 1, 0, 1, {"try", "try", "back"}, TrialState::kWentBack, "",
-     {kShown, "You chose Go back: not confirmed.\n"}},
+     {kTo640, kBack}, {kShown, "You chose Go back: not confirmed.\n"}},
     {__LINE__, "1152 x 864", 2, -2, 1, {"try", "back"}, TrialState::kRefused, "",
+     {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 0)"},
      {"the display refused 1152 x 864 at 32 bits per pixel\n(DISP_CHANGE_BADMODE). Nothing"}},
-    {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}},
+    {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}, {}},
 };
 // clang-format on
 
@@ -56,45 +62,105 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
     model.form.depth = c.depth;
     Trial trial(world, model);
     const std::uint32_t start = display.tickCount;
-    int tries = 0;
     for (const std::string& step : c.steps) {
-      if (step == "try") {
-        tries += trial.start().ok ? 1 : 0;
-      } else if (step == "works") {
-        trial.confirm();
-      } else if (step == "back") {
-        trial.goBack();
+      if (step == "try" || step == "works" || step == "back") {
+        step == "try" ? (void)trial.start() : step == "works" ? trial.confirm() : trial.goBack();
       } else {
         display.tickCount = start + static_cast<std::uint32_t>(std::stoul(step));
         trial.tick();
       }
     }
     EXPECT_EQ(c.state, trial.state());
-    if (!c.countdown.empty()) {
-      CountdownText text;
-      trial.countdown(text);
-      EXPECT_EQ(c.countdown, text.c_str());
-    }
+    CountdownText text;
+    trial.countdown(text);
+    EXPECT_TRUE(c.countdown.empty() || c.countdown == text.c_str()) << text.c_str();
+    EXPECT_EQ(c.switches, display.callsStartingWith("ChangeDisplaySettingsA"));
     for (const std::string& has : c.reportHas) {
       EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(has))
           << model.report.c_str();
     }
-    // One switch to the mode, asked as Tolvex asks it, and one back while it was shown.
-    const bool shown = c.state != TrialState::kRefused && c.state != TrialState::kIdle;
-    const size_t finished = shown && c.state != TrialState::kRunning ? 1 : 0;
-    ASSERT_EQ(c.state == TrialState::kIdle ? 0 : 1 + finished, display.changedModes.size());
-    for (std::size_t i = 0; i < display.changedModes.size(); ++i) {
-      EXPECT_EQ(0U, display.changeFlags[i]);
-      tolvex::DevModeA want = display.storedMode;
-      if (i == 0) {
-        want.dmFields = 0x1C0000;
-        want.dmBitsPerPel = c.depth == 2 ? 32 : 16;
-        EXPECT_TRUE(parseSize(c.size.c_str(), reinterpret_cast<std::int32_t&>(want.dmPelsWidth),
-                              reinterpret_cast<std::int32_t&>(want.dmPelsHeight)));
-      }
-      EXPECT_EQ(0, std::memcmp(&want, &display.changedModes[i], sizeof want)) << "switch " << i;
-    }
   }
+}
+
+using tolvex_ini::complemented;
+using Files = std::map<std::string, std::vector<std::uint8_t>>;
+using Versions = std::map<std::string, std::pair<std::string, std::string>>;
+const std::vector<std::uint8_t> kExe = {'M', 'Z'};
+const std::pair<std::string, std::string> kTolvex = {"Tolvex", "Tolvex"};
+
+struct NamedCase {
+  int line;
+  Files files;
+  Versions versions;
+  std::vector<std::string> programs, names;
+  std::string reportHas;
+};
+
+// clang-format off
+const NamedCase kNamedCases[] = {
+    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", complemented("8,640,480,1,GAME.EXE")}, {"GAME.EXE", kExe}},
+     {{"Intro.exe", kTolvex}}, {"GAME.EXE"}, {"Intro"}, "File:        Intro.ini"},
+    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}, {"GAME.EXE", kExe}},
+     {{"Intro.exe", {"Tolvex", "TolvexSetup"}}}, {"GAME.EXE", "Intro.exe"}, {}, "No Tolvex.ini"},
+    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}}, {}, {"Intro.exe"}, {}, "No Tolvex.ini"},
+    {__LINE__, {{"B.exe", kExe}, {"A.exe", kExe}, {"A.ini", {}}, {"B.ini", {}}, {"Run.exe", kExe},
+                {"Tolvex.ini", {}}},
+     {{"A.exe", kTolvex}, {"B.exe", kTolvex}, {"Run.exe", kTolvex}}, {}, {"A", "B"},
+     "Note: there is a Tolvex.ini here too. Started from this folder, A.exe reads Tolvex.ini"},
+};
+// clang-format on
+
+std::vector<std::string> texts(const FileName* names, int count) {
+  std::vector<std::string> all;
+  for (int i = 0; i < count; ++i) {
+    all.push_back(names[i].c_str());
+  }
+  return all;
+}
+
+TEST(SetupOpen, KnowsRenamedCopiesOfTolvexByTheirVersionRecord) {
+  for (const NamedCase& c : kNamedCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FakeSetupWorld world;
+    world.files.files = c.files;
+    world.versions = c.versions;
+    SetupModel model(world);
+    model.open(nullptr);
+    EXPECT_EQ(c.programs, texts(model.programs, model.programCount));
+    EXPECT_EQ(c.names, texts(model.names, model.nameCount));
+    EXPECT_EQ(!c.names.empty(), model.form.named);
+    EXPECT_EQ(c.names.empty() ? "Intro" : c.names[0], model.form.name.c_str());
+    EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(c.reportHas))
+        << model.report.c_str();
+    model.chooseName(static_cast<int>(c.names.size()) - 1);
+    EXPECT_EQ(c.names.empty() ? "Intro" : c.names.back(), model.form.name.c_str());
+  }
+}
+
+TEST(SetupShortcut, StartsTolvexInTheTitleFolderAndAsksBeforeReplacing) {
+  FakeSetupWorld world;
+  SetupModel model(world);
+  model.open(nullptr);
+  model.form.program.assign("GAME.EXE");
+  model.form.size.assign("640 x 480 *");
+  model.form.named = true;
+  struct : Questions {
+    int asked = 0;
+    bool askYesNo(const char*) override { return ++asked > 1; }  // no, then yes
+  } answers;
+  const bool done[] = {makeShortcut(model, world, answers).ok,
+                       makeShortcut(model, world, answers).ok,
+                       makeShortcut(model, world, answers).ok};
+  EXPECT_TRUE(done[0] && !done[1] && done[2]);
+  ASSERT_EQ(2U, world.shortcuts.size());
+  const Shortcut& made = world.shortcuts[1];
+  EXPECT_EQ(
+      (std::vector<std::string>{"C:\\Users\\ann\\Desktop\\Intro.lnk", "C:\\Games\\Intro\\Intro.exe",
+                                "C:\\Games\\Intro", "C:\\Games\\Intro\\GAME.EXE",
+                                "Starts GAME.EXE at 640 x 480, 16 bits per pixel"}),
+      (std::vector<std::string>{made.file.c_str(), made.target.c_str(), made.folder.c_str(),
+                                made.icon.c_str(), made.description.c_str()}));
+  EXPECT_EQ(0U, std::string(model.report.c_str()).find("Made the shortcut C:\\Users"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // Properties page leaves them, for the program Tolvex would start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <string>
 
@@ -10,21 +12,18 @@
 namespace tolvex_ini {
 namespace {
 
-// Values by root and lower-cased name; names are made full in C:\Games\Intro.
+// Values by root (0: the user, 1: the machine) and lower-cased full name, as the registry
+// compares them; names are made full in C:\Games\Intro.
 struct FakeLayers final : LayersSource {
-  std::map<std::string, std::string> user, machine;
+  std::map<std::string, std::string> values[2];
   bool read(LayersRoot root, const char* program, LayersText& value) override {
     std::string name(program);
-    for (char& c : name) {
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    const auto& values = root == LayersRoot::kCurrentUser ? user : machine;
-    const auto found = values.find(name);
-    return found != values.end() && value.assign(found->second.c_str());
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    const auto& of = values[root == LayersRoot::kCurrentUser ? 0 : 1];
+    return of.count(name) != 0 && value.assign(of.at(name).c_str());
   }
   bool fullPath(const char* name, tolvex::PathText& path) override {
-    path.assign("C:\\Games\\Intro\\");
-    return path.append(name);
+    return path.format("C:\\Games\\Intro\\%s", name);
   }
 };
 
@@ -54,8 +53,8 @@ TEST(CheckCompatibility, NamesTheLayersOfBothRoots) {
   for (const CompatCase& c : kCompatCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeLayers layers;
-    layers.user = c.user;
-    layers.machine = c.machine;
+    layers.values[0] = c.user;
+    layers.values[1] = c.machine;
     CompatLineText line;
     composeCompatibility(layers, "GAME.EXE", c.tolvexLayer, line);
     EXPECT_EQ(c.expected, line.c_str());
