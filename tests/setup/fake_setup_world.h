@@ -54,12 +54,11 @@ class FakeSetupWorld final : public SetupWorld {
     started.push_back(program);
     return true;
   }
-  // The desktop (none when empty), the shortcuts made, and version records by program name.
-  std::string desktop = "C:\\Users\\ann\\Desktop";
+  // The shortcuts made. A program's bytes after "MZ" are its version record's ProductName and
+  // InternalName, as "Product/Internal".
   std::vector<Shortcut> shortcuts;
-  std::map<std::string, std::pair<std::string, std::string>> versions;
   bool desktopFolder(tolvex::PathText& path) override {
-    return !desktop.empty() && path.assign(desktop.c_str());
+    return path.assign("C:\\Users\\ann\\Desktop");
   }
   bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText&) override {
     shortcuts.push_back(shortcut);
@@ -67,9 +66,12 @@ class FakeSetupWorld final : public SetupWorld {
     return true;
   }
   bool versionNames(const char* program, FileName& product, FileName& internal) override {
-    const auto found = versions.find(program);
-    return found != versions.end() && product.assign(found->second.first.c_str()) &&
-           internal.assign(found->second.second.c_str());
+    static const std::vector<std::uint8_t> none;
+    const auto& bytes = files.fileExists(program) ? files.files[program] : none;
+    const std::string record(bytes.begin(), bytes.end());
+    const std::size_t slash = record.find('/');
+    return slash != std::string::npos && product.assignBytes(record.data() + 2, slash - 2) &&
+           internal.assign(record.c_str() + slash + 1);
   }
 };
 

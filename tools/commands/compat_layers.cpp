@@ -53,19 +53,10 @@ const char* fileNameOf(const char* path) {
 
 }  // namespace
 
-void composeCompatibility(LayersSource& source, const char* program, const char* tolvexLayer,
-                          CompatLineText& line) {
-  tolvex::PathText full;
-  if (!source.fullPath(program, full)) {
-    full.assign(program);
-  }
-  LayersText user;
-  LayersText machine;
-  const char* forUser =
-      source.read(LayersRoot::kCurrentUser, full.c_str(), user) ? withoutFlags(user.c_str()) : "";
-  const char* forAll = source.read(LayersRoot::kLocalMachine, full.c_str(), machine)
-                           ? withoutFlags(machine.c_str())
-                           : "";
+void composeCompatibility(const char* forUser, const char* forAll, const char* program,
+                          const char* tolvexLayer, CompatLineText& line) {
+  forUser = withoutFlags(forUser != nullptr ? forUser : "");
+  forAll = withoutFlags(forAll != nullptr ? forAll : "");
   if (*forUser == '\0' && *forAll == '\0') {
     line.assign("none set");
     return;
@@ -97,8 +88,17 @@ void printCompatibility(Printer& out, const char* program, const char* colourLay
       added = at;
     }
   }
+  tolvex::PathText full;
+  if (!source->fullPath(program, full)) {
+    full.assign(program);
+  }
+  LayersText user;
+  LayersText machine;
+  const bool hasUser = source->read(LayersRoot::kCurrentUser, full.c_str(), user);
+  const bool hasMachine = source->read(LayersRoot::kLocalMachine, full.c_str(), machine);
   CompatLineText line;
-  composeCompatibility(*source, program, added, line);
+  composeCompatibility(hasUser ? user.c_str() : nullptr, hasMachine ? machine.c_str() : nullptr,
+                       program, added, line);
   // The label is one column wider than the others: the text follows it after a blank.
   out.text("Compatibility: ");
   for (const char* at = line.c_str(); *at != '\0';) {

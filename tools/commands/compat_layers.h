@@ -36,12 +36,13 @@ class LayersSource {
 // This build's source: the registry on Windows; none elsewhere (nullptr: nothing to read).
 LayersSource* systemLayersSource();
 
-// The line for `program` (the file Tolvex would start) after "Compatibility: ", e.g. "Windows
-// also applies WIN95 256COLOR to GAME.EXE (its Properties, Compatibility tab)" or "none set".
-// `tolvexLayer` is the colour layer Tolvex adds for this run (nullptr: none); when the user's
-// layers hold it already, a second line says so.
-void composeCompatibility(LayersSource& source, const char* program, const char* tolvexLayer,
-                          CompatLineText& line);
+// The line after "Compatibility: " for `program` (the file Tolvex would start), given its values
+// for the current user and for all users (nullptr: none), e.g. "Windows also applies WIN95
+// 256COLOR to GAME.EXE (its Properties, Compatibility tab)" or "none set". `tolvexLayer` is the
+// colour layer Tolvex adds for this run (nullptr: none); when the values hold it already, a
+// second line says so.
+void composeCompatibility(const char* forUser, const char* forAll, const char* program,
+                          const char* tolvexLayer, CompatLineText& line);
 
 // The labelled line(s) of check's report for the program the run would start; nothing when the
 // system has no layers to read or no program would be started. `colourLayers`: the value the

@@ -1,7 +1,6 @@
 // Tolvex Setup beyond the settings file: Try this mode on a scripted display (the switch Tolvex
-// makes, the countdown, the way back), renamed copies of Tolvex, and the desktop shortcut.
-#include "tools/tolvex-setup/model/trial.h"
-
+// makes, the countdown, the way back), renamed copies of Tolvex, the desktop shortcut, and the
+// compatibility line of Check (and tolvex-ini check) from the Layers values of both roots.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +8,9 @@
 
 #include "tests/fake_platform.h"
 #include "tests/setup/fake_setup_world.h"
+#include "tools/commands/compat_layers.h"
 #include "tools/tolvex-setup/model/shortcut.h"
+#include "tools/tolvex-setup/model/trial.h"
 
 namespace tolvex_setup {
 namespace {
@@ -23,29 +24,30 @@ struct TrialCase {
   std::vector<std::string> steps;  // "try", "works", "back", or milliseconds gone and a tick
   TrialState state;
   std::string countdown;
-  std::vector<std::string> switches, reportHas;
+  std::vector<std::string> switches;
+  std::string reportHas;
 };
 
 const char kTo640[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 640x480, 0)";
 const char kBack[] = "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 0)";
-const char kShown[] = "Try this mode: 640 x 480 at 16 bits per pixel was shown.\n";
-const char kBackText[] =
-    "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n";
+const std::string kShown = "Try this mode: 640 x 480 at 16 bits per pixel was shown.\n";
 
 // clang-format off
 const TrialCase kTrialCases[] = {
     {__LINE__, "640 x 480 *", 1, 0, 1, {"try", "1000", "works"}, TrialState::kConfirmed,
-     "Going back in 0 s", {kTo640, kBack}, {kShown, "You confirmed that it works.\n", kBackText}},
+     "Going back in 0 s", {kTo640, kBack}, kShown + "You confirmed that it works.\n"
+     "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n"},
     {__LINE__, "640x480", 1, 0, 1, {"try", "14001"}, TrialState::kRunning, "Going back in 1 s",
-     {kTo640}, {}},
+     {kTo640}, ""},
     {__LINE__, "640x480", 1, 0, 2, {"try", "14001", "15000", "works"}, TrialState::kTimedOut, "",
-     {kTo640, kBack}, {kShown, "Not confirmed: back after 15 s.\n", kBackText, "only the size"}},
+     {kTo640, kBack}, "Not confirmed: back after 15 s.\nBack to the stored mode, 1280 x 1024 at "
+     "32 bits: DISP_CHANGE_SUCCESSFUL\nOn this Windows (8 or later) only the size was tried"},
     {__LINE__, "640,480", 1, 0, 1, {"try", "try", "back"}, TrialState::kWentBack, "",
-     {kTo640, kBack}, {kShown, "You chose Go back: not confirmed.\n"}},
+     {kTo640, kBack}, kShown + "You chose Go back: not confirmed.\n"},
     {__LINE__, "1152 x 864", 2, -2, 1, {"try", "back"}, TrialState::kRefused, "",
      {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 0)"},
-     {"the display refused 1152 x 864 at 32 bits per pixel\n(DISP_CHANGE_BADMODE). Nothing"}},
-    {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}, {}},
+     "the display refused 1152 x 864 at 32 bits per pixel\n(DISP_CHANGE_BADMODE). Nothing"},
+    {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}, ""},
 };
 // clang-format on
 
@@ -75,37 +77,36 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
     trial.countdown(text);
     EXPECT_TRUE(c.countdown.empty() || c.countdown == text.c_str()) << text.c_str();
     EXPECT_EQ(c.switches, display.callsStartingWith("ChangeDisplaySettingsA"));
-    for (const std::string& has : c.reportHas) {
-      EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(has))
-          << model.report.c_str();
-    }
+    EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(c.reportHas))
+        << model.report.c_str();
   }
 }
 
 using tolvex_ini::complemented;
-using Files = std::map<std::string, std::vector<std::uint8_t>>;
-using Versions = std::map<std::string, std::pair<std::string, std::string>>;
 const std::vector<std::uint8_t> kExe = {'M', 'Z'};
-const std::pair<std::string, std::string> kTolvex = {"Tolvex", "Tolvex"};
+// A program with a version record (fake_setup_world.h).
+std::vector<std::uint8_t> recorded(const std::string& names) {
+  const std::string bytes = "MZ" + names;
+  return {bytes.begin(), bytes.end()};
+}
+const std::vector<std::uint8_t> kTolvex = recorded("Tolvex/Tolvex");
 
 struct NamedCase {
   int line;
-  Files files;
-  Versions versions;
+  std::map<std::string, std::vector<std::uint8_t>> files;
   std::vector<std::string> programs, names;
   std::string reportHas;
 };
 
 // clang-format off
 const NamedCase kNamedCases[] = {
-    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", complemented("8,640,480,1,GAME.EXE")}, {"GAME.EXE", kExe}},
-     {{"Intro.exe", kTolvex}}, {"GAME.EXE"}, {"Intro"}, "File:        Intro.ini"},
-    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}, {"GAME.EXE", kExe}},
-     {{"Intro.exe", {"Tolvex", "TolvexSetup"}}}, {"GAME.EXE", "Intro.exe"}, {}, "No Tolvex.ini"},
-    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}}, {}, {"Intro.exe"}, {}, "No Tolvex.ini"},
-    {__LINE__, {{"B.exe", kExe}, {"A.exe", kExe}, {"A.ini", {}}, {"B.ini", {}}, {"Run.exe", kExe},
-                {"Tolvex.ini", {}}},
-     {{"A.exe", kTolvex}, {"B.exe", kTolvex}, {"Run.exe", kTolvex}}, {}, {"A", "B"},
+    {__LINE__, {{"Intro.exe", kTolvex}, {"Intro.ini", complemented("8,640,480,1,GAME.EXE")}, {"GAME.EXE", kExe}},
+     {"GAME.EXE"}, {"Intro"}, "File:        Intro.ini"},
+    {__LINE__, {{"Intro.exe", recorded("Tolvex/TolvexSetup")},
+                {"Intro.ini", {}}, {"GAME.EXE", kExe}}, {"GAME.EXE", "Intro.exe"}, {}, "No Tolvex.ini"},
+    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}}, {"Intro.exe"}, {}, "No Tolvex.ini"},
+    {__LINE__, {{"B.exe", kTolvex}, {"A.exe", kTolvex}, {"A.ini", {}}, {"B.ini", {}},
+                {"Run.exe", kTolvex}, {"Tolvex.ini", {}}}, {}, {"A", "B"},
      "Note: there is a Tolvex.ini here too. Started from this folder, A.exe reads Tolvex.ini"},
 };
 // clang-format on
@@ -123,13 +124,11 @@ TEST(SetupOpen, KnowsRenamedCopiesOfTolvexByTheirVersionRecord) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeSetupWorld world;
     world.files.files = c.files;
-    world.versions = c.versions;
     SetupModel model(world);
     model.open(nullptr);
     EXPECT_EQ(c.programs, texts(model.programs, model.programCount));
     EXPECT_EQ(c.names, texts(model.names, model.nameCount));
-    EXPECT_EQ(!c.names.empty(), model.form.named);
-    EXPECT_EQ(c.names.empty() ? "Intro" : c.names[0], model.form.name.c_str());
+    EXPECT_EQ(c.names.empty() ? "" : c.names[0], model.form.named ? model.form.name.c_str() : "");
     EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(c.reportHas))
         << model.report.c_str();
     model.chooseName(static_cast<int>(c.names.size()) - 1);
@@ -148,10 +147,9 @@ TEST(SetupShortcut, StartsTolvexInTheTitleFolderAndAsksBeforeReplacing) {
     int asked = 0;
     bool askYesNo(const char*) override { return ++asked > 1; }  // no, then yes
   } answers;
-  const bool done[] = {makeShortcut(model, world, answers).ok,
-                       makeShortcut(model, world, answers).ok,
-                       makeShortcut(model, world, answers).ok};
-  EXPECT_TRUE(done[0] && !done[1] && done[2]);
+  for (bool made : {true, false, true}) {
+    EXPECT_EQ(made, makeShortcut(model, world, answers).ok);
+  }
   ASSERT_EQ(2U, world.shortcuts.size());
   const Shortcut& made = world.shortcuts[1];
   EXPECT_EQ(
@@ -161,6 +159,38 @@ TEST(SetupShortcut, StartsTolvexInTheTitleFolderAndAsksBeforeReplacing) {
       (std::vector<std::string>{made.file.c_str(), made.target.c_str(), made.folder.c_str(),
                                 made.icon.c_str(), made.description.c_str()}));
   EXPECT_EQ(0U, std::string(model.report.c_str()).find("Made the shortcut C:\\Users"));
+}
+
+const std::string kTab = " to GAME.EXE (its Properties, Compatibility tab)";
+
+struct CompatCase {
+  int line;
+  const char* user;  // nullptr: no value
+  const char* machine;
+  const char* tolvexLayer;
+  std::string expected;
+};
+
+// clang-format off
+const CompatCase kCompatCases[] = {
+    {__LINE__, "WIN95 256COLOR", nullptr, nullptr, "Windows also applies WIN95 256COLOR" + kTab},
+    {__LINE__, nullptr, "640X480", nullptr, "Windows also applies 640X480" + kTab},
+    {__LINE__, "~ WIN95", "16bitcolor", "16BITCOLOR",
+     "Windows also applies WIN95 for this user and 16bitcolor for all users" + kTab +
+     "\n16BITCOLOR, the layer Tolvex adds for this mode on this Windows, is set there already"},
+    {__LINE__, "~ 256COLOR", nullptr, "16BITCOLOR", "Windows also applies 256COLOR" + kTab},
+    {__LINE__, nullptr, "~ ", "256COLOR", "none set"},
+    {__LINE__, nullptr, nullptr, nullptr, "none set"},
+};
+// clang-format on
+
+TEST(CheckCompatibility, NamesTheLayersOfBothRoots) {
+  for (const CompatCase& c : kCompatCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    tolvex_ini::CompatLineText line;
+    tolvex_ini::composeCompatibility(c.user, c.machine, "C:\\Games\\GAME.EXE", c.tolvexLayer, line);
+    EXPECT_EQ(c.expected, line.c_str());
+  }
 }
 
 }  // namespace
