@@ -95,3 +95,19 @@ def chmod(rel, mode):
         os.chmod(paths.unix(rel), mode)
         return True
     return step
+
+
+
+def in_window(caption, keys_=(), mode_note=None, want=None):
+    """Waits for a window with this caption (with `mode_note`: and the X mode `want`, noting the
+    last mode seen), then presses `keys_` in it."""
+    def step(h, result, paths):
+        found = h.find_windows("^%s$" % caption)
+        if mode_note and found:
+            result.notes[mode_note] = h.x_mode()
+        if not found or (mode_note and result.notes[mode_note] != want):
+            return False
+        if keys_:
+            h._x(["xdotool", "windowfocus", "--sync", str(found[0]), "key"] + list(keys_))
+        return True
+    return step

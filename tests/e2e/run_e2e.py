@@ -15,6 +15,7 @@ import fnmatch
 import os
 import re
 import signal
+import struct
 import sys
 import time
 from dataclasses import dataclass, field
@@ -90,6 +91,7 @@ class Case:
     windows: str = None  # the Windows version Wine reports ("win7", "win10"); None: the prefix's
     layer: str = None  # the __COMPAT_LAYER every application must start with; None: not checked
     wrap: tuple = ()  # a command put before Wine's (setpriv)
+    before: object = None  # hook(h, paths, env) after the layout, before the start
 
 
 # ----- hooks and extra checks -----------------------------------------------------------------
@@ -340,6 +342,54 @@ def check_nothing_written(h, result, paths):
     os.chmod(paths.unix("work"), 0o755)
     left = [n for n in os.listdir(paths.unix("work")) if n.lower().startswith("tolvex.ini")]
     return ["left in the read-only folder: %s" % left] if left else []
+
+
+LAYERS = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers"
+SHELL_FOLDERS = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"
+
+
+def reg_add(key, rel, value):
+    """`wine reg add` of a value named by rel's path in lower case, or of the desktop folder."""
+    def before(h, paths, env):
+        name, data = (paths.win(rel).lower(), value) if value else ("Desktop", paths.win(rel))
+        if D.run(h, paths, env, "reg", ["reg", "add", key, "/v", name, "/d", data, "/f"],
+                 paths.root) is None:
+            raise H.HarnessError("wine reg add failed")
+    return before
+
+
+def check_trial(ending):
+    """800 x 600 while the countdown was up; the report tells how it ended, and the way back."""
+    def check(h, result, paths):
+        report, mode = result.notes.get("report", ""), result.notes.get("trial")
+        return (["X mode %s under the countdown" % fmt_mode(mode)] if mode != (800, 600) else []) + (
+            [] if report == "Try this mode: 800 x 600 at 16 bits per pixel was shown.\n" + ending
+            + "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n"
+            else ["report %r" % report])
+    return check
+
+
+def check_shortcut(h, result, paths):
+    """The .lnk the report names, read back from its bytes (MS-SHLLINK): the LinkInfo's local
+    path is the target, the WORKING_DIR string the working folder."""
+    if not result.notes.get("report", "").startswith("Made the shortcut %s\n"
+                                                      % paths.win("desktop/work.lnk")):
+        return ["report %r" % result.notes.get("report")]
+    with open(paths.unix("desktop/work.lnk"), "rb") as f:
+        data = f.read()
+    flags = struct.unpack_from("<I", data, 20)[0]
+    at = 76 + (2 + struct.unpack_from("<H", data, 76)[0] if flags & 1 else 0)
+    size, _, _, _, base = struct.unpack_from("<5I", data, at)
+    target = data[at + base:data.index(b"\0", at + base)].decode("latin-1")
+    at += size
+    wide = 2 if flags & 0x80 else 1
+    for bit in (0x4, 0x8, 0x10):  # the description and relative path come before it
+        count = struct.unpack_from("<H", data, at)[0]
+        text = data[at + 2:at + 2 + count * wide].decode("utf-16-le" if wide == 2 else "latin-1")
+        at += 2 + count * wide if flags & bit else 0
+    folder = text.rstrip("\0") if flags & 0x10 else None  # Wine counts the closing zero too
+    got, want = (target, folder), (paths.win("work/Tolvex.exe"), paths.win("work"))
+    return [] if got == want else ["target and working folder %r, expected %r" % (got, want)]
 
 
 # ----- the cases ------------------------------------------------------------------------------
@@ -632,6 +682,43 @@ CASES = [
          on_poll=D.DialogScript(D.chmod("work", 0o555), D.keys("alt+s"), D.answer("Return"),
                                 D.keys("Escape")),
          check=check_nothing_written),
+
+    # --- Setup: Try this mode, the shortcut, renamed copies; check: the compatibility line ----
+    *[Case(name, 23, what, {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
+           start=setup_exe, time_limit=120, check=check_trial(ending),
+           on_poll=D.DialogScript(
+               D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+r"),
+               D.in_window("Try this mode", keys, "trial", (800, 600)),
+               D.read_report("report", "Try this mode: "), D.keys("Escape")))
+      for name, what, keys, ending in (
+          ("setup-try-works", "Try shows 800 x 600, back after It works", ["alt+i"],
+           "You confirmed that it works.\n"),
+          ("setup-try-times-out", "Try this mode left alone goes back by itself after 15 s", [],
+           "Not confirmed: back after 15 s.\n"))],
+    Case("setup-shortcut", 23,
+         "Shortcut makes <title>.lnk on the desktop: Tolvex.exe, started in the title folder",
+         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+          "work/PROJECTOR.EXE": "probe", "desktop": None},
+         start=setup_exe, time_limit=90, before=reg_add(SHELL_FOLDERS, "desktop", None),
+         on_poll=D.DialogScript(D.keys("alt+u"), D.read_report("report", "Made the shortcut "),
+                                D.keys("Escape")),
+         check=check_shortcut),
+    Case("setup-renamed-copy", 23,
+         "a copy of Tolvex named Intro.exe is known by its version record: Intro.ini is opened",
+         {"work/TolvexSetup.exe": "setup", "work/Intro.exe": "tolvex",
+          "work/Intro.ini": ini("16,640,480,1"), "work/PROJECTOR.EXE": "probe"},
+         start=setup_exe, time_limit=60,
+         on_poll=D.DialogScript(D.read_report("report", "File:        Intro.ini (12 bytes)\n"),
+                                D.keys("Escape"))),
+    Case("tool-check-compat-layer", 23,
+         "a layer added with wine reg add shows in check, with the one Tolvex adds on Windows 10",
+         dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,800,600,1")}),
+         windows="win10", before=reg_add(LAYERS, "app/PROJECTOR.EXE", "~ WIN95 16BITCOLOR"),
+         start=tool("check", "--tolvex", lambda p: p.win("app/Tolvex.exe")),
+         check=lambda h, r, p: [] if "\nCompatibility: Windows also applies WIN95 16BITCOLOR to "
+         "PROJECTOR.EXE (its Properties, Compatibility tab)\n" + " " * 13 + "16BITCOLOR, the layer "
+         "Tolvex adds for this mode on this Windows, is set there already\n" in read_output(p)
+         else ["no compatibility line: %r" % read_output(p)]),
 ]
 
 
@@ -768,6 +855,8 @@ def run_case(h, case):
         h.set_windows_version(case.windows)
     h.layout(root, files)
     env = dict(case.env)
+    if case.before:
+        case.before(h, paths, h.wine_env(env))
     on_record = on_poll = None
     if case.on_record:
         def on_record(hh, result, record):

@@ -137,8 +137,10 @@ EXPECTED_TRANSLATION = [(0x0409, 1200)]
 
 # What differs between the programs: subsystem, DLLs, version texts, DPI awareness.
 SUBSYSTEM_GUI = 2
-# Setup keeps the C runtime (msvcrt) and uses the common controls and the shell's folder picker.
-SETUP_DLLS = ALLOWED_DLLS + ("msvcrt.dll", "COMCTL32.dll", "SHELL32.dll", "ole32.dll", "GDI32.dll")
+# Setup keeps the C runtime (msvcrt) and uses the common controls, the shell's folder picker and
+# shortcuts, version records (VERSION) and the registry's compatibility layers (ADVAPI32).
+SETUP_DLLS = ALLOWED_DLLS + ("msvcrt.dll", "COMCTL32.dll", "SHELL32.dll", "ole32.dll", "GDI32.dll",
+                             "ADVAPI32.dll", "VERSION.dll")
 SETUP_STRINGS = {
     "FileDescription": "Tolvex Setup, sets a title up for Tolvex.",
     "FileVersion": "1, 2, 1, 0",

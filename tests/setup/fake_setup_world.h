@@ -3,7 +3,9 @@
 #ifndef TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
 #define TOLVEX_TESTS_SETUP_FAKE_SETUP_WORLD_H
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/tool/fake_tool_io.h"
@@ -51,6 +53,25 @@ class FakeSetupWorld final : public SetupWorld {
   bool startProgram(const char* program, tolvex_ini::ReasonText&) override {
     started.push_back(program);
     return true;
+  }
+  // The shortcuts made. A program's bytes after "MZ" are its version record's ProductName and
+  // InternalName, as "Product/Internal".
+  std::vector<Shortcut> shortcuts;
+  bool desktopFolder(tolvex::PathText& path) override {
+    return path.assign("C:\\Users\\ann\\Desktop");
+  }
+  bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText&) override {
+    shortcuts.push_back(shortcut);
+    files.files[shortcut.file.c_str()] = {'L'};
+    return true;
+  }
+  bool versionNames(const char* program, FileName& product, FileName& internal) override {
+    static const std::vector<std::uint8_t> none;
+    const auto& bytes = files.fileExists(program) ? files.files[program] : none;
+    const std::string record(bytes.begin(), bytes.end());
+    const std::size_t slash = record.find('/');
+    return slash != std::string::npos && product.assignBytes(record.data() + 2, slash - 2) &&
+           internal.assign(record.c_str() + slash + 1);
   }
 };
 

@@ -13,6 +13,7 @@
 #include "app/run_context.h"
 #include "display/display_mode.h"
 #include "settings/settings_text.h"
+#include "tools/commands/compat_layers.h"
 #include "tools/commands/dry_run_platform.h"
 #include "tools/commands/operations.h"
 
@@ -274,6 +275,9 @@ void checkTolvex(ToolIo& io, const CheckRequest& request, CheckOutcome& outcome)
     out.label("Launch:");
     out.text("not tried: the run ends before the launch\n");
   }
+  printCompatibility(out,
+                     seen.started ? seen.startedName.c_str() : seen.launches.items[0].name.c_str(),
+                     seen.layers.c_str());
 
   for (int i = 0; i < seen.restores.count; ++i) {
     out.label(i == 0 ? "Switch back:" : "");

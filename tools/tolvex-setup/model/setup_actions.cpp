@@ -1,5 +1,6 @@
 // Tolvex Setup's buttons: Save (the write command), Check (check), Start the title and Restore
 // display (restore), with their outcomes in the dialog's words.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "tools/commands/operations.h"
 #include "tools/tolvex-setup/model/names.h"
 #include "tools/tolvex-setup/model/setup_model.h"
+#include "tools/tolvex-setup/model/trial.h"
 
 namespace tolvex_setup {
 
@@ -28,10 +30,12 @@ bool parseDimension(const char*& s, std::int64_t& value) {
   }
   int digits = 0;
   value = 0;
-  for (; *s >= '0' && *s <= '9' && digits < 19; ++s, ++digits) {
-    value = value * 10 + (*s - '0');
+  for (; *s >= '0' && *s <= '9'; ++s, ++digits) {
+    if (digits < 18) {
+      value = value * 10 + (*s - '0');
+    }
   }
-  return digits > 0 && digits < 19;
+  return digits > 0 && digits <= 18;
 }
 
 // "800 x 600", "800x600", "800,600" or "800 600", and the list's mark " *" after it.
@@ -53,6 +57,22 @@ bool parseSize(const char* s, std::int64_t& width, std::int64_t& height) {
   }
   return *s == '\0';
 }
+
+}  // namespace
+
+// The same for the trial and the shortcut, which need numbers Tolvex can ask the display for.
+bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
+  std::int64_t wide = 0;
+  std::int64_t high = 0;
+  if (!parseSize(s, wide, high) || wide > INT32_MAX || high > INT32_MAX) {
+    return false;
+  }
+  width = static_cast<std::int32_t>(wide);
+  height = static_cast<std::int32_t>(high);
+  return true;
+}
+
+namespace {
 
 using Value = tolvex_ini::Field;
 using tolvex_ini::Refusal;

@@ -54,7 +54,9 @@ Outcome SetupModel::open(const char* folder) {
   world_.currentFolder(form.folder);
   folderName(form.folder.c_str(), form.name);
   listPrograms();
+  recogniseCopies();
   readSettings();
+  noteBothFiles();
   listSizes();
   return outcome;
 }

@@ -72,6 +72,9 @@ class SetupModel {
   // The Size list: the display's sizes with a width that Tolvex accepts, sorted.
   SizeChoice sizes[kMaxSizes];
   int sizeCount = 0;
+  // The Name list: the names of renamed copies of Tolvex here that have a settings file.
+  FileName names[kMaxPrograms];
+  int nameCount = 0;
   // The read-only box: what the last reading, check, save or restore printed.
   ReportText report;
 
@@ -87,6 +90,9 @@ class SetupModel {
   void settingsFile(FileName& name) const;
   void tolvexProgram(FileName& name) const;
 
+  // Another name from the Name list: its settings file is read into the form.
+  void chooseName(int index);
+
   // The buttons.
   Outcome save(Questions& questions);
   void check();
@@ -97,6 +103,8 @@ class SetupModel {
   void listPrograms();
   void listSizes();
   void readSettings();
+  void recogniseCopies();
+  void noteBothFiles();
   Outcome checkName() const;
   Outcome offerTolvex(Questions& questions, const char* file);
 

@@ -14,6 +14,15 @@ namespace tolvex_setup {
 
 using FileName = tolvex::FixedText<260>;
 
+// A shortcut file (.lnk) as the shell makes it.
+struct Shortcut {
+  tolvex::PathText file;    // the .lnk's full path
+  tolvex::PathText target;  // the program it starts
+  tolvex::PathText folder;  // its working folder ("Start in")
+  tolvex::PathText icon;    // the file its icon comes from, icon index 0
+  tolvex::MessageText description;
+};
+
 class SetupWorld {
  public:
   // Files and the display, as tolvex-ini's commands reach them (its output is not used).
@@ -32,6 +41,12 @@ class SetupWorld {
   // Starts `program` of the current folder with the current folder as its current folder, as
   // Explorer or a shortcut would, without waiting for it.
   virtual bool startProgram(const char* program, tolvex_ini::ReasonText& why) = 0;
+  // The user's desktop folder; false when there is none.
+  virtual bool desktopFolder(tolvex::PathText& folder) = 0;
+  // Creates `shortcut.file`, replacing a file of that name.
+  virtual bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText& why) = 0;
+  // The ProductName and InternalName of a program's version record; false when it has none.
+  virtual bool versionNames(const char* program, FileName& product, FileName& internal) = 0;
 
  protected:
   ~SetupWorld() = default;

@@ -9,7 +9,9 @@
 #include <cstring>
 
 #include "tools/tolvex-setup/model/setup_model.h"
+#include "tools/tolvex-setup/model/shortcut.h"
 #include "tools/tolvex-setup/win32/setup_ids.h"
+#include "tools/tolvex-setup/win32/trial_dialog.h"
 #include "tools/tolvex-setup/win32/win32_setup_world.h"
 
 namespace tolvex_setup {
@@ -54,7 +56,7 @@ class SetupDialog final : public Questions {
   INT_PTR onInit() {
     SendDlgItemMessageA(window_, IDE_REPORT, WM_SETFONT,
                         reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
-    SendDlgItemMessageA(window_, IDE_NAME, EM_LIMITTEXT, FileName::kCapacity - 5, 0);
+    SendDlgItemMessageA(window_, IDC_NAME, CB_LIMITTEXT, FileName::kCapacity - 5, 0);
     for (const char* label : kDepthLabels) {
       SendDlgItemMessageA(window_, IDC_DEPTH, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
     }
@@ -74,6 +76,14 @@ class SetupDialog final : public Questions {
           modelToControls();
         }
         break;
+      case IDC_NAME:
+        if (code == CBN_SELCHANGE) {
+          controlsToModel();
+          model_.chooseName(
+              static_cast<int>(SendDlgItemMessageA(window_, IDC_NAME, CB_GETCURSEL, 0, 0)));
+          modelToControls();
+        }
+        break;
       case IDB_BROWSE:
         browse();
         break;
@@ -88,6 +98,12 @@ class SetupDialog final : public Questions {
         break;
       case IDB_RESTORE:
         act(&SetupDialog::restore);
+        break;
+      case IDB_TRY:
+        act(&SetupDialog::tryMode);
+        break;
+      case IDB_SHORTCUT:
+        act(&SetupDialog::shortcut);
         break;
       case IDCANCEL:
         EndDialog(window_, IDCANCEL);
@@ -110,6 +126,8 @@ class SetupDialog final : public Questions {
     return Outcome();
   }
   Outcome start() { return model_.start(); }
+  Outcome tryMode() { return tryModeInWindow(window_, trial_); }
+  Outcome shortcut() { return makeShortcut(model_, world_, *this); }
   Outcome restore() {
     model_.restore();
     return Outcome();
@@ -141,7 +159,7 @@ class SetupDialog final : public Questions {
     }
     MessageBoxA(window_, outcome.message.c_str(), kCaption,
                 outcome.ok ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
-    const int focus[] = {0, IDC_PROGRAM, IDC_DEPTH, IDC_SCREEN_SIZE, IDX_STRICT, IDE_NAME};
+    const int focus[] = {0, IDC_PROGRAM, IDC_DEPTH, IDC_SCREEN_SIZE, IDX_STRICT, IDC_NAME};
     const int control = focus[static_cast<int>(outcome.focus)];
     if (control != 0) {
       SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window_, control)),
@@ -164,7 +182,7 @@ class SetupDialog final : public Questions {
     getText(IDC_SCREEN_SIZE, form.size);
     form.strict = IsDlgButtonChecked(window_, IDX_STRICT) == BST_CHECKED;
     form.named = IsDlgButtonChecked(window_, IDX_NAMED_INI) == BST_CHECKED;
-    getText(IDE_NAME, form.name);
+    getText(IDC_NAME, form.name);
   }
 
   void modelToControls() {
@@ -188,8 +206,14 @@ class SetupDialog final : public Questions {
     CheckDlgButton(window_, IDX_STRICT, form.strict ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(window_, IDX_TOLVEX_INI, IDX_NAMED_INI,
                      form.named ? IDX_NAMED_INI : IDX_TOLVEX_INI);
-    SetDlgItemTextA(window_, IDE_NAME, form.name.c_str());
-    EnableWindow(GetDlgItem(window_, IDE_NAME), form.named ? TRUE : FALSE);
+    // The renamed copies of Tolvex here that have their settings file.
+    SendDlgItemMessageA(window_, IDC_NAME, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < model_.nameCount; ++i) {
+      SendDlgItemMessageA(window_, IDC_NAME, CB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(model_.names[i].c_str()));
+    }
+    SetDlgItemTextA(window_, IDC_NAME, form.name.c_str());
+    EnableWindow(GetDlgItem(window_, IDC_NAME), form.named ? TRUE : FALSE);
     SetDlgItemTextA(window_, IDT_SHORTCUTS, model_.shortcutNote());
     setReport(model_.report.c_str());
   }
@@ -210,6 +234,7 @@ class SetupDialog final : public Questions {
 
   Win32SetupWorld world_;
   SetupModel model_;
+  Trial trial_{world_, model_};
   HWND window_ = nullptr;
 };
 

@@ -21,7 +21,7 @@
 #define IDX_TOLVEX_INI 1014
 #define IDX_NAMED_INI 1015
 #define IDT_NAME 1016
-#define IDE_NAME 1017
+#define IDC_NAME 1017
 #define IDT_NAME_EXT 1018
 #define IDT_SHORTCUTS 1019
 #define IDT_REPORT 1020
@@ -30,5 +30,7 @@
 #define IDB_START 1023
 #define IDB_RESTORE 1024
 #define IDB_SAVE 1025
+#define IDB_TRY 1026
+#define IDB_SHORTCUT 1027
 
 #endif

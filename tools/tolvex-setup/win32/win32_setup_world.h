@@ -17,6 +17,10 @@ class Win32SetupWorld final : public SetupWorld {
   void besideSetup(const char* name, tolvex::PathText& path) override;
   bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override;
   bool startProgram(const char* program, tolvex_ini::ReasonText& why) override;
+  // win32_setup_shell.cpp: the desktop, shortcuts and version records.
+  bool desktopFolder(tolvex::PathText& folder) override;
+  bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText& why) override;
+  bool versionNames(const char* program, FileName& product, FileName& internal) override;
 
  private:
   tolvex_ini::SystemToolIo io_;
