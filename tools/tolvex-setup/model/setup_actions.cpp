@@ -26,8 +26,10 @@ bool parseDimension(const char*& s, std::int32_t& value) {
   }
   int digits = 0;
   value = 0;
-  for (; *s >= '0' && *s <= '9' && digits < 10; ++s, ++digits) {
-    value = value * 10 + (*s - '0');
+  for (; *s >= '0' && *s <= '9'; ++s, ++digits) {
+    if (digits < 9) {
+      value = value * 10 + (*s - '0');
+    }
   }
   return digits > 0 && digits < 10;
 }
@@ -128,6 +130,10 @@ Outcome SetupModel::save(Questions& questions) {
   if (!parseSize(form.size.c_str(), width, height)) {
     return refusal(Field::kSize, "Type the size as width x height, for example 800 x 600.");
   }
+  if (form.program.overflowed()) {
+    return refusal(Field::kProgram,
+                   "The name in Program is too long: Tolvex reads at most 255 characters.");
+  }
   if (isTolvexProgram(form.program.c_str())) {
     return refusal(Field::kProgram, "That is one of Tolvex's own programs, not the title's.");
   }
@@ -150,6 +156,9 @@ Outcome SetupModel::save(Questions& questions) {
     return outcome;
   }
 
+  if (!programThere(questions)) {
+    return refusal(Field::kProgram, "");
+  }
   const bool exists = world_.io().fileExists(file.c_str());
   if (exists) {
     tolvex::MessageText question;
@@ -174,6 +183,8 @@ Outcome SetupModel::save(Questions& questions) {
     return outcome;
   }
   report.assign(io.out);
+  saved_ = form;
+  offerRenameShadowing(questions, file.c_str());
   return offerTolvex(questions, file.c_str());
 }
 
@@ -221,28 +232,15 @@ void SetupModel::check() {
   ReportIo io(world_, false);
   // Tolvex.exe is what check assumes anyway: the same arguments as a user's `tolvex-ini check`.
   io.run(tolvex_ini::runCheck, form.named ? 2 : 0, argv);
-  report.assign(io.out);
+  // The verdict, and the message box that goes with it, first; then the note about a Tolvex.ini
+  // that hides the named file; then how check came to it.
+  const char* text = io.out.c_str();
+  const char* verdict = std::strstr(text, "\nVerdict:");
+  report.assign(verdict != nullptr ? verdict + 1 : "");
+  shadowingNote();
+  report.appendBytes(
+      text, verdict != nullptr ? static_cast<std::size_t>(verdict - text + 1) : io.out.length());
   report.append(io.err);
-}
-
-Outcome SetupModel::start() {
-  FileName exe;
-  tolvexProgram(exe);
-  Outcome outcome;
-  if (!world_.io().fileExists(exe.c_str())) {
-    outcome.ok = false;
-    outcome.message.format(
-        "There is no %s in this folder. Save the settings, and let Tolvex Setup copy Tolvex.exe "
-        "here.",
-        exe.c_str());
-    return outcome;
-  }
-  tolvex_ini::ReasonText why;
-  if (!world_.startProgram(exe.c_str(), why)) {
-    outcome.ok = false;
-    outcome.message.format("%s could not be started: %s.", exe.c_str(), why.c_str());
-  }
-  return outcome;
 }
 
 void SetupModel::restore() {

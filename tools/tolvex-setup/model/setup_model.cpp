@@ -46,6 +46,22 @@ void folderName(const char* folder, FileName& name) {
   }
 }
 
+Field refusedControl(tolvex::SettingsField field) {
+  switch (field) {
+    case tolvex::SettingsField::kDepth:
+      return Field::kDepth;
+    case tolvex::SettingsField::kWidth:
+    case tolvex::SettingsField::kHeight:
+      return Field::kSize;
+    case tolvex::SettingsField::kStrictFlag:
+      return Field::kStrict;
+    case tolvex::SettingsField::kAppName:
+      return Field::kProgram;
+    default:
+      return Field::kNone;
+  }
+}
+
 }  // namespace
 
 Outcome SetupModel::open(const char* folder) {
@@ -60,8 +76,9 @@ Outcome SetupModel::open(const char* folder) {
   world_.currentFolder(form.folder);
   folderName(form.folder.c_str(), form.name);
   listPrograms();
-  readSettings();
+  outcome.focus = readSettings();
   listSizes();
+  saved_ = form;
   return outcome;
 }
 
@@ -133,7 +150,8 @@ void SetupModel::sizeLabel(int i, SizeText& label) const {
                offered ? " *" : "");
 }
 
-void SetupModel::readSettings() {
+Field SetupModel::readSettings() {
+  Field refused = Field::kNone;
   FileName file;
   settingsFile(file);
   report.clear();
@@ -157,22 +175,33 @@ void SetupModel::readSettings() {
     if (world_.io().readFileHead(file.c_str(), stored, sizeof stored, size, total, why)) {
       tolvex_ini::Reading reading;
       tolvex_ini::readStored(stored, size, reading);
-      tolvex::SettingsRequest request;
-      tolvex::applyVerdict(reading.verdict, request);
-      const int depth = depthIndex(reading.scan.depth);
-      form.depth = reading.verdict.accepted >= 1 && depth >= 0 ? depth : 1;
-      form.size.format("%d x %d", static_cast<int>(request.width),
-                       static_cast<int>(request.height));
-      form.strict = request.strictFlag != 0;
-      if (reading.verdict.accepted >= 5) {
-        form.program.assign(request.appPath.c_str());
-      }
+      fillFromScan(reading.scan);
+      refused = refusedControl(reading.verdict.rejected);
     }
   }
   for (int i = 0; form.program.empty() && i < programCount; ++i) {
     if (equalsIgnoringCase(programs[i].c_str(), tolvex::kDefaultAppName)) {
       form.program.assign(programs[i]);
     }
+  }
+  return refused;
+}
+
+// Every field that was read, accepted or not, so that fixing the refused one keeps the others.
+void SetupModel::fillFromScan(const tolvex::SettingsScan& scan) {
+  const int depth = depthIndex(scan.depth);
+  if (scan.count >= 1 && depth >= 0) {
+    form.depth = depth;
+  }
+  if (scan.count >= 2) {
+    form.size.format("%d x %d", static_cast<int>(scan.width),
+                     static_cast<int>(scan.count >= 3 ? scan.height : 600));
+  }
+  if (scan.count >= 4) {
+    form.strict = scan.strictFlag != 0;
+  }
+  if (scan.count >= 5) {
+    form.program.assign(scan.name.c_str());
   }
 }
 

@@ -139,6 +139,10 @@ bool Win32SetupWorld::copyNewFile(const char* from, const char* to, tolvex_ini::
   return CopyFileA(from, to, TRUE) != 0 ? true : failWithLastError(why);
 }
 
+bool Win32SetupWorld::renameFile(const char* from, const char* to, tolvex_ini::ReasonText& why) {
+  return MoveFileA(from, to) != 0 ? true : failWithLastError(why);
+}
+
 bool Win32SetupWorld::startProgram(const char* program, tolvex_ini::ReasonText& why) {
   tolvex::PathText folder;
   currentFolder(folder);
@@ -163,8 +167,20 @@ bool Win32SetupWorld::startProgram(const char* program, tolvex_ini::ReasonText& 
     return failWithLastError(why);
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (started_ != nullptr) {
+    CloseHandle(started_);
+  }
+  started_ = process.hProcess;
   return true;
+}
+
+bool Win32SetupWorld::titleRunning() {
+  if (started_ == nullptr || WaitForSingleObject(started_, 0) == WAIT_TIMEOUT) {
+    return started_ != nullptr;
+  }
+  CloseHandle(started_);
+  started_ = nullptr;
+  return false;
 }
 
 }  // namespace tolvex_setup
