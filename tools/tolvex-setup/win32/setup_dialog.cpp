@@ -300,7 +300,10 @@ class SetupDialog final : public Questions {
 
 }  // namespace tolvex_setup
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int) {
+  if (std::strcmp(commandLine, tolvex_setup::kCurrentModeOption) == 0) {
+    return tolvex_setup::writeCurrentMode();
+  }
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   // The folder picker is a shell object: COM first, in a single-threaded apartment.

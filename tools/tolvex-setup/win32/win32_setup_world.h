@@ -8,6 +8,19 @@
 
 namespace tolvex_setup {
 
+// Tolvex's own Win32 backend, but for the mode the display is in now, which a new process is
+// asked for: Wine (8) keeps the mode that a process read first, and Tolvex Setup runs long
+// enough to see a title switch the display and end.
+class SetupPlatform final : public tolvex::Win32Platform {
+ public:
+  int enumDisplaySettings(std::int32_t modeNum, tolvex::DevModeA* mode) override;
+};
+
+// Tolvex Setup started with this as its whole command line writes the display's mode now (its
+// DEVMODEA record) to its standard output, and ends.
+constexpr char kCurrentModeOption[] = "--current-mode";
+int writeCurrentMode();
+
 // Files with the C runtime; the display through Tolvex's own Win32 backend.
 class Win32ToolIo final : public tolvex_ini::ToolIo {
  public:
@@ -26,7 +39,7 @@ class Win32ToolIo final : public tolvex_ini::ToolIo {
   bool tolvexRunning() override;
 
  private:
-  tolvex::Win32Platform platform_;
+  SetupPlatform platform_;
 };
 
 class Win32SetupWorld final : public SetupWorld {
