@@ -320,7 +320,8 @@ def settings_text(paths):
 
 
 def check_setup_as_tool(h, result, paths):
-    """The file Setup saved and the report its Check showed are tolvex-ini's, byte for byte."""
+    """The file Setup saved is tolvex-ini's, byte for byte; its Check showed tolvex-ini's lines,
+    verdict first."""
     ini_exe = os.path.join(h.bin_dir, "tolvex-ini.exe")
     write = [ini_exe, "write", "-o", paths.win("tool.ini"), "16", "800", "600", "1", "PROJECTOR.EXE"]
     D.run(h, paths, result.env, "tool-write", write, paths.root)
@@ -330,10 +331,22 @@ def check_setup_as_tool(h, result, paths):
             fails.append("Tolvex.ini is not tolvex-ini write's: %r" % settings_text(paths))
     out = D.run(h, paths, result.env, "tool-check", [ini_exe, "check"], paths.unix("work"))
     tool = (out or b"").decode("latin-1").replace("\r\n", "\n")
-    if result.notes.get("check") != tool:
-        fails.append("Check showed %r, tolvex-ini check printed %r"
-                     % (result.notes.get("check"), tool))
+    shown = result.notes.get("check", "")
+    if sorted(shown.splitlines()) != sorted(tool.splitlines()) or not shown.startswith("Verdict:"):
+        fails.append("Check showed %r, tolvex-ini check printed %r" % (shown, tool))
     return fails
+
+
+def check_file(rel, text):
+    """The settings file `rel` holds `text` (None: there is none)."""
+    def check(h, result, paths):
+        try:
+            with open(paths.unix(rel), "rb") as f:
+                found = H.complement(f.read()).decode("latin-1")
+        except OSError:
+            found = None
+        return [] if found == text else ["%s holds %r, expected %r" % (rel, found, text)]
+    return check
 
 
 def check_nothing_written(h, result, paths):
@@ -354,6 +367,22 @@ SETUP_READ_ONLY = ("Tolvex.ini could not be saved in this folder:\n\ncannot writ
                    "settings file. Nothing was written.")
 # Root writes into any folder; without these capabilities it is held to the folder's mode.
 NO_OVERRIDE = ("setpriv", "--bounding-set=-dac_override,-dac_read_search")
+
+
+SETUP_UNSAVED = "The settings in this window have not been saved"
+SETUP_START_ASK = (SETUP_UNSAVED + ": Tolvex would start the title with the settings file as it "
+                   "is.\n\nSave the changes first?")
+SETUP_CLOSE_ASK = SETUP_UNSAVED + ".\n\nSave them before closing? (No closes without saving.)"
+SETUP_MISSING_ASK = ("MISSING.EXE is not in this folder, and neither is PROJ.EXE, which Tolvex "
+                     "tries next: Tolvex would start nothing.\n\nSave these settings anyway?")
+SETUP_SHADOW_ASK = ("This folder also holds Tolvex.ini, which Tolvex reads first: Intro.exe "
+                    "started from here would take its settings, not those of Intro.ini.\n\n"
+                    "Rename Tolvex.ini to Tolvex.ini.old? Nothing is deleted.")
+SETUP_COPY_ASK = ("Saved Intro.ini. There is no Intro.exe in this folder to read it.\n\nCopy "
+                  "Tolvex.exe from Tolvex Setup's folder into this folder as Intro.exe?")
+SETUP_TITLE = {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+               "work/PROJECTOR.EXE": "probe"}
+SETUP_OLD = "32,1024,768,0,PROJECTOR.EXE"
 
 
 def setup_exe(p):
@@ -622,7 +651,7 @@ CASES = [
              D.keys("alt+d", "Home", "Down", "alt+z", "Home", "shift+End"), D.typed("800 x 600"),
              D.keys("alt+w", "alt+s"), D.answer("Return"),
              D.until(lambda h, r, p: settings_text(p) == "16,800,600,1,PROJECTOR.EXE"),
-             D.keys("alt+h"), D.read_report("check", "Tolvex:"), D.keys("alt+a"),
+             D.keys("alt+h"), D.read_report("check", "Verdict:"), D.keys("alt+a"),
              D.until(lambda h, r, p: H.probe_exits(p.unix("probe.log")) and h.x_mode() == START),
              D.keys("Escape")),
          check=check_setup_as_tool),
@@ -633,6 +662,42 @@ CASES = [
          on_poll=D.DialogScript(D.chmod("work", 0o555), D.keys("alt+s"), D.answer("Return"),
                                 D.keys("Escape")),
          check=check_nothing_written),
+    Case("setup-start-asks-first", 22,
+         "Start with a changed size asks first; Cancel starts nothing and keeps the file; Escape "
+         "asks, Cancel keeps the window, No closes it",
+         dict(SETUP_TITLE, **{"work/Tolvex.ini": ini(SETUP_OLD)}), start=setup_exe,
+         boxes=[(SETUP_BOX, SETUP_START_ASK)] + [(SETUP_BOX, SETUP_CLOSE_ASK)] * 2,
+         time_limit=60,
+         on_poll=D.DialogScript(
+             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+a"),
+             D.answer("Escape"), D.keys("Escape"), D.answer("Escape"), D.keys("Escape"),
+             D.answer("n")),
+         check=check_file("work/Tolvex.ini", SETUP_OLD)),
+    Case("setup-named-over-tolvex-ini", 22,
+         "Intro.ini saved where Tolvex.ini is: Tolvex.ini becomes Tolvex.ini.old, bytes kept",
+         dict(SETUP_TITLE, **{"work/Tolvex.ini": ini(SETUP_OLD)}), start=setup_exe,
+         boxes=[(SETUP_BOX, SETUP_SHADOW_ASK), (SETUP_BOX, SETUP_COPY_ASK)], time_limit=60,
+         on_poll=D.DialogScript(
+             D.keys("alt+n", "alt+m", "Home", "shift+End"), D.typed("Intro"), D.keys("alt+s"),
+             D.answer("Return"), D.answer("n"), D.keys("Escape")),
+         check=lambda h, r, p: (check_file("work/Tolvex.ini.old", SETUP_OLD)(h, r, p)
+                                + check_file("work/Intro.ini", SETUP_OLD)(h, r, p)
+                                + check_file("work/Tolvex.ini", None)(h, r, p))),
+    Case("setup-missing-program", 22,
+         "Save with MISSING.EXE asks first, and No writes nothing",
+         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex"}, start=setup_exe,
+         boxes=[(SETUP_BOX, SETUP_MISSING_ASK), (SETUP_BOX, SETUP_CLOSE_ASK)], time_limit=60,
+         on_poll=D.DialogScript(
+             D.keys("alt+p"), D.typed("MISSING.EXE"), D.keys("alt+s"), D.answer("n"),
+             D.keys("Escape"), D.answer("n")),
+         check=check_file("work/Tolvex.ini", None)),
+    Case("setup-rejected-file-opens", 22,
+         "a file Tolvex rejects opens with what was read: GAME.EXE, 1000 x 600",
+         {"work/TolvexSetup.exe": "setup", "work/GAME.EXE": "probe",
+          "work/Tolvex.ini": ini("16,1000,600,1,GAME.EXE")}, start=setup_exe, time_limit=60,
+         on_poll=D.DialogScript(
+             D.read_report("program", "GAME.EXE", D.IDC_PROGRAM),
+             D.read_report("size", "1000 x 600", D.IDC_SCREEN_SIZE), D.keys("Escape"))),
 ]
 
 
