@@ -362,9 +362,8 @@ BESIDE = {"app/Tolvex.exe": "tolvex", "app/PROJECTOR.EXE": "probe", "work": None
 
 SETUP_BOX = "Tolvex Setup"
 SETUP_REPLACE = "Tolvex.ini already exists in this folder.\n\nReplace it with these settings?"
-SETUP_READ_ONLY = ("Tolvex.ini could not be saved in this folder:\n\ncannot write 'Tolvex.ini': "
-                   "Permission denied\n\nA read-only folder, or one on a CD-ROM, cannot take the "
-                   "settings file. Nothing was written.")
+SETUP_READ_ONLY = ("Tolvex.ini could not be saved in this folder: Access denied.\n\nA read-only "
+                   "folder, or one on a CD-ROM, cannot take the settings file. Nothing was written.")
 # Root writes into any folder; without these capabilities it is held to the folder's mode.
 NO_OVERRIDE = ("setpriv", "--bounding-set=-dac_override,-dac_read_search")
 

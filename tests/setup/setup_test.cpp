@@ -14,7 +14,7 @@
 namespace tolvex_setup {
 namespace {
 
-using tolvex_ini::complemented;
+using tolvex_ini::storedSettings;
 
 // Yes-or-no questions take `answers` in turn (No when they run out); the one question with a
 // Cancel takes `choice`.
@@ -54,13 +54,13 @@ const OpenCase kOpenCases[] = {
                 {"TOLVEXSETUP.EXE", kExe}, {"tolvex-ini.exe", kExe}, {"readme.txt", {}}},
      {"game.exe", "PROJECTOR.EXE"}, "PROJECTOR.EXE", "800 x 600", 16, true,
      "No Tolvex.ini in this folder", Field::kNone},
-    {__LINE__, {{"Tolvex.ini", complemented("24,1024,768,0,GAME.EXE")}, {"GAME.EXE", kExe}},
+    {__LINE__, {{"Tolvex.ini", storedSettings("24,1024,768,0,GAME.EXE")}, {"GAME.EXE", kExe}},
      {"GAME.EXE"}, "GAME.EXE", "1024 x 768", 24, false,
      "Result:      accepted with an application\n", Field::kNone},
-    {__LINE__, {{"Tolvex.ini", complemented("8,1000,480,0,GAME.EXE")}, {"PROJECTOR.EXE", kExe}},
+    {__LINE__, {{"Tolvex.ini", storedSettings("8,1000,480,0,GAME.EXE")}, {"PROJECTOR.EXE", kExe}},
      {"PROJECTOR.EXE"}, "GAME.EXE", "1000 x 480", 8, false,
      "             | The width value has to be one of\n", Field::kSize},
-    {__LINE__, {{"Tolvex.ini", complemented("12,640")}}, {}, "", "640 x 600", 16, true,
+    {__LINE__, {{"Tolvex.ini", storedSettings("12,640")}}, {}, "", "640 x 600", 16, true,
      "The depth value", Field::kDepth},
     {__LINE__, {{"Tolvex.ini", {'1', '6', ',', '6', '4', '0'}}, {"SHOW.EXE", kExe}},
      {"SHOW.EXE"}, "", "800 x 600", 16, true, "Hint:        the file looks like plain text",
@@ -127,11 +127,13 @@ TEST(SetupOpen, ListsTheDisplaysSizesMarkingThoseAtTheDepth) {
   }
 }
 
+enum Disk { kFine, kReadOnly, kGone, kFull };
+
 struct SaveCase {
   int line;
   std::string program, size, name;  // name: <Name>.ini when not empty
   std::map<std::string, std::vector<std::uint8_t>> files;
-  bool readOnly;
+  Disk disk;  // how writing fails
   std::vector<bool> answers;
   bool ok;
   Field focus;
@@ -141,50 +143,62 @@ struct SaveCase {
 };
 
 const std::map<std::string, std::vector<std::uint8_t>> kOld = {
-    {"Tolvex.ini", complemented("32,640,480")}, {"Tolvex.exe", kExe}};
+    {"Tolvex.ini", storedSettings("32,640,480")}, {"Tolvex.exe", kExe}};
 
 // clang-format off
 const SaveCase kSaveCases[] = {
-    {__LINE__, "GAME.EXE", "800 x 600 *", "", {}, false, {true}, true, Field::kNone, "", 1,
+    {__LINE__, "GAME.EXE", "800 x 600 *", "", {}, kFine, {true}, true, Field::kNone, "", 1,
      {{"Tolvex.ini", "16,800,600,1,GAME.EXE"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "800x600", "", {}, false, {false}, true, Field::kNone, "", 1,
+    {__LINE__, "GAME.EXE", "800x600", "", {}, kFine, {false}, true, Field::kNone, "", 1,
      {{"Tolvex.ini", "16,800,600,1,GAME.EXE"}}},
-    {__LINE__, "", "1024,768", "", kOld, false, {true, true}, true, Field::kNone, "", 2,
+    {__LINE__, "", "1024,768", "", kOld, kFine, {true, true}, true, Field::kNone, "", 2,
      {{"Tolvex.ini", "16,1024,768,1"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "MISSING.EXE", "800 x 600", "", kOld, false, {false}, false, Field::kProgram, "", 1,
+    {__LINE__, "MISSING.EXE", "800 x 600", "", kOld, kFine, {false}, false, Field::kProgram, "", 1,
      {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "MISSING.EXE", "800 x 600", "", {{"PROJ.EXE", kExe}, {"Tolvex.exe", kExe}}, false,
+    {__LINE__, "MISSING.EXE", "800 x 600", "", {{"PROJ.EXE", kExe}, {"Tolvex.exe", kExe}}, kFine,
      {}, true, Field::kNone, "", 0,
      {{"Tolvex.ini", "16,800,600,1,MISSING.EXE"}, {"PROJ.EXE", "MZ"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "9999999999 x 600", "", {}, false, {}, false, Field::kSize, "800 x 600",
+    {__LINE__, "GAME.EXE", "9999999999 x 600", "", {}, kFine, {}, false, Field::kSize, "800 x 600",
      0, {}},
-    {__LINE__, std::string(300, 'A'), "800 x 600", "", {}, false, {}, false, Field::kProgram,
+    {__LINE__, std::string(300, 'A'), "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
      "too long", 0, {}},
-    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, false, {false}, false, Field::kNone, "", 1,
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kFine, {false}, false, Field::kNone, "", 1,
      {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "1000 x 600", "", kOld, false, {}, false, Field::kSize,
-     "Tolvex would reject WIDTH 1000, saying:\n  The width value has to be one of\n", 0,
-     {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "a.ex", "800 x 600", "", {}, false, {}, false, Field::kProgram,
-     "The application name need to be more than four chars long", 0, {}},
-    {__LINE__, "my game.exe", "800 x 600", "", {}, false, {}, false, Field::kProgram,
-     "contains a blank", 0, {}},
-    {__LINE__, "GAME.EXE", "eight hundred", "", {}, false, {}, false, Field::kSize, "800 x 600",
+    {__LINE__, "GAME.EXE", "1000 x 600", "", kOld, kFine, {}, false, Field::kSize,
+     "Tolvex would reject the Size 1000 x 600: the width has to be 640, 800, 832, 1024, 1152, "
+     "1280 or 1600.", 0, {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "a.ex", "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
+     "Tolvex would reject the Program a.ex: a program's name needs more than four characters.", 0,
+     {}},
+    {__LINE__, "MY WIDTH.EXE", "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
+     "Tolvex would reject the Program MY WIDTH.EXE: it reads a name only up to its first blank.",
      0, {}},
-    {__LINE__, "GAME.EXE", "800 x 600", "", {}, true, {true}, false, Field::kNone,
-     "cannot write 'Tolvex.ini': Permission denied\n\nA read-only folder", 0, {}},
-    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {}, false, {true}, true, Field::kNone, "", 1,
+    {__LINE__, "GAME.EXE", "eight hundred", "", {}, kFine, {}, false, Field::kSize, "800 x 600",
+     0, {}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", {}, kReadOnly, {true}, false, Field::kNone,
+     "Tolvex.ini could not be saved in this folder: Permission denied.\n\nA read-only folder", 0,
+     {}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kReadOnly, {true}, false, Field::kNone,
+     "Permission denied.\n\nA read-only folder, or one on a CD-ROM, cannot take the settings "
+     "file. The old Tolvex.ini is kept as it was.", 1,
+     {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", {}, kGone, {}, false, Field::kNone,
+     "No such file or directory.\n\nThe folder is no longer there: it was removed or renamed, or "
+     "its drive is gone. Choose the title's folder again with Browse. Nothing was written.", 0, {}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", {}, kFull, {}, false, Field::kNone,
+     "No space left on device.\n\nThe disk is full. Nothing was written.", 0, {}},
+    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {}, kFine, {true}, true, Field::kNone, "", 1,
      {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Intro.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {{"Intro.exe", kExe}}, false, {}, true,
+    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {{"Intro.exe", kExe}}, kFine, {}, true,
      Field::kNone, "", 0, {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Intro.exe", "MZ"}}},
     {__LINE__, "GAME.EXE", "640 x 480", "Intro",
-     {{"Tolvex.ini", complemented("32,640,480")}, {"Tolvex.ini.old", complemented("8")}}, false,
+     {{"Tolvex.ini", storedSettings("32,640,480")}, {"Tolvex.ini.old", storedSettings("8")}}, kFine,
      {true, false}, true, Field::kNone, "", 2,
      {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Tolvex.ini.old", "8"},
       {"Tolvex.ini.old2", "32,640,480"}}},
-    {__LINE__, "GAME.EXE", "640 x 480", "game", {}, false, {}, false, Field::kName,
+    {__LINE__, "GAME.EXE", "640 x 480", "game", {}, kFine, {}, false, Field::kName,
      "game.exe is the title's program", 0, {}},
-    {__LINE__, "GAME.EXE", "640 x 480", "In.tro", {}, false, {}, false, Field::kName, "dot", 0,
+    {__LINE__, "GAME.EXE", "640 x 480", "In.tro", {}, kFine, {}, false, Field::kName, "dot", 0,
      {}},
 };
 // clang-format on
@@ -196,7 +210,12 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     world.files.files = c.files;
     world.files.files[FakeSetupWorld::kSetupTolvex] = kExe;
     world.files.files["GAME.EXE"] = kExe;
-    world.files.writeFailure = c.readOnly ? "Permission denied" : nullptr;
+    const char* const failures[] = {nullptr, "Permission denied", "No such file or directory",
+                                    "No space left on device"};
+    world.files.writeFailure = failures[c.disk];
+    world.files.denied = c.disk == kReadOnly;
+    world.files.noFolder = c.disk == kGone;
+    world.files.noRoom = c.disk == kFull;
     SetupModel model(world);
     model.open(nullptr);
     model.form.program.assign(c.program.c_str());
@@ -258,7 +277,7 @@ TEST(SetupChanges, StartAndCloseAskAboutUnsavedChanges) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeSetupWorld world;
     world.files.files = {
-        {"Tolvex.ini", complemented(c.ini)}, {"GAME.EXE", kExe}, {"Tolvex.exe", kExe}};
+        {"Tolvex.ini", storedSettings(c.ini)}, {"GAME.EXE", kExe}, {"Tolvex.exe", kExe}};
     SetupModel model(world);
     model.open(nullptr);
     if (!c.size.empty()) {
@@ -280,11 +299,13 @@ TEST(SetupChanges, StartAndCloseAskAboutUnsavedChanges) {
   }
 }
 
-TEST(SetupButtons, CheckIsChecksTextAndStartNeedsTolvex) {
+TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolvex) {
   tolvex::FakePlatform display;
+  display.switched = true;
+  display.currentMode.dmPelsWidth = 640;
   FakeSetupWorld world;
   world.files.platform = &display;
-  world.files.files = {{"Tolvex.ini", complemented("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
+  world.files.files = {{"Tolvex.ini", storedSettings("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
   SetupModel model(world);
   model.open(nullptr);
   model.check();
@@ -299,6 +320,12 @@ TEST(SetupButtons, CheckIsChecksTextAndStartNeedsTolvex) {
   };
   EXPECT_EQ(lines(world.files.out), lines(model.report.c_str()));
   EXPECT_EQ(0U, std::string(model.report.c_str()).find("Verdict:"));
+  model.restore();
+  EXPECT_STREQ(
+      "The display was 640 x 0 at 0 bits per pixel. Asked to go back to its stored mode, 1280 x "
+      "1024 at 32 bits per pixel, it answered DISP_CHANGE_SUCCESSFUL; it is now 1280 x 1024 at 32 "
+      "bits per pixel.\n",
+      model.report.c_str());
 
   Answers answers;
   EXPECT_FALSE(model.start(answers).ok);

@@ -1,38 +1,51 @@
-// An in-memory world for tolvex-ini: files by name, standard streams as strings, and switches
-// that make the disk misbehave.
+// An in-memory world for the commands and tolvex-ini: files by name, standard streams as
+// strings, a display when a test gives one, and switches that make the disk misbehave.
 #ifndef TOLVEX_TESTS_TOOL_FAKE_TOOL_IO_H
 #define TOLVEX_TESTS_TOOL_FAKE_TOOL_IO_H
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "tests/fake_platform.h"
+#include "tools/commands/operations.h"
 #include "tools/tolvex-ini/ini_tool.h"
 
 namespace tolvex_ini {
 
-class FakeToolIo final : public ToolIo {
- public:
-  std::map<std::string, std::vector<std::uint8_t>> files;
-  // Every writeFile fails with this reason when set.
-  const char* writeFailure = nullptr;
-  // Changes what reaches the disk, after a write that reported success.
-  std::function<void(std::vector<std::uint8_t>&)> damageWrite;
-  std::vector<std::uint8_t> input;
-  bool inputFails = false;
-  bool outputFails = false;
+using Bytes = std::vector<std::uint8_t>;
+using tolvex::storedSettings;  // the stored form of a text, and (complemented again) back
 
-  std::string out;
-  std::string err;
-  std::vector<std::uint8_t> output;
-  bool binaryStreams = false;
+inline std::string decoded(const Bytes& bytes) {
+  const Bytes text = storedSettings(std::string(bytes.begin(), bytes.end()));
+  return std::string(text.begin(), text.end());
+}
+
+class FakeToolIo final : public ToolIo, public Console {
+ public:
+  std::map<std::string, Bytes> files;
+  // Every new file fails with this reason when set, after `writtenBeforeFailure` bytes.
+  const char* writeFailure = nullptr;
+  std::size_t writtenBeforeFailure = 0;
+  bool noRoom = false;  // ... and these say why
+  bool noFolder = false;
+  bool denied = false;
+  // Changes what reaches the disk, after a write that reported success.
+  std::function<void(Bytes&)> damageWrite;
+  tolvex::Platform* platform = nullptr;  // the display; none unless a test gives one
+  bool otherCopyRunning = false;
   int writes = 0;
 
-  void writeOut(const char* text, std::size_t size) override { out.append(text, size); }
-  void writeErr(const char* text, std::size_t size) override { err.append(text, size); }
+  Bytes input;
+  bool inputFails = false;
+  bool outputFails = false;
+  std::string out;
+  std::string err;
+  Bytes output;
+  bool binaryStreams = false;
 
   bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                     std::size_t& stored, std::size_t& total, ReasonText& why) override {
@@ -49,30 +62,49 @@ class FakeToolIo final : public ToolIo {
     return true;
   }
   bool fileExists(const char* path) override { return files.count(path) != 0; }
-  bool writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                 ReasonText& why) override {
+  bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                    FileTrouble& trouble) override {
     ++writes;
-    if (writeFailure != nullptr) {
-      why.assign(writeFailure);
+    trouble.exists = files.count(path) != 0;
+    if (trouble.exists || writeFailure != nullptr) {
+      if (!trouble.exists) {
+        files[path] = Bytes(bytes, bytes + writtenBeforeFailure);
+        trouble.noRoom = noRoom;
+        trouble.noFolder = noFolder;
+        trouble.denied = denied;
+      }
+      trouble.reason.assign(trouble.exists ? "File exists" : writeFailure);
       return false;
     }
-    std::vector<std::uint8_t> written(bytes, bytes + size);
+    files[path] = Bytes(bytes, bytes + size);
     if (damageWrite) {
-      damageWrite(written);
+      damageWrite(files[path]);
     }
-    files[path] = written;
+    return true;
+  }
+  bool moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) override {
+    if (!replace && files.count(to) != 0) {
+      trouble.exists = true;
+      trouble.reason.assign("File exists");
+      return false;
+    }
+    files[to] = files[from];
+    files.erase(from);
     return true;
   }
   bool removeFile(const char* path) override { return files.erase(path) == 1; }
+  tolvex::Platform* system() override { return platform; }
+  bool tolvexRunning() override { return otherCopyRunning; }
 
+  void writeOut(const char* text, std::size_t size) override { out.append(text, size); }
+  void writeErr(const char* text, std::size_t size) override { err.append(text, size); }
   void useBinaryStreams() override { binaryStreams = true; }
   long readInput(std::uint8_t* buffer, std::size_t capacity, ReasonText& why) override {
     if (inputFails) {
       why.assign("Input/output error");
       return -1;
     }
-    const std::size_t n =
-        input.size() - inputRead_ < capacity ? input.size() - inputRead_ : capacity;
+    const std::size_t n = std::min(input.size() - inputRead_, capacity);
     if (n > 0) {
       std::memcpy(buffer, input.data() + inputRead_, n);
     }
@@ -88,16 +120,7 @@ class FakeToolIo final : public ToolIo {
     return true;
   }
 
-  // The system for check, modes and restore: none unless a test gives one.
-  tolvex::Platform* platform = nullptr;
-  bool otherCopyRunning = false;
-  tolvex::Platform* system() override { return platform; }
-  bool tolvexRunning() override { return otherCopyRunning; }
-
   // Runs the tool with these arguments after the program name.
-  int run(std::initializer_list<const char*> args) {
-    return run(std::vector<std::string>(args.begin(), args.end()));
-  }
   int run(const std::vector<std::string>& args) {
     out.clear();
     err.clear();
@@ -105,41 +128,21 @@ class FakeToolIo final : public ToolIo {
     for (const std::string& a : args) {
       argv.push_back(a.c_str());
     }
-    return runIniTool(static_cast<int>(argv.size()), argv.data(), *this);
+    return runIniTool(static_cast<int>(argv.size()), argv.data(), *this, *this);
   }
 
  private:
   std::size_t inputRead_ = 0;
 };
 
-// The stored form of a text (each byte complemented), and back.
-inline std::vector<std::uint8_t> complemented(const std::string& text) {
-  std::vector<std::uint8_t> bytes;
-  for (unsigned char c : text) {
-    bytes.push_back(static_cast<std::uint8_t>(~c & 0xFF));
+// The value of the report's first row with this label, or "<missing>".
+inline std::string rowOf(const Report& report, const std::string& label) {
+  for (int row = 0; row < report.rows(); ++row) {
+    if (label == report.label(row)) {
+      return report.value(row);
+    }
   }
-  return bytes;
-}
-
-inline std::string decoded(const std::vector<std::uint8_t>& bytes) {
-  std::string text;
-  for (std::uint8_t b : bytes) {
-    text.push_back(static_cast<char>(~b & 0xFF));
-  }
-  return text;
-}
-
-// The rest of the line of show's report that starts with `label` (padded to 13 columns), or
-// "<missing>".
-inline std::string reportLine(const std::string& report, const std::string& label) {
-  std::string padded = label;
-  padded.resize(13, ' ');
-  std::size_t at = report.compare(0, padded.size(), padded) == 0 ? 0 : report.find("\n" + padded);
-  if (at == std::string::npos) {
-    return "<missing>";
-  }
-  at += at == 0 ? padded.size() : padded.size() + 1;
-  return report.substr(at, report.find('\n', at) - at);
+  return "<missing>";
 }
 
 }  // namespace tolvex_ini

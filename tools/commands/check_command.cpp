@@ -7,17 +7,14 @@
 // whether a copy of Tolvex runs now. What it cannot: whether a file that opens is a program this
 // Windows starts, what the display does on the real switch, and what changes between the check
 // and the start of Tolvex.
-#include "tools/commands/check_command.h"
-
 #include <cstring>
 
 #include "app/messages.h"
 #include "app/run_context.h"
 #include "display/display_mode.h"
 #include "settings/settings_text.h"
-#include "tools/commands/commands.h"
 #include "tools/commands/dry_run_platform.h"
-#include "tools/commands/report.h"
+#include "tools/commands/operations.h"
 
 namespace tolvex_ini {
 
@@ -145,14 +142,14 @@ class CheckObserver final : public tolvex::RunObserver {
 };
 
 template <typename Event, std::size_t N>
-void printUnlisted(Printer& out, const Kept<Event, N>& kept) {
+void printUnlisted(TextOut& out, const Kept<Event, N>& kept) {
   if (kept.total > kept.count) {
     out.label("");
     out.format("(%d more not listed)\n", kept.total - kept.count);
   }
 }
 
-void printSwitch(Printer& out, const Switch& ask) {
+void printSwitch(TextOut& out, const Switch& ask) {
   if (ask.fields == tolvex::kFullRequestFields) {
     out.format("%d x %d at %d bits per pixel", static_cast<int>(ask.width),
                static_cast<int>(ask.height), static_cast<int>(ask.depth));
@@ -167,7 +164,7 @@ void printSwitch(Printer& out, const Switch& ask) {
   out.text("\n");
 }
 
-void printRestore(Printer& out, const Switch& back) {
+void printRestore(TextOut& out, const Switch& back) {
   out.format("to the stored mode, %d x %d at %d bits per pixel", static_cast<int>(back.width),
              static_cast<int>(back.height), static_cast<int>(back.depth));
   if (back.flags == tolvex::kSwitchAndStoreForAll) {
@@ -178,47 +175,14 @@ void printRestore(Printer& out, const Switch& back) {
   out.text("\n");
 }
 
-void printApp(Printer& out, const char* name) {
+void printApp(TextOut& out, const char* name) {
   out.escaped(name, false);
   if (std::strcmp(name, tolvex::kFallbackAppName) == 0) {
     out.text(" in the current folder");
   }
 }
 
-struct CheckArgs {
-  const char* tolvex = "Tolvex.exe";
-  const char* file = nullptr;
-};
-
-int parseCheck(int argc, const char* const* argv, ToolIo& io, CheckArgs& args) {
-  bool optionsEnded = false;
-  int count = 0;
-  for (int i = 0; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (!optionsEnded && std::strcmp(arg, "--") == 0) {
-      optionsEnded = true;
-    } else if (!optionsEnded && std::strcmp(arg, "--tolvex") == 0) {
-      if (i + 1 >= argc) {
-        return usageError(io, "option requires an argument --", "tolvex");
-      }
-      args.tolvex = argv[++i];
-    } else if (!optionsEnded && std::strncmp(arg, "--tolvex=", 9) == 0) {
-      args.tolvex = arg + 9;
-    } else if (!optionsEnded && arg[0] == '-' && arg[1] != '\0') {
-      return usageError(io, "check: unrecognized option", arg);
-    } else if (++count > 1) {
-      return usageError(io, "check: too many arguments, starting with", arg);
-    } else {
-      args.file = arg;
-    }
-  }
-  if (args.tolvex[0] == '\0') {
-    return usageError(io, "check: the Tolvex path is empty", nullptr);
-  }
-  return kExitOk;
-}
-
-void printSettings(Printer& out, const CheckObserver& seen, const CheckArgs& args) {
+void printSettings(TextOut& out, const CheckObserver& seen, const CheckRequest& args) {
   bool bareSeen = false;
   for (int i = 0; i < seen.files.count; ++i) {
     const FileTried& file = seen.files.items[i];
@@ -251,40 +215,32 @@ void printSettings(Printer& out, const CheckObserver& seen, const CheckArgs& arg
 
 }  // namespace
 
-int runCheckWith(RunSequence run, int argc, const char* const* argv, ToolIo& io) {
-  CheckArgs args;
-  const int parsed = parseCheck(argc, argv, io, args);
-  if (parsed != kExitOk) {
-    return parsed;
-  }
+void checkTolvex(ToolIo& io, const CheckRequest& request, CheckOutcome& outcome) {
   tolvex::Platform* system = io.system();
   if (system == nullptr) {
-    return needsWindows(io, "check");
+    outcome.verdict = CheckVerdict::kNoSystem;
+    return;
   }
-  if (args.file != nullptr) {
+  if (request.file != nullptr) {
     std::uint8_t head[1];
     std::size_t stored = 0;
     std::size_t total = 0;
-    ReasonText why;
-    if (!io.readFileHead(args.file, head, 0, stored, total, why)) {
-      Printer err = errorLine(io);
-      err.text("cannot read '");
-      err.escaped(args.file, false);
-      err.format("': %s\n", why.c_str());
-      return kExitTrouble;
+    if (!io.readFileHead(request.file, head, 0, stored, total, outcome.why)) {
+      outcome.verdict = CheckVerdict::kUnreadable;
+      return;
     }
   }
 
   const bool otherCopy = io.tolvexRunning();
-  DryRunPlatform dry(*system, args.file);
+  DryRunPlatform dry(*system, request.file);
   CheckObserver seen;
-  run(dry, args.tolvex, &seen);
+  (request.run != nullptr ? request.run : &tolvex::runTolvex)(dry, request.tolvex, &seen);
 
-  Printer out(io, false);
+  Report& out = outcome.report;
   out.label("Tolvex:");
-  out.escaped(args.tolvex, false);
+  out.escaped(request.tolvex, false);
   out.text(" (nothing is switched, started or written by this check)\n");
-  printSettings(out, seen, args);
+  printSettings(out, seen, request);
 
   if (seen.switches.total == 0) {
     out.label("Display:");
@@ -334,19 +290,21 @@ int runCheckWith(RunSequence run, int argc, const char* const* argv, ToolIo& io)
   if (otherCopy) {
     out.text("once the running copy has ended, ");
   }
-  int status = kExitRefused;
+  outcome.verdict = CheckVerdict::kStartsNothing;
   if (!seen.started) {
     out.text(seen.boxes.total > 0 ? "Tolvex shows this message box and starts nothing\n"
                                   // A strict switch refused with a code that has no message.
                                   : "Tolvex starts nothing and shows no message\n");
   } else {
+    outcome.verdict = CheckVerdict::kStartsOtherwise;
     const Switch& mode = seen.taken;
     const bool fullTaken = seen.switchTaken && mode.fields == tolvex::kFullRequestFields;
     if (fullTaken) {
       out.format("Tolvex switches to %d x %d at %d bits per pixel and starts ",
                  static_cast<int>(mode.width), static_cast<int>(mode.height),
                  static_cast<int>(mode.depth));
-      status = otherCopy || seen.boxes.total > 0 ? kExitRefused : kExitOk;
+      outcome.verdict = otherCopy || seen.boxes.total > 0 ? CheckVerdict::kStartsOtherwise
+                                                          : CheckVerdict::kStarts;
     } else if (seen.switchTaken) {
       out.format(
           "Tolvex switches to %d x %d at the depth the display gives (not %d bits per "
@@ -363,11 +321,6 @@ int runCheckWith(RunSequence run, int argc, const char* const* argv, ToolIo& io)
     printMessageBox(out, seen.boxes.items[i].caption.c_str(), seen.boxes.items[i].text.c_str());
   }
   printUnlisted(out, seen.boxes);
-  return status;
-}
-
-int runCheck(int argc, const char* const* argv, ToolIo& io) {
-  return runCheckWith(&tolvex::runTolvex, argc, argv, io);
 }
 
 }  // namespace tolvex_ini

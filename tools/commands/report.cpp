@@ -1,4 +1,4 @@
-// tolvex-ini's report printer and its reading of settings files.
+// Formatted text, reports as rows, and the reading of settings files.
 #include "tools/commands/report.h"
 
 #include <cstdarg>
@@ -11,19 +11,11 @@
 
 namespace tolvex_ini {
 
-void Printer::bytes(const char* s, std::size_t n) {
-  if (toErr_) {
-    io_.writeErr(s, n);
-  } else {
-    io_.writeOut(s, n);
-  }
-}
-
-void Printer::text(const char* s) {
+void TextOut::text(const char* s) {
   bytes(s, std::strlen(s));
 }
 
-void Printer::format(const char* fmt, ...) {
+void TextOut::format(const char* fmt, ...) {
   std::va_list args;
   va_start(args, fmt);
   char line[512];
@@ -47,7 +39,7 @@ void Printer::format(const char* fmt, ...) {
   va_end(args);
 }
 
-void Printer::escaped(const char* s, std::size_t n, bool quoted) {
+void TextOut::escaped(const char* s, std::size_t n, bool quoted) {
   if (quoted) {
     text("\"");
   }
@@ -85,15 +77,33 @@ void Printer::escaped(const char* s, std::size_t n, bool quoted) {
   }
 }
 
-void Printer::escaped(const char* s, bool quoted) {
+void TextOut::escaped(const char* s, bool quoted) {
   escaped(s, std::strlen(s), quoted);
 }
 
-void Printer::label(const char* name) {
+void TextOut::padded(const char* name) {
   format("%-*s", kLabelWidth, name);
 }
 
-void Printer::messageLines(const char* message, const char* firstLabel, const char* prefix) {
+void Report::put(char c) {
+  if (used_ == sizeof text_) {
+    cut_ = true;
+    open_ = false;
+    return;
+  }
+  text_[used_ - 1] = c;
+  text_[used_++] = '\0';
+}
+
+void Report::print(TextOut& out) const {
+  for (int row = 0; row < count_; ++row) {
+    out.label(labels_[row]);
+    out.text(value(row));
+    out.text("\n");
+  }
+}
+
+void TextOut::messageLines(const char* message, const char* firstLabel, const char* prefix) {
   // An empty line gets the prefix without its trailing blanks.
   std::size_t bare = std::strlen(prefix);
   while (bare > 0 && prefix[bare - 1] == ' ') {
@@ -123,26 +133,8 @@ void Printer::messageLines(const char* message, const char* firstLabel, const ch
   }
 }
 
-Printer errorLine(ToolIo& io) {
-  Printer err(io, true);
-  err.format("%s: ", kProgramName);
-  return err;
-}
-
-int usageError(ToolIo& io, const char* what, const char* detail) {
-  Printer err = errorLine(io);
-  err.text(what);
-  if (detail != nullptr) {
-    err.text(" '");
-    err.escaped(detail, false);
-    err.text("'");
-  }
-  err.format("\nTry '%s --help' for more information.\n", kProgramName);
-  return kExitTrouble;
-}
-
 // The answer of a display switch by its name.
-void printDisplayAnswer(Printer& out, std::int32_t answer) {
+void printDisplayAnswer(TextOut& out, std::int32_t answer) {
   if (answer == 0) {
     out.text("DISP_CHANGE_SUCCESSFUL");
     return;
@@ -153,15 +145,6 @@ void printDisplayAnswer(Printer& out, std::int32_t answer) {
   } else {
     out.format("%d, a code Tolvex has no message for", static_cast<int>(answer));
   }
-}
-
-int needsWindows(ToolIo& io, const char* command) {
-  Printer err = errorLine(io);
-  err.format(
-      "%s needs Windows: it asks the display of the machine Tolvex runs on; run "
-      "tolvex-ini.exe there\n",
-      command);
-  return kExitTrouble;
 }
 
 void readStored(const std::uint8_t* bytes, std::size_t size, Reading& reading) {
@@ -204,7 +187,7 @@ const char* defaultMark(const AppliedRequest& applied, int field) {
 
 }  // namespace
 
-void printRequest(Printer& out, const AppliedRequest& applied, std::int32_t depthInFile) {
+void printRequest(TextOut& out, const AppliedRequest& applied, std::int32_t depthInFile) {
   const tolvex::SettingsRequest& request = applied.request;
   out.label("Depth:");
   out.format("%d bits per pixel", static_cast<int>(request.depth));
@@ -226,7 +209,7 @@ void printRequest(Printer& out, const AppliedRequest& applied, std::int32_t dept
   out.format(" (in Tolvex's folder)%s\n", defaultMark(applied, 5));
 }
 
-void printMessageBox(Printer& out, const char* caption, const char* text) {
+void printMessageBox(TextOut& out, const char* caption, const char* text) {
   out.label("Caption:");
   out.format("%s\n", caption);
   out.messageLines(text, "Message:", "| ");
@@ -235,8 +218,8 @@ void printMessageBox(Printer& out, const char* caption, const char* text) {
   out.text("\n");
 }
 
-int printSettingsReading(Printer& out, const std::uint8_t* stored, std::size_t size,
-                         std::size_t total, bool withMessage) {
+FileVerdict printSettingsReading(TextOut& out, const std::uint8_t* stored, std::size_t size,
+                                 std::size_t total, bool withMessage) {
   Reading reading;
   readStored(stored, size, reading);
 
@@ -272,7 +255,7 @@ int printSettingsReading(Printer& out, const std::uint8_t* stored, std::size_t s
     if (withMessage) {
       printMessageBox(out, tolvex::kCaptionBadSettings, verdict.message.c_str());
     }
-    return kExitRefused;
+    return FileVerdict::kRejected;
   }
   const AppliedRequest applied = appliedRequest(verdict);
   if (applied.fromFile == 0) {
@@ -291,7 +274,10 @@ int printSettingsReading(Printer& out, const std::uint8_t* stored, std::size_t s
     out.label("");
     out.text("make it with 'tolvex-ini write' or 'tolvex-ini encode < FILE > Tolvex.ini'\n");
   }
-  return applied.fromFile == 0 ? kExitRefused : kExitOk;
+  if (applied.fromFile == 0) {
+    return total == 0 ? FileVerdict::kIgnoredEmpty : FileVerdict::kIgnored;
+  }
+  return verdict.result == 1 ? FileVerdict::kAcceptedWithApp : FileVerdict::kAccepted;
 }
 
 }  // namespace tolvex_ini

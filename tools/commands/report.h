@@ -1,5 +1,5 @@
-// tolvex-ini's report printer: formatted and escaped text on standard output or standard error,
-// message box texts as lines, and a settings file as Tolvex reads it.
+// Reports of the commands that explain (show, check): rows of a label and a value, made with
+// formatted and escaped text; and a settings file as Tolvex reads it.
 #ifndef TOLVEX_TOOLS_COMMANDS_REPORT_H
 #define TOLVEX_TOOLS_COMMANDS_REPORT_H
 
@@ -7,20 +7,22 @@
 #include <cstdint>
 
 #include "settings/settings_text.h"
-#include "tools/commands/tool_io.h"
 
 namespace tolvex_ini {
 
-constexpr char kProgramName[] = "tolvex-ini";
-// The labels of a report are padded to this width.
+// The labels of a report are padded to this width when it is printed.
 constexpr int kLabelWidth = 13;
 
-// Output to one of the two streams, with printf-style formatting.
-class Printer {
+// Formatted and escaped text, to wherever `bytes` sends it. (Its classes define every virtual
+// function inline: the unit tests, built with RTTI, then have the type information that their
+// sanitizer asks for.)
+class TextOut {
  public:
-  Printer(ToolIo& io, bool toErr) : io_(io), toErr_(toErr) {}
+  virtual void bytes(const char* s, std::size_t n) = 0;
+  // Starts a line with this label: padded to kLabelWidth where text is printed.
+  virtual void label(const char* name) = 0;
+  void padded(const char* name);
 
-  void bytes(const char* s, std::size_t n);
   void text(const char* s);
   void format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3);
 
@@ -30,29 +32,76 @@ class Printer {
   void escaped(const char* s, std::size_t n, bool quoted);
   void escaped(const char* s, bool quoted);
 
-  void label(const char* name);
-
-  // A message box text, one output line for each of its lines (each "\r" starts a new one):
-  // the first line after `firstLabel`, the others after an empty label, each after `prefix`.
-  // With no label (nullptr) the lines are only indented by the prefix.
+  // A message box text, one line for each of its lines (each "\r" starts a new one): the first
+  // after `firstLabel`, the others after an empty label, each after `prefix`. With no label
+  // (nullptr) the lines are only indented by the prefix.
   void messageLines(const char* message, const char* firstLabel, const char* prefix);
 
- private:
-  ToolIo& io_;
-  bool toErr_;
+ protected:
+  ~TextOut() = default;
 };
 
-// "tolvex-ini: " and the start of an error line; the caller ends the line.
-Printer errorLine(ToolIo& io);
-// An error line about the command line, with the hint to --help; returns kExitTrouble.
-int usageError(ToolIo& io, const char* what, const char* detail);
+// Text into a fixed field, as much as fits.
+template <std::size_t N>
+class TextInto final : public TextOut {
+ public:
+  explicit TextInto(tolvex::FixedText<N>& text) : text_(text) {}
+  void bytes(const char* s, std::size_t n) override { text_.appendBytes(s, n); }
+  void label(const char* name) override { padded(name); }
+
+ private:
+  tolvex::FixedText<N>& text_;
+};
+
+// A report: rows of a label and a value. label() starts a row (the label is kept as a pointer:
+// a literal); text goes to its value, and a
+// line break, which ends a line where the report is printed, ends the value here.
+class Report final : public TextOut {
+ public:
+  static constexpr int kMaxRows = 64;
+  static constexpr std::size_t kTextCapacity = 12288;
+
+  void bytes(const char* s, std::size_t n) override {
+    for (std::size_t i = 0; i < n && open_; ++i) {
+      // A line break ends a printed line; values hold none (escaped() shows them as \n).
+      if (s[i] != '\n') {
+        put(s[i]);
+      }
+    }
+  }
+  void label(const char* name) override {
+    open_ = count_ < kMaxRows && used_ < sizeof text_;
+    if (open_) {
+      labels_[count_] = name;
+      starts_[count_++] = used_;
+      text_[used_++] = '\0';
+    }
+    cut_ = cut_ || !open_;
+  }
+
+  int rows() const { return count_; }
+  const char* label(int row) const { return labels_[row]; }
+  const char* value(int row) const { return text_ + starts_[row]; }
+  // Rows or text that did not fit were left out.
+  bool cut() const { return cut_; }
+
+  // Every row as a line: the label padded, the value, a line break.
+  void print(TextOut& out) const;
+
+ private:
+  void put(char c);
+
+  char text_[kTextCapacity] = {};
+  std::size_t used_ = 0;
+  const char* labels_[kMaxRows] = {};
+  std::size_t starts_[kMaxRows] = {};
+  int count_ = 0;
+  bool open_ = false;  // text goes to the last row
+  bool cut_ = false;
+};
 
 // The answer of a display switch, by its DISP_CHANGE_ name.
-void printDisplayAnswer(Printer& out, std::int32_t answer);
-
-// The error for check, modes and restore where there is no display of Tolvex's to ask (the
-// Linux build); returns kExitTrouble.
-int needsWindows(ToolIo& io, const char* command);
+void printDisplayAnswer(TextOut& out, std::int32_t answer);
 
 // A file as Tolvex reads it: its first 999 bytes decoded, scanned and judged, with the
 // application name relative to Tolvex's folder.
@@ -69,19 +118,27 @@ struct AppliedRequest {
 };
 AppliedRequest appliedRequest(const tolvex::SettingsVerdict& verdict);
 
-// The request, one labelled line per field, marking defaults.
-void printRequest(Printer& out, const AppliedRequest& applied, std::int32_t depthInFile);
+// What Tolvex does with a settings file.
+enum class FileVerdict {
+  kAcceptedWithApp,  // all five fields
+  kAccepted,         // the leading fields it has, defaults for the rest
+  kIgnoredEmpty,     // an empty file: defaults
+  kIgnored,          // nothing readable: defaults
+  kRejected,         // a message box, and nothing started
+};
+
+// The request, one row per field, marking defaults.
+void printRequest(TextOut& out, const AppliedRequest& applied, std::int32_t depthInFile);
 
 // A message box as Tolvex would show it: its caption, its text as lines, and the text once more
 // as an exact escaped string.
-void printMessageBox(Printer& out, const char* caption, const char* text);
+void printMessageBox(TextOut& out, const char* caption, const char* text);
 
 // What Tolvex makes of a settings file whose first `size` bytes (of `total`) are `stored`: the
 // text, what of it is never read, the result and the request Tolvex goes on with. A rejection's
-// message box is printed too when `withMessage`. Returns 0 when Tolvex accepts the file, 1 when
-// it rejects it or ignores its content.
-int printSettingsReading(Printer& out, const std::uint8_t* stored, std::size_t size,
-                         std::size_t total, bool withMessage);
+// message box is printed too when `withMessage`.
+FileVerdict printSettingsReading(TextOut& out, const std::uint8_t* stored, std::size_t size,
+                                 std::size_t total, bool withMessage);
 
 }  // namespace tolvex_ini
 

@@ -1,46 +1,28 @@
-// tolvex-ini show: the text of a settings file and what Tolvex does with it.
-#include <cstring>
-
-#include "app/messages.h"
-#include "settings/settings_text.h"
-#include "tools/commands/commands.h"
-#include "tools/commands/report.h"
+// show: the text of a settings file and what Tolvex does with it.
+#include "tools/commands/operations.h"
 
 namespace tolvex_ini {
 
-int runShow(int argc, const char* const* argv, ToolIo& io) {
-  const char* path = tolvex::kSettingsFileName;
-  int count = 0;
-  bool optionsEnded = false;
-  for (int i = 0; i < argc; ++i) {
-    if (!optionsEnded && std::strcmp(argv[i], "--") == 0) {
-      optionsEnded = true;
-    } else if (!optionsEnded && argv[i][0] == '-' && argv[i][1] != '\0') {
-      return usageError(io, "show: unrecognized option", argv[i]);
-    } else if (++count > 1) {
-      return usageError(io, "show: too many arguments, starting with", argv[i]);
-    } else {
-      path = argv[i];
-    }
-  }
-
+void showSettings(ToolIo& io, const char* path, ShowOutcome& outcome) {
   std::uint8_t stored[tolvex::kSettingsReadLimit];
   std::size_t size = 0;
   std::size_t total = 0;
-  ReasonText why;
-  if (!io.readFileHead(path, stored, sizeof stored, size, total, why)) {
-    Printer err = errorLine(io);
-    err.text("cannot read '");
-    err.escaped(path, false);
-    err.format("': %s\n", why.c_str());
-    return kExitTrouble;
+  outcome.read = io.readFileHead(path, stored, sizeof stored, size, total, outcome.why);
+  if (!outcome.read) {
+    return;
   }
+  outcome.report.label("File:");
+  outcome.report.escaped(path, false);
+  outcome.report.format(" (%lu bytes)", static_cast<unsigned long>(total));
+  outcome.verdict = printSettingsReading(outcome.report, stored, size, total, true);
 
-  Printer out(io, false);
-  out.label("File:");
-  out.escaped(path, false);
-  out.format(" (%lu bytes)\n", static_cast<unsigned long>(total));
-  return printSettingsReading(out, stored, size, total, true);
+  Reading reading;
+  readStored(stored, size, reading);
+  outcome.accepted = reading.verdict.accepted;
+  tolvex::applyVerdict(reading.verdict, outcome.fields);
+  outcome.depthInFile = reading.scan.depth;
+  outcome.scan = reading.scan;
+  outcome.rejected = reading.verdict.rejected;
 }
 
 }  // namespace tolvex_ini

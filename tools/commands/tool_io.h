@@ -1,6 +1,7 @@
-// The outside world as tolvex-ini sees it, and the exit statuses of its commands. main() supplies
-// C stdio and the system's display, the unit tests an in-memory fake, and a front end that shows
-// the output itself a ToolIo that captures it.
+// The outside world as the commands see it: files and the display. The command line
+// (tools/tolvex-ini) and Tolvex Setup supply the system's (system_tool_io.h), the unit tests an
+// in-memory fake. Output is no part of it: the commands return outcomes, and each front end
+// words them.
 #ifndef TOLVEX_TOOLS_COMMANDS_TOOL_IO_H
 #define TOLVEX_TOOLS_COMMANDS_TOOL_IO_H
 
@@ -12,36 +13,35 @@
 
 namespace tolvex_ini {
 
-// Exit statuses.
-constexpr int kExitOk = 0;       // written, or Tolvex accepts the file
-constexpr int kExitRefused = 1;  // a value or file Tolvex would reject or ignore; a file kept
-constexpr int kExitTrouble = 2;  // usage, input or output errors
-
-// Why a file operation failed, for the error line ("No such file or directory").
+// Why a file operation failed, in the system's words ("No such file or directory").
 using ReasonText = tolvex::FixedText<256>;
 
-// The outside world as the tool sees it: main() supplies C stdio, the tests a fake.
+// Where writing a file went wrong.
+enum class FileStep { kNone, kWrite, kReplace, kReadBack };
+
+struct FileTrouble {
+  FileStep step = FileStep::kNone;
+  bool exists = false;    // the file to be created is there already
+  bool noRoom = false;    // the disk or the user's quota is full
+  bool noFolder = false;  // the folder is not there (any more)
+  bool denied = false;    // the folder or the disk may not be written (read-only, a CD-ROM)
+  ReasonText reason;
+};
+
 class ToolIo {
  public:
-  // Text for the user, on standard output and standard error.
-  virtual void writeOut(const char* text, std::size_t size) = 0;
-  virtual void writeErr(const char* text, std::size_t size) = 0;
-
   // Reads the first `capacity` bytes of a file into `buffer` (`stored` of them) and tells the
   // file's whole length in `total`. False, with a reason, when it cannot be opened or read.
   virtual bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                             std::size_t& stored, std::size_t& total, ReasonText& why) = 0;
   virtual bool fileExists(const char* path) = 0;
-  // Creates or replaces a file with exactly these bytes.
-  virtual bool writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                         ReasonText& why) = 0;
+  // Creates `path`, which must not exist yet, with exactly these bytes, flushed to the disk.
+  // A failure may leave part of the file behind (replaceFile removes it).
+  virtual bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                            FileTrouble& trouble) = 0;
+  // Renames `from` to `to` in one step, over an existing `to` only when `replace`.
+  virtual bool moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) = 0;
   virtual bool removeFile(const char* path) = 0;
-
-  // Standard input and output as raw bytes, for encode and decode; called only after
-  // useBinaryStreams(). readInput: bytes read, 0 at the end, -1 on an error.
-  virtual void useBinaryStreams() = 0;
-  virtual long readInput(std::uint8_t* buffer, std::size_t capacity, ReasonText& why) = 0;
-  virtual bool writeOutput(const std::uint8_t* bytes, std::size_t size, ReasonText& why) = 0;
 
   // The system Tolvex runs on, for the commands that ask the display (check, modes, restore);
   // nullptr where there is none to ask (the Linux build).
@@ -52,6 +52,12 @@ class ToolIo {
  protected:
   ~ToolIo() = default;
 };
+
+// The one safe write of both front ends: the bytes go to a new file beside `path` first, which
+// then takes its place in one step. Until that step succeeds `path` keeps its bytes, and on any
+// failure the new file is removed. Without `replace` an existing `path` is never replaced.
+bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::size_t size,
+                 bool replace, FileTrouble& trouble);
 
 }  // namespace tolvex_ini
 

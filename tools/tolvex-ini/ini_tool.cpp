@@ -1,13 +1,12 @@
 // tolvex-ini: dispatch to the commands, help, and encode/decode. No platform calls: everything
-// outside goes through ToolIo.
+// outside goes through ToolIo and Console.
 #include "tools/tolvex-ini/ini_tool.h"
 
 #include <cstring>
 
 #include "app/version.h"
 #include "settings/settings_text.h"
-#include "tools/commands/commands.h"
-#include "tools/commands/report.h"
+#include "tools/tolvex-ini/cli_text.h"
 
 namespace tolvex_ini {
 
@@ -64,14 +63,14 @@ bool isHelp(const char* arg) {
   return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
 }
 
-int printHelp(ToolIo& io) {
+int printHelp(Console& io) {
   Printer(io, false).text(kHelp);
   return kExitOk;
 }
 
 // The stored form is each byte's complement, so encoding and decoding are the same work; both
 // names exist so that scripts say what they mean.
-int runComplement(int argc, const char* const* argv, ToolIo& io, const char* command) {
+int runComplement(int argc, const char* const* argv, Console& io, const char* command) {
   if (argc > 0) {
     Printer err = errorLine(io);
     err.format("%s: unexpected argument '", command);
@@ -107,44 +106,44 @@ int runComplement(int argc, const char* const* argv, ToolIo& io, const char* com
 
 }  // namespace
 
-int runIniTool(int argc, const char* const* argv, ToolIo& io) {
+int runIniTool(int argc, const char* const* argv, ToolIo& io, Console& console) {
   if (argc < 2) {
-    return usageError(io, "missing command", nullptr);
+    return usageError(console, "missing command", nullptr);
   }
   const char* command = argv[1];
   const int restCount = argc - 2;
   const char* const* rest = argv + 2;
   for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
     if (isHelp(argv[i])) {
-      return printHelp(io);
+      return printHelp(console);
     }
   }
   if (std::strcmp(command, "--version") == 0) {
-    Printer(io, false).format("%s (Tolvex) %s\n", kProgramName, TOLVEX_VERSION_DOTTED);
+    Printer(console, false).format("%s (Tolvex) %s\n", kProgramName, TOLVEX_VERSION_DOTTED);
     return kExitOk;
   }
   if (std::strcmp(command, "write") == 0) {
-    return runWrite(restCount, rest, io);
+    return runWrite(restCount, rest, io, console);
   }
   if (std::strcmp(command, "show") == 0) {
-    return runShow(restCount, rest, io);
+    return runShow(restCount, rest, io, console);
   }
   if (std::strcmp(command, "check") == 0) {
-    return runCheck(restCount, rest, io);
+    return runCheck(restCount, rest, io, console);
   }
   if (std::strcmp(command, "modes") == 0) {
-    return runModes(restCount, rest, io);
+    return runModes(restCount, rest, io, console);
   }
   if (std::strcmp(command, "restore") == 0) {
-    return runRestore(restCount, rest, io);
+    return runRestore(restCount, rest, io, console);
   }
   if (std::strcmp(command, "encode") == 0 || std::strcmp(command, "decode") == 0) {
-    return runComplement(restCount, rest, io, command);
+    return runComplement(restCount, rest, console, command);
   }
   if (command[0] == '-') {
-    return usageError(io, "unrecognized option", command);
+    return usageError(console, "unrecognized option", command);
   }
-  return usageError(io, "unknown command", command);
+  return usageError(console, "unknown command", command);
 }
 
 }  // namespace tolvex_ini

@@ -1,9 +1,10 @@
-// Tolvex Setup's buttons: Save (with `tolvex-ini write`), Check (`check`), Start the title and
-// Restore display (`restore`).
+// Tolvex Setup's buttons: Save (the write command), Check (check), Start the title and Restore
+// display (restore), with their outcomes in the dialog's words.
 #include <cstdio>
 #include <cstring>
 
-#include "tools/commands/commands.h"
+#include "display/display_mode.h"
+#include "tools/commands/operations.h"
 #include "tools/tolvex-setup/model/names.h"
 #include "tools/tolvex-setup/model/setup_model.h"
 
@@ -19,23 +20,25 @@ Outcome refusal(Field focus, const char* text) {
   return outcome;
 }
 
-// Digits only, at most nine of them: a size as a person types it.
-bool parseDimension(const char*& s, std::int32_t& value) {
+// Digits only, at most nine of them: a size as a person types it, and no number near the end of
+// what Tolvex reads. Tolvex's own rules judge the number.
+constexpr int kMaxDigits = 9;
+bool parseDimension(const char*& s, std::int64_t& value) {
   while (*s == ' ') {
     ++s;
   }
   int digits = 0;
   value = 0;
   for (; *s >= '0' && *s <= '9'; ++s, ++digits) {
-    if (digits < 9) {
+    if (digits < kMaxDigits) {
       value = value * 10 + (*s - '0');
     }
   }
-  return digits > 0 && digits < 10;
+  return digits > 0 && digits <= kMaxDigits;
 }
 
 // "800 x 600", "800x600", "800,600" or "800 600", and the list's mark " *" after it.
-bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
+bool parseSize(const char* s, std::int64_t& width, std::int64_t& height) {
   if (!parseDimension(s, width)) {
     return false;
   }
@@ -54,47 +57,118 @@ bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
   return *s == '\0';
 }
 
-// The control that write's refusal is about.
-Field refusedField(const char* text) {
-  if (std::strstr(text, "DEPTH") != nullptr) {
-    return Field::kDepth;
+using Value = tolvex_ini::Field;
+using tolvex_ini::Refusal;
+using tolvex_ini::WriteOutcome;
+using tolvex_ini::WriteRequest;
+
+// The control a refused value belongs to.
+Field controlOf(Value field) {
+  switch (field) {
+    case Value::kDepth:
+      return Field::kDepth;
+    case Value::kWidth:
+    case Value::kHeight:
+      return Field::kSize;
+    case Value::kStrict:
+      return Field::kStrict;
+    default:
+      return Field::kProgram;
   }
-  if (std::strstr(text, "WIDTH") != nullptr || std::strstr(text, "HEIGHT") != nullptr) {
-    return Field::kSize;
-  }
-  if (std::strstr(text, "STRICT") != nullptr) {
-    return Field::kStrict;
-  }
-  return Field::kProgram;
 }
 
-// `write`'s arguments for the form.
-struct WriteArgs {
-  char numbers[4][16];
-  const char* argv[10];
-  int argc = 0;
-};
+// A number as text, whatever its size.
+using NumberText = tolvex::FixedText<24>;
+void numberText(std::int64_t value, NumberText& text) {
+  char digits[24];
+  (void)std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value));
+  text.assign(digits);
+}
 
-void writeArgs(const SetupForm& form, const char* file, std::int32_t width, std::int32_t height,
-               bool replace, WriteArgs& args) {
-  (void)std::snprintf(args.numbers[0], sizeof args.numbers[0], "%d",
-                      static_cast<int>(kDepths[form.depth]));
-  (void)std::snprintf(args.numbers[1], sizeof args.numbers[1], "%d", static_cast<int>(width));
-  (void)std::snprintf(args.numbers[2], sizeof args.numbers[2], "%d", static_cast<int>(height));
-  (void)std::snprintf(args.numbers[3], sizeof args.numbers[3], "%d", form.strict ? 1 : 0);
-  args.argc = 0;
-  args.argv[args.argc++] = "-o";
-  args.argv[args.argc++] = file;
-  if (replace) {
-    args.argv[args.argc++] = "--force";
+// Why Tolvex would reject a value, in the dialog's words.
+Outcome refusalOf(const WriteRequest& request, const WriteOutcome& written) {
+  Outcome outcome = refusal(controlOf(written.refused), "");
+  tolvex::MessageText& message = outcome.message;
+  const bool range = written.why == Refusal::kOutOfRange;
+  NumberText width;
+  NumberText height;
+  numberText(request.numbers[1], width);
+  numberText(request.numbers[2], height);
+  switch (written.refused) {
+    case Value::kDepth:
+      message.format("Tolvex would reject the Depth %d: it takes 8, 16, 24 or 32 bits per pixel.",
+                     static_cast<int>(written.value));
+      break;
+    case Value::kWidth:
+    case Value::kHeight: {
+      const bool widthToo = written.refused == Value::kHeight &&
+                            !tolvex::isSettingsWidth(static_cast<std::int32_t>(request.numbers[1]));
+      message.format("Tolvex would reject the Size %s x %s: ", width.c_str(), height.c_str());
+      if (range) {
+        message.append(written.refused == Value::kWidth ? "the width" : "the height");
+        message.append(" is beyond the largest number it reads, 2147483647.");
+      }
+      if (!range || widthToo) {
+        message.append(range ? " And the width" : "the width");
+        message.append(" has to be 640, 800, 832, 1024, 1152, 1280 or 1600.");
+      }
+      break;
+    }
+    case Value::kStrict:
+      message.format("Tolvex would reject the strict box's value %d: it takes 1 or 0.",
+                     static_cast<int>(written.value));
+      break;
+    default:
+      message.format("Tolvex would reject the Program %s: ", request.program);
+      message.append(written.why == Refusal::kBlank ? "it reads a name only up to its first blank."
+                     : written.why == Refusal::kComma ? "it reads a comma as the end of the name."
+                     : written.why == Refusal::kTooLong
+                         ? "it reads names of at most 255 bytes."
+                         : "a program's name needs more than four characters.");
+      break;
   }
-  args.argv[args.argc++] = "--";
-  for (auto& number : args.numbers) {
-    args.argv[args.argc++] = number;
+  return outcome;
+}
+
+// Why the file could not be saved, in the dialog's words.
+Outcome troubleOf(const char* file, const WriteOutcome& written) {
+  Outcome outcome = refusal(Field::kNone, "");
+  tolvex::MessageText& message = outcome.message;
+  const tolvex_ini::FileTrouble& trouble = written.trouble;
+  if (written.status == tolvex_ini::WriteStatus::kExists) {
+    message.format("%s appeared in this folder meanwhile. Nothing was written.", file);
+  } else if (trouble.step == tolvex_ini::FileStep::kNone) {
+    message.assign(
+        "Tolvex would not read these settings back as they were asked. Nothing was "
+        "written.");
+  } else if (written.mismatch) {
+    message.format(
+        "%s does not read back as it was written: Tolvex would read other settings "
+        "from it. %s",
+        file, written.removed ? "It was removed." : "It could not be removed.");
+  } else if (trouble.step == tolvex_ini::FileStep::kReadBack) {
+    message.format("%s was saved, but cannot be read back: %s.", file, trouble.reason.c_str());
+  } else {
+    // The advice that fits what happened, and no other.
+    message.format("%s could not be saved in this folder: %s.\n\n", file, trouble.reason.c_str());
+    if (trouble.noFolder) {
+      message.append(
+          "The folder is no longer there: it was removed or renamed, or its drive is gone. "
+          "Choose the title's folder again with Browse. ");
+    } else if (trouble.noRoom) {
+      message.append(written.existed ? "The folder has no room for the new file beside the old "
+                                       "one. "
+                                     : "The disk is full. ");
+    } else if (trouble.denied) {
+      message.append("A read-only folder, or one on a CD-ROM, cannot take the settings file. ");
+    }
+    if (written.existed && !trouble.noFolder) {
+      message.appendFormat("The old %s is kept as it was.", file);
+    } else {
+      message.append("Nothing was written.");
+    }
   }
-  if (!form.program.empty()) {
-    args.argv[args.argc++] = form.program.c_str();
-  }
+  return outcome;
 }
 
 }  // namespace
@@ -125,8 +199,8 @@ Outcome SetupModel::checkName() const {
 }
 
 Outcome SetupModel::save(Questions& questions) {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
+  std::int64_t width = 0;
+  std::int64_t height = 0;
   if (!parseSize(form.size.c_str(), width, height)) {
     return refusal(Field::kSize, "Type the size as width x height, for example 800 x 600.");
   }
@@ -145,22 +219,25 @@ Outcome SetupModel::save(Questions& questions) {
   }
   FileName file;
   settingsFile(file);
-  WriteArgs args;
+  WriteRequest request;
+  request.path = file.c_str();
+  request.fields = form.program.empty() ? 4 : 5;
+  request.numbers[0] = kDepths[form.depth];
+  request.numbers[1] = width;
+  request.numbers[2] = height;
+  request.numbers[3] = form.strict ? 1 : 0;
+  request.program = form.program.c_str();
 
   // Tolvex's rules first, with nothing written: a refused value leaves the folder as it was.
-  ReportIo sandbox(world_, true);
-  writeArgs(form, file.c_str(), width, height, false, args);
-  if (sandbox.run(tolvex_ini::runWrite, args.argc, args.argv) != tolvex_ini::kExitOk) {
-    Outcome outcome = refusal(refusedField(sandbox.err.c_str()), "");
-    withoutProgramName(sandbox.err.c_str(), outcome.message);
-    return outcome;
+  const WriteOutcome judged = tolvex_ini::judgeWrite(request);
+  if (judged.status == tolvex_ini::WriteStatus::kRefused) {
+    return refusalOf(request, judged);
   }
-
   if (!programThere(questions)) {
     return refusal(Field::kProgram, "");
   }
-  const bool exists = world_.io().fileExists(file.c_str());
-  if (exists) {
+  request.replace = world_.io().fileExists(file.c_str());
+  if (request.replace) {
     tolvex::MessageText question;
     question.format("%s already exists in this folder.\n\nReplace it with these settings?",
                     file.c_str());
@@ -170,19 +247,15 @@ Outcome SetupModel::save(Questions& questions) {
       return kept;
     }
   }
-  ReportIo io(world_, false);
-  writeArgs(form, file.c_str(), width, height, exists, args);
-  if (io.run(tolvex_ini::runWrite, args.argc, args.argv) != tolvex_ini::kExitOk) {
-    tolvex::MessageText why;
-    withoutProgramName(io.err.c_str(), why);
-    Outcome outcome = refusal(Field::kNone, "");
-    outcome.message.format(
-        "%s could not be saved in this folder:\n\n%s\n\nA read-only folder, or one on a CD-ROM, "
-        "cannot take the settings file. Nothing was written.",
-        file.c_str(), why.c_str());
-    return outcome;
+  const WriteOutcome written = tolvex_ini::writeSettings(world_.io(), request);
+  if (written.status != tolvex_ini::WriteStatus::kWritten) {
+    return troubleOf(file.c_str(), written);
   }
-  report.assign(io.out);
+  const tolvex::SettingsRequest& applied = written.applied;
+  report.format("Saved %s: Depth %d bits per pixel, Size %d x %d, %s, Program %s%s\n", file.c_str(),
+                static_cast<int>(applied.depth), static_cast<int>(applied.width),
+                static_cast<int>(applied.height), applied.strictFlag != 0 ? "strict" : "not strict",
+                applied.appPath.c_str(), request.fields == 5 ? "" : " (Tolvex's default)");
   saved_ = form;
   offerRenameShadowing(questions, file.c_str());
   return offerTolvex(questions, file.c_str());
@@ -228,26 +301,71 @@ Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
 void SetupModel::check() {
   FileName exe;
   tolvexProgram(exe);
-  const char* argv[] = {"--tolvex", exe.c_str()};
-  ReportIo io(world_, false);
-  // Tolvex.exe is what check assumes anyway: the same arguments as a user's `tolvex-ini check`.
-  io.run(tolvex_ini::runCheck, form.named ? 2 : 0, argv);
-  // The verdict, and the message box that goes with it, first; then the note about a Tolvex.ini
-  // that hides the named file; then how check came to it.
-  const char* text = io.out.c_str();
-  const char* verdict = std::strstr(text, "\nVerdict:");
-  report.assign(verdict != nullptr ? verdict + 1 : "");
+  tolvex_ini::CheckRequest request;
+  request.tolvex = exe.c_str();
+  tolvex_ini::CheckOutcome checked;
+  tolvex_ini::checkTolvex(world_.io(), request, checked);
+  report.clear();
+  if (checked.verdict == tolvex_ini::CheckVerdict::kNoSystem) {
+    report.assign("Check needs Windows: it asks the display Tolvex would switch.\n");
+    return;
+  }
+  // The command line's rows, text for text, but the verdict (and the message box that goes with
+  // it) first; then the note about a Tolvex.ini that hides the named file; then how check came
+  // to the verdict.
+  const tolvex_ini::Report& rows = checked.report;
+  int verdict = 0;
+  while (verdict < rows.rows() && std::strcmp(rows.label(verdict), "Verdict:") != 0) {
+    ++verdict;
+  }
+  tolvex_ini::TextInto<ReportText::kCapacity> into(report);
+  for (int i = verdict; i < rows.rows(); ++i) {
+    into.label(rows.label(i));
+    into.text(rows.value(i));
+    into.text("\n");
+  }
   shadowingNote();
-  report.appendBytes(
-      text, verdict != nullptr ? static_cast<std::size_t>(verdict - text + 1) : io.out.length());
-  report.append(io.err);
+  for (int i = 0; i < verdict; ++i) {
+    into.label(rows.label(i));
+    into.text(rows.value(i));
+    into.text("\n");
+  }
 }
 
+namespace {
+
+// "1280 x 1024 at 32 bits per pixel", or "unknown".
+void modeText(bool known, const tolvex_ini::Mode& mode, SizeText& text) {
+  if (!known) {
+    text.assign("unknown");
+    return;
+  }
+  text.format("%d x %d at %d bits per pixel", static_cast<int>(mode.width),
+              static_cast<int>(mode.height), static_cast<int>(mode.depth));
+}
+
+}  // namespace
+
 void SetupModel::restore() {
-  ReportIo io(world_, false);
-  io.run(tolvex_ini::runRestore, 0, nullptr);
-  report.assign(io.out);
-  report.append(io.err);
+  const tolvex_ini::RestoreOutcome restored = tolvex_ini::restoreDisplay(world_.io());
+  report.clear();
+  if (!restored.system) {
+    report.assign("Restore display needs Windows.\n");
+    return;
+  }
+  SizeText stored;
+  SizeText before;
+  SizeText after;
+  modeText(restored.storedKnown, restored.stored, stored);
+  modeText(restored.beforeKnown, restored.before, before);
+  modeText(restored.afterKnown, restored.after, after);
+  tolvex::FixedText<64> answer;
+  tolvex_ini::TextInto<64> into(answer);
+  tolvex_ini::printDisplayAnswer(into, restored.result);
+  report.format(
+      "The display was %s. Asked to go back to its stored mode, %s, it answered %s; it is now "
+      "%s.\n",
+      before.c_str(), stored.c_str(), answer.c_str(), after.c_str());
 }
 
 }  // namespace tolvex_setup

@@ -4,18 +4,12 @@
 
 #include <cstring>
 
-#include "display/display_mode.h"
-#include "settings/settings_text.h"
-#include "tools/commands/commands.h"
-#include "tools/commands/report.h"
+#include "tools/commands/operations.h"
 #include "tools/tolvex-setup/model/names.h"
 
 namespace tolvex_setup {
 
 namespace {
-
-// A display whose list goes on past this is taken as one that never says "no more".
-constexpr std::int32_t kMaxModeIndex = 100000;
 
 int depthIndex(std::int32_t depth) {
   for (int i = 0; i < kDepthCount; ++i) {
@@ -102,42 +96,27 @@ void SetupModel::listPrograms() {
 }
 
 void SetupModel::listSizes() {
+  // The modes command's list, sorted by size: one choice for each size of a width Tolvex takes.
+  tolvex_ini::ModesOutcome modes;
+  tolvex_ini::listModes(world_.io(), modes);
   sizeCount = 0;
-  tolvex::Platform* system = world_.io().system();
-  if (system == nullptr) {
-    return;
-  }
-  for (std::int32_t index = 0; index < kMaxModeIndex; ++index) {
-    tolvex::DevModeA mode;
-    std::memset(&mode, 0, sizeof mode);
-    if (system->enumDisplaySettings(index, &mode) == 0) {
-      break;
-    }
-    const auto width = static_cast<std::int32_t>(mode.dmPelsWidth);
-    const auto height = static_cast<std::int32_t>(mode.dmPelsHeight);
-    if (!tolvex::isSettingsWidth(width)) {
+  for (int i = 0; i < modes.count; ++i) {
+    const tolvex_ini::Mode& mode = modes.modes[i];
+    if (!mode.tolvexWidth) {
       continue;
     }
-    int at = 0;
-    while (at < sizeCount &&
-           (sizes[at].width < width || (sizes[at].width == width && sizes[at].height < height))) {
-      ++at;
-    }
-    if (at == sizeCount || sizes[at].width != width || sizes[at].height != height) {
+    if (i == 0 || !tolvex_ini::sameSize(modes.modes[i - 1], mode)) {
       if (sizeCount == kMaxSizes) {
-        continue;
+        break;
       }
-      for (int i = sizeCount; i > at; --i) {
-        sizes[i] = sizes[i - 1];
-      }
-      sizes[at] = SizeChoice();
-      sizes[at].width = width;
-      sizes[at].height = height;
+      sizes[sizeCount] = SizeChoice();
+      sizes[sizeCount].width = static_cast<std::int32_t>(mode.width);
+      sizes[sizeCount].height = static_cast<std::int32_t>(mode.height);
       ++sizeCount;
     }
-    const int depth = depthIndex(static_cast<std::int32_t>(mode.dmBitsPerPel));
+    const int depth = depthIndex(static_cast<std::int32_t>(mode.depth));
     if (depth >= 0) {
-      sizes[at].depthMask |= 1U << depth;
+      sizes[sizeCount - 1].depthMask |= 1U << depth;
     }
   }
 }
@@ -162,21 +141,15 @@ Field SetupModel::readSettings() {
         file.c_str(), tolvex::kDefaultAppName);
   } else {
     // The report is show's; the values are what Tolvex takes from the file.
-    ReportIo io(world_, false);
-    const char* argv[] = {"--", file.c_str()};
-    io.run(tolvex_ini::runShow, 2, argv);
-    report.assign(io.out);
-    report.append(io.err);
-
-    std::uint8_t stored[tolvex::kSettingsReadLimit];
-    std::size_t size = 0;
-    std::size_t total = 0;
-    tolvex_ini::ReasonText why;
-    if (world_.io().readFileHead(file.c_str(), stored, sizeof stored, size, total, why)) {
-      tolvex_ini::Reading reading;
-      tolvex_ini::readStored(stored, size, reading);
-      fillFromScan(reading.scan);
-      refused = refusedControl(reading.verdict.rejected);
+    tolvex_ini::ShowOutcome shown;
+    tolvex_ini::showSettings(world_.io(), file.c_str(), shown);
+    if (!shown.read) {
+      report.format("%s cannot be read: %s.\n", file.c_str(), shown.why.c_str());
+    } else {
+      tolvex_ini::TextInto<ReportText::kCapacity> into(report);
+      shown.report.print(into);
+      fillFromScan(shown.scan);
+      refused = refusedControl(shown.rejected);
     }
   }
   for (int i = 0; form.program.empty() && i < programCount; ++i) {

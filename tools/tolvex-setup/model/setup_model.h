@@ -3,13 +3,14 @@
 // Tolvex Setup's dialog without its window: the values of the controls, the lists behind them,
 // and every decision the buttons lead to. The view copies values between its controls and
 // `form` and shows what comes back; the decisions are made here, on a SetupWorld, with
-// tolvex-ini's commands doing the reading, writing, checking and restoring.
+// tolvex-ini's commands (tools/commands/operations.h) doing the reading, writing, checking and
+// restoring, and their outcomes put in the dialog's words.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_MODEL_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_MODEL_H
 
 #include <cstdint>
 
-#include "tools/tolvex-setup/model/report_io.h"
+#include "settings/settings_text.h"
 #include "tools/tolvex-setup/model/setup_world.h"
 
 namespace tolvex_setup {
@@ -24,6 +25,7 @@ constexpr int kMaxSizes = 64;
 enum class Field { kNone, kProgram, kDepth, kSize, kStrict, kName };
 
 using SizeText = tolvex::FixedText<64>;
+using ReportText = tolvex::FixedText<16384>;
 
 // The values of the controls.
 struct SetupForm {

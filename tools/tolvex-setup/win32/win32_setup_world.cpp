@@ -2,36 +2,16 @@
 
 #include <windows.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "app/run_context.h"
-#include "tools/commands/stdio_files.h"
 #include "tools/tolvex-setup/model/names.h"
 
 namespace tolvex_setup {
 
-namespace {
+using tolvex_ini::failWithLastError;
 
-// The system's text for the last error, without its closing full stop and line break.
-bool failWithLastError(tolvex_ini::ReasonText& why) {
-  const DWORD code = GetLastError();
-  char text[256];
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                code, 0, text, sizeof text, nullptr);
-  while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
-                        text[length - 1] == '.' || text[length - 1] == ' ')) {
-    --length;
-  }
-  if (length == 0 || !why.assignBytes(text, length)) {
-    // FixedText formats only %d, %i and %s (Tolvex.exe's own formatter): the number is made here.
-    char number[32];
-    (void)std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(code));
-    why.assign(number);
-  }
-  return false;
-}
+namespace {
 
 // How long a mode query may take a new process to answer.
 constexpr DWORD kModeQueryMs = 30000;
@@ -105,65 +85,6 @@ int writeCurrentMode() {
                  written == sizeof mode
              ? 0
              : 1;
-}
-
-bool Win32ToolIo::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
-                               std::size_t& stored, std::size_t& total,
-                               tolvex_ini::ReasonText& why) {
-  return tolvex_ini::readFileHeadStdio(path, buffer, capacity, stored, total, why);
-}
-
-bool Win32ToolIo::fileExists(const char* path) {
-  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Written next to the file and then moved over it: a failed or short write leaves the file as
-// it was, or no file at all.
-bool Win32ToolIo::writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                            tolvex_ini::ReasonText& why) {
-  tolvex::PathText temporary(path);
-  if (!temporary.append(".new")) {
-    why.assign("the name is too long");
-    return false;
-  }
-  errno = 0;
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) {
-    return tolvex_ini::failWithErrno(why);
-  }
-  const bool written = std::fwrite(bytes, 1, size, file) == size;
-  const int savedErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    errno = savedErrno;
-    tolvex_ini::failWithErrno(why);
-    DeleteFileA(temporary.c_str());
-    return false;
-  }
-  if (MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING) == 0) {
-    failWithLastError(why);
-    DeleteFileA(temporary.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool Win32ToolIo::removeFile(const char* path) {
-  return DeleteFileA(path) != 0;
-}
-
-long Win32ToolIo::readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
-  why.assign("no standard input in the dialog");
-  return -1;
-}
-
-bool Win32ToolIo::writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) {
-  why.assign("no standard output in the dialog");
-  return false;
-}
-
-bool Win32ToolIo::tolvexRunning() {
-  return platform_.mutexExists(tolvex::kMutexName);
 }
 
 bool Win32SetupWorld::enterFolder(const char* folder, tolvex_ini::ReasonText& why) {

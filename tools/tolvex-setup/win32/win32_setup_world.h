@@ -1,9 +1,9 @@
-// Tolvex Setup's world on Windows: files with the C runtime, folders and processes with Win32,
-// and the display through Tolvex's own Win32 backend.
+// Tolvex Setup's world on Windows: files and the display as tolvex-ini.exe has them
+// (SystemToolIo), folders and processes with Win32.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_WIN32_WIN32_SETUP_WORLD_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_WIN32_WIN32_SETUP_WORLD_H
 
-#include "platform/win32_platform.h"
+#include "tools/commands/system_tool_io.h"
 #include "tools/tolvex-setup/model/setup_world.h"
 
 namespace tolvex_setup {
@@ -21,24 +21,28 @@ class SetupPlatform final : public tolvex::Win32Platform {
 constexpr char kCurrentModeOption[] = "--current-mode";
 int writeCurrentMode();
 
-// Files with the C runtime; the display through Tolvex's own Win32 backend.
-class Win32ToolIo final : public tolvex_ini::ToolIo {
+// The machine's files as both front ends reach them, and the display through SetupPlatform.
+class SetupToolIo final : public tolvex_ini::ToolIo {
  public:
-  void writeOut(const char*, std::size_t) override {}
-  void writeErr(const char*, std::size_t) override {}
   bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
-                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override;
-  bool fileExists(const char* path) override;
-  bool writeFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                 tolvex_ini::ReasonText& why) override;
-  bool removeFile(const char* path) override;
-  void useBinaryStreams() override {}
-  long readInput(std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) override;
-  bool writeOutput(const std::uint8_t*, std::size_t, tolvex_ini::ReasonText& why) override;
+                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override {
+    return files_.readFileHead(path, buffer, capacity, stored, total, why);
+  }
+  bool fileExists(const char* path) override { return files_.fileExists(path); }
+  bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                    tolvex_ini::FileTrouble& trouble) override {
+    return files_.writeNewFile(path, bytes, size, trouble);
+  }
+  bool moveFile(const char* from, const char* to, bool replace,
+                tolvex_ini::FileTrouble& trouble) override {
+    return files_.moveFile(from, to, replace, trouble);
+  }
+  bool removeFile(const char* path) override { return files_.removeFile(path); }
   tolvex::Platform* system() override { return &platform_; }
-  bool tolvexRunning() override;
+  bool tolvexRunning() override { return files_.tolvexRunning(); }
 
  private:
+  tolvex_ini::SystemToolIo files_;
   SetupPlatform platform_;
 };
 
@@ -56,7 +60,7 @@ class Win32SetupWorld final : public SetupWorld {
   bool titleRunning();
 
  private:
-  Win32ToolIo io_;
+  SetupToolIo io_;
   void* started_ = nullptr;  // the process handle of the program started last
 };
 

@@ -1,0 +1,103 @@
+// SystemToolIo on Windows: files with Win32, the display through Tolvex's own Win32 backend.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/run_context.h"
+#include "tools/commands/stdio_files.h"
+#include "tools/commands/system_tool_io.h"
+
+namespace tolvex_ini {
+
+bool failWithLastError(ReasonText& why) {
+  const DWORD code = GetLastError();
+  char text[256];
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, text, sizeof text, nullptr);
+  while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
+                        text[length - 1] == '.' || text[length - 1] == ' ')) {
+    --length;
+  }
+  if (length == 0 || !why.assignBytes(text, length)) {
+    // FixedText formats only %d, %i and %s (Tolvex.exe's own formatter): the number is made here.
+    char number[32];
+    (void)std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(code));
+    why.assign(number);
+  }
+  return false;
+}
+
+namespace {
+
+bool fail(FileTrouble& trouble) {
+  const DWORD code = GetLastError();
+  trouble.exists = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+  trouble.noRoom = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL;
+  trouble.noFolder = code == ERROR_PATH_NOT_FOUND;
+  trouble.denied = code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT;
+  return failWithLastError(trouble.reason);
+}
+
+}  // namespace
+
+bool SystemToolIo::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
+                                std::size_t& stored, std::size_t& total, ReasonText& why) {
+  return readFileHeadStdio(path, buffer, capacity, stored, total, why);
+}
+
+bool SystemToolIo::fileExists(const char* path) {
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+    return true;
+  }
+  // Anything but "not there" may be a file that must not be replaced.
+  const DWORD code = GetLastError();
+  return code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
+}
+
+bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                                FileTrouble& trouble) {
+  HANDLE file =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return fail(trouble);
+  }
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < size) {
+    DWORD wrote = 0;
+    const DWORD chunk = static_cast<DWORD>(size - done < 65536 ? size - done : 65536);
+    const bool called = WriteFile(file, bytes + done, chunk, &wrote, nullptr) != 0;
+    if (called && wrote == 0) {
+      SetLastError(ERROR_HANDLE_DISK_FULL);  // nothing written, and no reason given
+    }
+    ok = called && wrote > 0;
+    done += wrote;
+  }
+  ok = ok && FlushFileBuffers(file) != 0;
+  if (!ok) {
+    const DWORD code = GetLastError();
+    CloseHandle(file);
+    SetLastError(code);
+    return fail(trouble);
+  }
+  return CloseHandle(file) != 0 ? true : fail(trouble);
+}
+
+bool SystemToolIo::moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) {
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  return MoveFileExA(from, to, flags) != 0 ? true : fail(trouble);
+}
+
+bool SystemToolIo::removeFile(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+
+tolvex::Platform* SystemToolIo::system() {
+  return &platform_;
+}
+
+bool SystemToolIo::tolvexRunning() {
+  return platform_.mutexExists(tolvex::kMutexName);
+}
+
+}  // namespace tolvex_ini
