@@ -64,7 +64,8 @@ struct WriteOutcome {
 };
 
 // Tolvex's rules and what a name must be to be read back whole, with nothing written: kWritten
-// (nothing yet) or kRefused; `text` holds the text that would be written.
+// (nothing yet, `text` holding the text to write), kRefused, or kTrouble at FileStep::kNone
+// where Tolvex would read the text otherwise than asked.
 WriteOutcome judgeWrite(const WriteRequest& request);
 // Judges, then writes with replaceFile, and reads the file back the way Tolvex will.
 WriteOutcome writeSettings(ToolIo& io, const WriteRequest& request);

@@ -158,7 +158,7 @@ void printReadingInOneLine(TextOut& p, const Reading& reading) {
 
 int printRefusal(Console& console, const WriteArgs& args, const WriteOutcome& outcome) {
   const int index = static_cast<int>(outcome.refused) - static_cast<int>(Field::kDepth);
-  const char* program = args.request.program;
+  const char* program = args.request.program != nullptr ? args.request.program : "";
   Printer err = errorLine(console);
   switch (outcome.why) {
     case Refusal::kOutOfRange:
