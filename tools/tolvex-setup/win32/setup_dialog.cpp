@@ -73,6 +73,7 @@ class SetupDialog final : public Questions {
   void makeReportFont() {
     LOGFONTA dialog;
     std::memset(&dialog, 0, sizeof dialog);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): WM_GETFONT answers with the font's handle
     const auto font = reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0));
     if (font == nullptr || GetObjectA(font, sizeof dialog, &dialog) == 0) {
       return;
@@ -300,8 +301,8 @@ class SetupDialog final : public Questions {
 
 }  // namespace tolvex_setup
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int) {
-  if (std::strcmp(commandLine, tolvex_setup::kCurrentModeOption) == 0) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
+  if (std::strcmp(lpCmdLine, tolvex_setup::kCurrentModeOption) == 0) {
     return tolvex_setup::writeCurrentMode();
   }
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};

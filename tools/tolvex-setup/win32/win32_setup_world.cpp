@@ -19,7 +19,7 @@ constexpr DWORD kModeQueryMs = 30000;
 // The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it.
 bool askNewProcess(tolvex::DevModeA* mode) {
   static_assert(sizeof(tolvex::DevModeA) == sizeof(DEVMODEA), "");
-  char own[MAX_PATH];
+  char own[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
   char line[MAX_PATH + sizeof kCurrentModeOption + 4];
   if (length == 0 || length >= sizeof own ||
