@@ -311,9 +311,9 @@ def read_output(paths):
         return f.read()
 
 
-def settings_text(paths):
+def settings_text(paths, name="Tolvex.ini"):
     try:
-        with open(paths.unix("work/Tolvex.ini"), "rb") as f:
+        with open(paths.unix("work/" + name), "rb") as f:
             return H.complement(f.read()).decode("latin-1")
     except OSError:
         return None
@@ -337,15 +337,11 @@ def check_setup_as_tool(h, result, paths):
     return fails
 
 
-def check_file(rel, text):
-    """The settings file `rel` holds `text` (None: there is none)."""
+def check_files(**want):
+    """Each settings file (work/NAME, dots as _) holds its decoded text (None: there is none)."""
     def check(h, result, paths):
-        try:
-            with open(paths.unix(rel), "rb") as f:
-                found = H.complement(f.read()).decode("latin-1")
-        except OSError:
-            found = None
-        return [] if found == text else ["%s holds %r, expected %r" % (rel, found, text)]
+        found = {k: settings_text(paths, k.replace("_", ".")) for k in want}
+        return [] if found == want else ["settings files %r, expected %r" % (found, want)]
     return check
 
 
@@ -661,17 +657,18 @@ CASES = [
          on_poll=D.DialogScript(D.chmod("work", 0o555), D.keys("alt+s"), D.answer("Return"),
                                 D.keys("Escape")),
          check=check_nothing_written),
-    Case("setup-start-asks-first", 22,
-         "Start with a changed size asks first; Cancel starts nothing and keeps the file; Escape "
-         "asks, Cancel keeps the window, No closes it",
+    Case("setup-unsaved-changes", 22,
+         "Save with MISSING.EXE asks, No writes nothing; Start with a changed size asks, Cancel "
+         "starts nothing; Escape asks, Cancel keeps the window, No closes it; the file is kept",
          dict(SETUP_TITLE, **{"work/Tolvex.ini": ini(SETUP_OLD)}), start=setup_exe,
-         boxes=[(SETUP_BOX, SETUP_START_ASK)] + [(SETUP_BOX, SETUP_CLOSE_ASK)] * 2,
-         time_limit=60,
+         boxes=[(SETUP_BOX, SETUP_MISSING_ASK), (SETUP_BOX, SETUP_START_ASK)]
+         + [(SETUP_BOX, SETUP_CLOSE_ASK)] * 2, time_limit=60,
          on_poll=D.DialogScript(
-             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+a"),
-             D.answer("Escape"), D.keys("Escape"), D.answer("Escape"), D.keys("Escape"),
-             D.answer("n")),
-         check=check_file("work/Tolvex.ini", SETUP_OLD)),
+             D.keys("alt+p", "Home", "shift+End"), D.typed("MISSING.EXE"),
+             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+s"),
+             D.answer("n"), D.keys("alt+a"), D.answer("Escape"), D.keys("Escape"),
+             D.answer("Escape"), D.keys("Escape"), D.answer("n")),
+         check=check_files(Tolvex_ini=SETUP_OLD)),
     Case("setup-named-over-tolvex-ini", 22,
          "Intro.ini saved where Tolvex.ini is: Tolvex.ini becomes Tolvex.ini.old, bytes kept",
          dict(SETUP_TITLE, **{"work/Tolvex.ini": ini(SETUP_OLD)}), start=setup_exe,
@@ -679,17 +676,7 @@ CASES = [
          on_poll=D.DialogScript(
              D.keys("alt+n", "alt+m", "Home", "shift+End"), D.typed("Intro"), D.keys("alt+s"),
              D.answer("Return"), D.answer("n"), D.keys("Escape")),
-         check=lambda h, r, p: (check_file("work/Tolvex.ini.old", SETUP_OLD)(h, r, p)
-                                + check_file("work/Intro.ini", SETUP_OLD)(h, r, p)
-                                + check_file("work/Tolvex.ini", None)(h, r, p))),
-    Case("setup-missing-program", 22,
-         "Save with MISSING.EXE asks first, and No writes nothing",
-         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex"}, start=setup_exe,
-         boxes=[(SETUP_BOX, SETUP_MISSING_ASK), (SETUP_BOX, SETUP_CLOSE_ASK)], time_limit=60,
-         on_poll=D.DialogScript(
-             D.keys("alt+p"), D.typed("MISSING.EXE"), D.keys("alt+s"), D.answer("n"),
-             D.keys("Escape"), D.answer("n")),
-         check=check_file("work/Tolvex.ini", None)),
+         check=check_files(Tolvex_ini_old=SETUP_OLD, Intro_ini=SETUP_OLD, Tolvex_ini=None)),
     Case("setup-rejected-file-opens", 22,
          "a file Tolvex rejects opens with what was read: GAME.EXE, 1000 x 600",
          {"work/TolvexSetup.exe": "setup", "work/GAME.EXE": "probe",

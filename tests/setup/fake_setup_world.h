@@ -48,15 +48,6 @@ class FakeSetupWorld final : public SetupWorld {
     files.files[to] = files.files[from];
     return true;
   }
-  bool renameFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override {
-    if (!files.fileExists(from) || files.fileExists(to)) {
-      why.assign("refused");
-      return false;
-    }
-    files.files[to] = files.files[from];
-    files.files.erase(from);
-    return true;
-  }
   bool startProgram(const char* program, tolvex_ini::ReasonText&) override {
     started.push_back(program);
     return true;

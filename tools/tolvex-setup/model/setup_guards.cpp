@@ -137,11 +137,12 @@ void SetupModel::offerRenameShadowing(Questions& questions, const char* file) {
       "This folder also holds %s, which Tolvex reads first: %s started from here would take "
       "its settings, not those of %s.\n\nRename %s to %s? Nothing is deleted.",
       shadow, exe.c_str(), file, shadow, old.c_str());
-  tolvex_ini::ReasonText why;
+  tolvex_ini::FileTrouble trouble;
   if (!questions.askYesNo(question.c_str())) {
     shadowingNote();
-  } else if (!world_.renameFile(shadow, old.c_str(), why)) {
-    report.appendFormat("%s could not be renamed to %s: %s.\n", shadow, old.c_str(), why.c_str());
+  } else if (!world_.io().moveFile(shadow, old.c_str(), false, trouble)) {
+    report.appendFormat("%s could not be renamed to %s: %s.\n", shadow, old.c_str(),
+                        trouble.reason.c_str());
     shadowingNote();
   } else {
     report.appendFormat("Renamed %s to %s (not deleted), so that %s reads %s.\n", shadow,

@@ -29,8 +29,6 @@ class SetupWorld {
   virtual void besideSetup(const char* name, tolvex::PathText& path) = 0;
   // Copies `from` to `to`; fails, changing nothing, when `to` exists.
   virtual bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) = 0;
-  // Renames `from` to `to`; fails, changing nothing, when `to` exists.
-  virtual bool renameFile(const char* from, const char* to, tolvex_ini::ReasonText& why) = 0;
   // Starts `program` of the current folder with the current folder as its current folder, as
   // Explorer or a shortcut would, without waiting for it.
   virtual bool startProgram(const char* program, tolvex_ini::ReasonText& why) = 0;

@@ -132,10 +132,6 @@ bool Win32SetupWorld::copyNewFile(const char* from, const char* to, tolvex_ini::
   return CopyFileA(from, to, TRUE) != 0 ? true : failWithLastError(why);
 }
 
-bool Win32SetupWorld::renameFile(const char* from, const char* to, tolvex_ini::ReasonText& why) {
-  return MoveFileA(from, to) != 0 ? true : failWithLastError(why);
-}
-
 bool Win32SetupWorld::startProgram(const char* program, tolvex_ini::ReasonText& why) {
   tolvex::PathText folder;
   currentFolder(folder);

@@ -54,7 +54,6 @@ class Win32SetupWorld final : public SetupWorld {
   int listPrograms(FileName* names, int capacity) override;
   void besideSetup(const char* name, tolvex::PathText& path) override;
   bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override;
-  bool renameFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override;
   bool startProgram(const char* program, tolvex_ini::ReasonText& why) override;
   // Whether the program started last is still running.
   bool titleRunning();
