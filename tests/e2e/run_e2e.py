@@ -320,8 +320,7 @@ def settings_text(paths, name="Tolvex.ini"):
 
 
 def check_setup_as_tool(h, result, paths):
-    """The file Setup saved is tolvex-ini's, byte for byte; its Check showed tolvex-ini's lines,
-    verdict first."""
+    """Setup saved tolvex-ini's file, byte for byte; Check showed its lines, verdict first."""
     ini_exe = os.path.join(h.bin_dir, "tolvex-ini.exe")
     write = [ini_exe, "write", "-o", paths.win("tool.ini"), "16", "800", "600", "1", "PROJECTOR.EXE"]
     D.run(h, paths, result.env, "tool-write", write, paths.root)
@@ -373,11 +372,9 @@ SETUP_MISSING_ASK = ("MISSING.EXE is not in this folder, and neither is PROJ.EXE
 SETUP_SHADOW_ASK = ("This folder also holds Tolvex.ini, which Tolvex reads first: Intro.exe "
                     "started from here would take its settings, not those of Intro.ini.\n\n"
                     "Rename Tolvex.ini to Tolvex.ini.old? Nothing is deleted.")
-SETUP_COPY_ASK = ("Saved Intro.ini. There is no Intro.exe in this folder to read it.\n\nCopy "
-                  "Tolvex.exe from Tolvex Setup's folder into this folder as Intro.exe?")
-SETUP_TITLE = {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
-               "work/PROJECTOR.EXE": "probe"}
 SETUP_OLD = "32,1024,768,0,PROJECTOR.EXE"
+SETUP_TITLE = {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+               "work/PROJECTOR.EXE": "probe", "work/Tolvex.ini": ini(SETUP_OLD)}
 
 
 def setup_exe(p):
@@ -658,9 +655,8 @@ CASES = [
                                 D.keys("Escape")),
          check=check_nothing_written),
     Case("setup-unsaved-changes", 22,
-         "Save with MISSING.EXE asks, No writes nothing; Start with a changed size asks, Cancel "
-         "starts nothing; Escape asks, Cancel keeps the window, No closes it; the file is kept",
-         dict(SETUP_TITLE, **{"work/Tolvex.ini": ini(SETUP_OLD)}), start=setup_exe,
+         "Save of MISSING.EXE, Start and Escape with changes ask first; No and Cancel keep all",
+         SETUP_TITLE, start=setup_exe,
          boxes=[(SETUP_BOX, SETUP_MISSING_ASK), (SETUP_BOX, SETUP_START_ASK)]
          + [(SETUP_BOX, SETUP_CLOSE_ASK)] * 2, time_limit=60,
          on_poll=D.DialogScript(
@@ -671,16 +667,16 @@ CASES = [
          check=check_files(Tolvex_ini=SETUP_OLD)),
     Case("setup-named-over-tolvex-ini", 22,
          "Intro.ini saved where Tolvex.ini is: Tolvex.ini becomes Tolvex.ini.old, bytes kept",
-         dict(SETUP_TITLE, **{"work/Tolvex.ini": ini(SETUP_OLD)}), start=setup_exe,
-         boxes=[(SETUP_BOX, SETUP_SHADOW_ASK), (SETUP_BOX, SETUP_COPY_ASK)], time_limit=60,
+         dict(SETUP_TITLE, **{"work/Intro.exe": "tolvex"}), start=setup_exe,
+         boxes=[(SETUP_BOX, SETUP_SHADOW_ASK)], time_limit=60,
          on_poll=D.DialogScript(
              D.keys("alt+n", "alt+m", "Home", "shift+End"), D.typed("Intro"), D.keys("alt+s"),
-             D.answer("Return"), D.answer("n"), D.keys("Escape")),
+             D.answer("Return"), D.keys("Escape")),
          check=check_files(Tolvex_ini_old=SETUP_OLD, Intro_ini=SETUP_OLD, Tolvex_ini=None)),
     Case("setup-rejected-file-opens", 22,
          "a file Tolvex rejects opens with what was read: GAME.EXE, 1000 x 600",
-         {"work/TolvexSetup.exe": "setup", "work/GAME.EXE": "probe",
-          "work/Tolvex.ini": ini("16,1000,600,1,GAME.EXE")}, start=setup_exe, time_limit=60,
+         dict(SETUP_TITLE, **{"work/Tolvex.ini": ini("16,1000,600,1,GAME.EXE")}),
+         start=setup_exe, time_limit=60,
          on_poll=D.DialogScript(
              D.read_report("program", "GAME.EXE", D.IDC_PROGRAM),
              D.read_report("size", "1000 x 600", D.IDC_SCREEN_SIZE), D.keys("Escape"))),
