@@ -7,7 +7,7 @@
 
 namespace tolvex {
 
-class Win32Platform final : public Platform {
+class Win32Platform : public Platform {
  public:
   int enumDisplaySettings(std::int32_t modeNum, DevModeA* mode) override;
   std::int32_t changeDisplaySettings(DevModeA* mode, std::uint32_t flags) override;

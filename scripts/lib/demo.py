@@ -150,7 +150,7 @@ def show_setup(harness, folder, shot):
         taken["shot"] = done.returncode == 0 and colours(shot) >= DRAWN_COLOURS
         return True
 
-    script = dialog.DialogScript(dialog.keys("alt+h"), dialog.read_report("check", "Tolvex:"),
+    script = dialog.DialogScript(dialog.keys("alt+h"), dialog.read_report("check", "Verdict:"),
                                  screenshot_dialog, dialog.keys("Escape"))
     harness.reset()
     # The titles' folder as drive T:, so that the dialog (and its screenshot in the README) shows

@@ -10,7 +10,10 @@ import subprocess
 import harness as H
 
 CAPTION = "Tolvex Setup"
-IDE_REPORT = 1021  # tools/tolvex-setup/win32/setup_ids.h
+# tools/tolvex-setup/win32/setup_ids.h
+IDC_PROGRAM = 1005
+IDC_SCREEN_SIZE = 1010
+IDE_REPORT = 1021
 
 
 class DialogScript:
@@ -50,9 +53,12 @@ def typed(text):
 def answer(key):
     """Waits for a message box over the dialog, records it, and answers it with a key."""
     def step(h, result, paths):
-        boxes = [w for w in h.find_windows("^%s$" % CAPTION) if w != result.notes["dialog"]]
+        # A box answered before may still be on its way out: wait for a new one.
+        answered = result.notes.setdefault("answered", [result.notes["dialog"]])
+        boxes = [w for w in h.find_windows("^%s$" % CAPTION) if w not in answered]
         if not boxes:
             return False
+        answered.append(boxes[0])
         result.boxes.append(H.MessageBox(caption=h.window_name(boxes[0]) or "", mode=h.x_mode()))
         h._x(["xdotool", "windowfocus", "--sync", str(boxes[0]), "key", key])
         return True
@@ -76,11 +82,11 @@ def run(h, paths, env, name, argv, cwd):
     return out if status == 0 else None
 
 
-def read_report(note, starts):
-    """Waits until the report box's text starts with `starts`, and keeps it as a note."""
+def read_report(note, starts, control=IDE_REPORT):
+    """Waits until a control's text (the report box's) starts with `starts`; keeps it as a note."""
     def step(h, result, paths):
         out = run(h, paths, result.env, "dialog-text",
-                  [os.path.join(h.bin_dir, "tolvex-dialog-text.exe"), CAPTION, str(IDE_REPORT)],
+                  [os.path.join(h.bin_dir, "tolvex-dialog-text.exe"), CAPTION, str(control)],
                   paths.root)
         text = (out or b"").decode("latin-1").replace("\r\n", "\n")
         if not text.startswith(starts):

@@ -313,16 +313,16 @@ def read_output(paths):
         return f.read()
 
 
-def settings_text(paths):
+def settings_text(paths, name="Tolvex.ini"):
     try:
-        with open(paths.unix("work/Tolvex.ini"), "rb") as f:
+        with open(paths.unix("work/" + name), "rb") as f:
             return H.complement(f.read()).decode("latin-1")
     except OSError:
         return None
 
 
 def check_setup_as_tool(h, result, paths):
-    """The file Setup saved and the report its Check showed are tolvex-ini's, byte for byte."""
+    """Setup saved tolvex-ini's file, byte for byte; Check showed its lines, verdict first."""
     ini_exe = os.path.join(h.bin_dir, "tolvex-ini.exe")
     write = [ini_exe, "write", "-o", paths.win("tool.ini"), "16", "800", "600", "1", "PROJECTOR.EXE"]
     D.run(h, paths, result.env, "tool-write", write, paths.root)
@@ -332,10 +332,18 @@ def check_setup_as_tool(h, result, paths):
             fails.append("Tolvex.ini is not tolvex-ini write's: %r" % settings_text(paths))
     out = D.run(h, paths, result.env, "tool-check", [ini_exe, "check"], paths.unix("work"))
     tool = (out or b"").decode("latin-1").replace("\r\n", "\n")
-    if result.notes.get("check") != tool:
-        fails.append("Check showed %r, tolvex-ini check printed %r"
-                     % (result.notes.get("check"), tool))
+    shown = result.notes.get("check", "")
+    if sorted(shown.splitlines()) != sorted(tool.splitlines()) or not shown.startswith("Verdict:"):
+        fails.append("Check showed %r, tolvex-ini check printed %r" % (shown, tool))
     return fails
+
+
+def check_files(**want):
+    """Each settings file (work/NAME, dots as _) holds its decoded text (None: there is none)."""
+    def check(h, result, paths):
+        found = {k: settings_text(paths, k.replace("_", ".")) for k in want}
+        return [] if found == want else ["settings files %r, expected %r" % (found, want)]
+    return check
 
 
 def check_nothing_written(h, result, paths):
@@ -403,6 +411,20 @@ SETUP_READ_ONLY = ("Tolvex.ini could not be saved in this folder: Access denied.
                    "folder, or one on a CD-ROM, cannot take the settings file. Nothing was written.")
 # Root writes into any folder; without these capabilities it is held to the folder's mode.
 NO_OVERRIDE = ("setpriv", "--bounding-set=-dac_override,-dac_read_search")
+
+
+SETUP_UNSAVED = "The settings in this window have not been saved"
+SETUP_START_ASK = (SETUP_UNSAVED + ": Tolvex would start the title with the settings file as it "
+                   "is.\n\nSave the changes first?")
+SETUP_CLOSE_ASK = SETUP_UNSAVED + ".\n\nSave them before closing? (No closes without saving.)"
+SETUP_MISSING_ASK = ("MISSING.EXE is not in this folder, and neither is PROJ.EXE, which Tolvex "
+                     "tries next: Tolvex would start nothing.\n\nSave these settings anyway?")
+SETUP_SHADOW_ASK = ("This folder also holds Tolvex.ini, which Tolvex reads first: Intro.exe "
+                    "started from here would take its settings, not those of Intro.ini.\n\n"
+                    "Rename Tolvex.ini to Tolvex.ini.old? Nothing is deleted.")
+SETUP_OLD = "32,1024,768,0,PROJECTOR.EXE"
+SETUP_TITLE = {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+               "work/PROJECTOR.EXE": "probe", "work/Tolvex.ini": ini(SETUP_OLD)}
 
 
 def setup_exe(p):
@@ -671,7 +693,7 @@ CASES = [
              D.keys("alt+d", "Home", "Down", "alt+z", "Home", "shift+End"), D.typed("800 x 600"),
              D.keys("alt+w", "alt+s"), D.answer("Return"),
              D.until(lambda h, r, p: settings_text(p) == "16,800,600,1,PROJECTOR.EXE"),
-             D.keys("alt+h"), D.read_report("check", "Tolvex:"), D.keys("alt+a"),
+             D.keys("alt+h"), D.read_report("check", "Verdict:"), D.keys("alt+a"),
              D.until(lambda h, r, p: H.probe_exits(p.unix("probe.log")) and h.x_mode() == START),
              D.keys("Escape")),
          check=check_setup_as_tool),
@@ -682,6 +704,32 @@ CASES = [
          on_poll=D.DialogScript(D.chmod("work", 0o555), D.keys("alt+s"), D.answer("Return"),
                                 D.keys("Escape")),
          check=check_nothing_written),
+    Case("setup-unsaved-changes", 22,
+         "Save of MISSING.EXE, Start and Escape with changes ask first; No and Cancel keep all",
+         SETUP_TITLE, start=setup_exe,
+         boxes=[(SETUP_BOX, SETUP_MISSING_ASK), (SETUP_BOX, SETUP_START_ASK)]
+         + [(SETUP_BOX, SETUP_CLOSE_ASK)] * 2, time_limit=60,
+         on_poll=D.DialogScript(
+             D.keys("alt+p", "Home", "shift+End"), D.typed("MISSING.EXE"),
+             D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+s"),
+             D.answer("n"), D.keys("alt+a"), D.answer("Escape"), D.keys("Escape"),
+             D.answer("Escape"), D.keys("Escape"), D.answer("n")),
+         check=check_files(Tolvex_ini=SETUP_OLD)),
+    Case("setup-named-over-tolvex-ini", 22,
+         "Intro.ini saved where Tolvex.ini is: Tolvex.ini becomes Tolvex.ini.old, bytes kept",
+         dict(SETUP_TITLE, **{"work/Intro.exe": "tolvex"}), start=setup_exe,
+         boxes=[(SETUP_BOX, SETUP_SHADOW_ASK)], time_limit=60,
+         on_poll=D.DialogScript(
+             D.keys("alt+n", "alt+m", "Home", "shift+End"), D.typed("Intro"), D.keys("alt+s"),
+             D.answer("Return"), D.keys("Escape")),
+         check=check_files(Tolvex_ini_old=SETUP_OLD, Intro_ini=SETUP_OLD, Tolvex_ini=None)),
+    Case("setup-rejected-file-opens", 22,
+         "a file Tolvex rejects opens with what was read: GAME.EXE, 1000 x 600",
+         dict(SETUP_TITLE, **{"work/Tolvex.ini": ini("16,1000,600,1,GAME.EXE")}),
+         start=setup_exe, time_limit=60,
+         on_poll=D.DialogScript(
+             D.read_report("program", "GAME.EXE", D.IDC_PROGRAM),
+             D.read_report("size", "1000 x 600", D.IDC_SCREEN_SIZE), D.keys("Escape"))),
 
     # --- Setup: Try this mode, the shortcut, renamed copies; check: the compatibility line ----
     *[Case(name, 23, what, {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},

@@ -10,6 +10,7 @@
 
 #include "tests/tool/fake_tool_io.h"
 #include "tools/tolvex-setup/model/names.h"
+#include "tools/tolvex-setup/model/setup_model.h"
 #include "tools/tolvex-setup/model/setup_world.h"
 
 namespace tolvex_setup {
@@ -72,6 +73,22 @@ class FakeSetupWorld final : public SetupWorld {
     const std::size_t slash = record.find('/');
     return slash != std::string::npos && product.assignBytes(record.data() + 2, slash - 2) &&
            internal.assign(record.c_str() + slash + 1);
+  }
+};
+
+// The user's answers: yes or no in turn (no once they run out), and one choice of three.
+struct Answers final : Questions {
+  std::vector<bool> answers;
+  Answer choice = Answer::kCancel;
+  std::vector<std::string> asked;
+  bool askYesNo(const char* text) override {
+    asked.push_back(text);
+    const bool yes = asked.size() <= answers.size() && answers[asked.size() - 1];
+    return yes;
+  }
+  Answer askYesNoCancel(const char* text) override {
+    asked.push_back(text);
+    return choice;
   }
 };
 

@@ -15,16 +15,7 @@ namespace {
 
 using tolvex_ini::storedSettings;
 
-struct Answers final : Questions {
-  std::vector<bool> answers;
-  std::vector<std::string> asked;
-  bool askYesNo(const char* text) override {
-    asked.push_back(text);
-    const bool yes = asked.size() <= answers.size() && answers[asked.size() - 1];
-    return yes;
-  }
-};
-
+// The n-th question gets answers[n] (No when they run out); one with a Cancel gets `choice`.
 const std::vector<std::uint8_t> kExe = {'M', 'Z'};
 
 struct OpenCase {
@@ -35,6 +26,7 @@ struct OpenCase {
   int depth;
   bool strict;
   std::string reportHas;
+  Field focus;
 };
 
 // clang-format off
@@ -42,15 +34,18 @@ const OpenCase kOpenCases[] = {
     {__LINE__, {{"PROJECTOR.EXE", kExe}, {"game.exe", kExe}, {"Tolvex.exe", kExe},
                 {"TOLVEXSETUP.EXE", kExe}, {"tolvex-ini.exe", kExe}, {"readme.txt", {}}},
      {"game.exe", "PROJECTOR.EXE"}, "PROJECTOR.EXE", "800 x 600", 16, true,
-     "No Tolvex.ini in this folder"},
+     "No Tolvex.ini in this folder", Field::kNone},
     {__LINE__, {{"Tolvex.ini", storedSettings("24,1024,768,0,GAME.EXE")}, {"GAME.EXE", kExe}},
      {"GAME.EXE"}, "GAME.EXE", "1024 x 768", 24, false,
-     "Result:      accepted with an application\n"},
-    {__LINE__, {{"Tolvex.ini", storedSettings("8,1000,480")}, {"PROJECTOR.EXE", kExe}},
-     {"PROJECTOR.EXE"}, "PROJECTOR.EXE", "800 x 600", 8, true,
-     "             | The width value has to be one of\n"},
+     "Result:      accepted with an application\n", Field::kNone},
+    {__LINE__, {{"Tolvex.ini", storedSettings("8,1000,480,0,GAME.EXE")}, {"PROJECTOR.EXE", kExe}},
+     {"PROJECTOR.EXE"}, "GAME.EXE", "1000 x 480", 8, false,
+     "             | The width value has to be one of\n", Field::kSize},
+    {__LINE__, {{"Tolvex.ini", storedSettings("12,640")}}, {}, "", "640 x 600", 16, true,
+     "The depth value", Field::kDepth},
     {__LINE__, {{"Tolvex.ini", {'1', '6', ',', '6', '4', '0'}}, {"SHOW.EXE", kExe}},
-     {"SHOW.EXE"}, "", "800 x 600", 16, true, "Hint:        the file looks like plain text"},
+     {"SHOW.EXE"}, "", "800 x 600", 16, true, "Hint:        the file looks like plain text",
+     Field::kNone},
 };
 // clang-format on
 
@@ -60,7 +55,9 @@ TEST(SetupOpen, ReadsTheFolderAsShowDoes) {
     FakeSetupWorld world;
     world.files.files = c.files;
     SetupModel model(world);
-    EXPECT_TRUE(model.open(nullptr).ok);
+    const Outcome opened = model.open(nullptr);
+    EXPECT_TRUE(opened.ok);
+    EXPECT_EQ(c.focus, opened.focus);
     std::vector<std::string> programs;
     for (int i = 0; i < model.programCount; ++i) {
       programs.push_back(model.programs[i].c_str());
@@ -110,11 +107,13 @@ TEST(SetupOpen, ListsTheDisplaysSizesMarkingThoseAtTheDepth) {
   }
 }
 
+enum Disk { kFine, kReadOnly, kGone, kFull };
+
 struct SaveCase {
   int line;
   std::string program, size, name;  // name: <Name>.ini when not empty
   std::map<std::string, std::vector<std::uint8_t>> files;
-  bool readOnly;
+  Disk disk;  // how writing fails
   std::vector<bool> answers;
   bool ok;
   Field focus;
@@ -128,41 +127,56 @@ const std::map<std::string, std::vector<std::uint8_t>> kOld = {
 
 // clang-format off
 const SaveCase kSaveCases[] = {
-    {__LINE__, "GAME.EXE", "800 x 600 *", "", {}, false, {true}, true, Field::kNone, "", 1,
+    {__LINE__, "GAME.EXE", "800 x 600 *", "", {}, kFine, {true}, true, Field::kNone, "", 1,
      {{"Tolvex.ini", "16,800,600,1,GAME.EXE"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "800x600", "", {}, false, {false}, true, Field::kNone, "", 1,
+    {__LINE__, "GAME.EXE", "800x600", "", {}, kFine, {false}, true, Field::kNone, "", 1,
      {{"Tolvex.ini", "16,800,600,1,GAME.EXE"}}},
-    {__LINE__, "", "1024,768", "", kOld, false, {true}, true, Field::kNone, "", 1,
+    {__LINE__, "", "1024,768", "", kOld, kFine, {true, true}, true, Field::kNone, "", 2,
      {{"Tolvex.ini", "16,1024,768,1"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, false, {false}, false, Field::kNone, "", 1,
+    {__LINE__, "MISSING.EXE", "800 x 600", "", kOld, kFine, {false}, false, Field::kProgram, "", 1,
      {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "1000 x 600", "", kOld, false, {}, false, Field::kSize,
+    {__LINE__, "MISSING.EXE", "800 x 600", "", {{"PROJ.EXE", kExe}, {"Tolvex.exe", kExe}}, kFine,
+     {}, true, Field::kNone, "", 0,
+     {{"Tolvex.ini", "16,800,600,1,MISSING.EXE"}, {"PROJ.EXE", "MZ"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "9999999999 x 600", "", {}, kFine, {}, false, Field::kSize, "800 x 600",
+     0, {}},
+    {__LINE__, std::string(300, 'A'), "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
+     "too long", 0, {}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kFine, {false}, false, Field::kNone, "", 1,
+     {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "1000 x 600", "", kOld, kFine, {}, false, Field::kSize,
      "Tolvex would reject the Size 1000 x 600: the width has to be 640, 800, 832, 1024, 1152, "
      "1280 or 1600.", 0, {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "1000 x 9999999999", "", {}, false, {}, false, Field::kSize,
-     "Tolvex would reject the Size 1000 x 9999999999: the height is beyond the largest number it "
-     "reads, 2147483647. And the width has to be", 0, {}},
-    {__LINE__, "a.ex", "800 x 600", "", {}, false, {}, false, Field::kProgram,
+    {__LINE__, "a.ex", "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
      "Tolvex would reject the Program a.ex: a program's name needs more than four characters.", 0,
      {}},
-    {__LINE__, "MY WIDTH.EXE", "800 x 600", "", {}, false, {}, false, Field::kProgram,
+    {__LINE__, "MY WIDTH.EXE", "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
      "Tolvex would reject the Program MY WIDTH.EXE: it reads a name only up to its first blank.",
      0, {}},
-    {__LINE__, "GAME.EXE", "eight hundred", "", {}, false, {}, false, Field::kSize, "800 x 600",
+    {__LINE__, "GAME.EXE", "eight hundred", "", {}, kFine, {}, false, Field::kSize, "800 x 600",
      0, {}},
-    {__LINE__, "GAME.EXE", "800 x 600", "", {}, true, {true}, false, Field::kNone,
+    {__LINE__, "GAME.EXE", "800 x 600", "", {}, kReadOnly, {true}, false, Field::kNone,
      "Tolvex.ini could not be saved in this folder: Permission denied.\n\nA read-only folder", 0,
      {}},
-    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, true, {true}, false, Field::kNone,
-     "Permission denied.\n\nThe old Tolvex.ini is kept as it was.", 1,
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kReadOnly, {true}, false, Field::kNone,
+     "Permission denied.\n\nA read-only folder, or one on a CD-ROM, cannot take the settings "
+     "file. The old Tolvex.ini is kept as it was.", 1,
      {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {}, false, {true}, true, Field::kNone, "", 1,
+    {__LINE__, "GAME.EXE", "800 x 600", "", {}, kGone, {}, false, Field::kNone,
+     "No such file or directory.\n\nThe folder is no longer there: it was removed or renamed, or "
+     "its drive is gone. Choose the title's folder again with Browse. Nothing was written.", 0, {}},
+    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {}, kFine, {true}, true, Field::kNone, "", 1,
      {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Intro.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {{"Intro.exe", kExe}}, false, {}, true,
+    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {{"Intro.exe", kExe}}, kFine, {}, true,
      Field::kNone, "", 0, {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Intro.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "640 x 480", "game", {}, false, {}, false, Field::kName,
+    {__LINE__, "GAME.EXE", "640 x 480", "Intro",
+     {{"Tolvex.ini", storedSettings("32,640,480")}, {"Tolvex.ini.old", storedSettings("8")}}, kFine,
+     {true, false}, true, Field::kNone, "", 2,
+     {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Tolvex.ini.old", "8"},
+      {"Tolvex.ini.old2", "32,640,480"}}},
+    {__LINE__, "GAME.EXE", "640 x 480", "game", {}, kFine, {}, false, Field::kName,
      "game.exe is the title's program", 0, {}},
-    {__LINE__, "GAME.EXE", "640 x 480", "In.tro", {}, false, {}, false, Field::kName, "dot", 0,
+    {__LINE__, "GAME.EXE", "640 x 480", "In.tro", {}, kFine, {}, false, Field::kName, "dot", 0,
      {}},
 };
 // clang-format on
@@ -173,7 +187,13 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     FakeSetupWorld world;
     world.files.files = c.files;
     world.files.files[FakeSetupWorld::kSetupTolvex] = kExe;
-    world.files.writeFailure = c.readOnly ? "Permission denied" : nullptr;
+    world.files.files["GAME.EXE"] = kExe;
+    const char* const failures[] = {nullptr, "Permission denied", "No such file or directory",
+                                    "No space left on device"};
+    world.files.writeFailure = failures[c.disk];
+    world.files.denied = c.disk == kReadOnly;
+    world.files.noFolder = c.disk == kGone;
+    world.files.noRoom = c.disk == kFull;
     SetupModel model(world);
     model.open(nullptr);
     model.form.program.assign(c.program.c_str());
@@ -192,10 +212,61 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     EXPECT_EQ(c.questions, answers.asked.size());
     std::map<std::string, std::string> after;
     world.files.files.erase(FakeSetupWorld::kSetupTolvex);
+    world.files.files.erase("GAME.EXE");
     for (const auto& file : world.files.files) {
       after[file.first] = file.second == kExe ? "MZ" : tolvex_ini::decoded(file.second);
     }
     EXPECT_EQ(c.after, after);
+  }
+}
+
+// Start the title and Close after the form was changed (or not) since it was opened.
+enum class Press { kStart, kClose, kSave };
+struct ChangeCase {
+  int line;
+  std::string ini, size;  // the file in the folder; the size typed after opening
+  Press press;
+  Answer choice;
+  bool ok;  // the action's outcome, or whether the window may close
+  size_t questions, starts;
+  std::string after;  // Tolvex.ini, decoded
+};
+
+const std::string kGame = "16,800,600,1,GAME.EXE";
+// clang-format off
+const ChangeCase kChangeCases[] = {
+    {__LINE__, kGame, "800 x 600", Press::kStart, Answer::kCancel, true, 0, 1, kGame},
+    {__LINE__, kGame, "800 x 600 *", Press::kStart, Answer::kCancel, true, 0, 1, kGame},
+    {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kCancel, false, 1, 0, kGame},
+    {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kNo, true, 1, 1, kGame},
+    {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kYes, true, 2, 1, "16,1024,768,1,GAME.EXE"},
+    {__LINE__, kGame, "800 x 600", Press::kClose, Answer::kCancel, true, 0, 0, kGame},
+    {__LINE__, kGame, "1024 x 768", Press::kClose, Answer::kCancel, false, 1, 0, kGame},
+    {__LINE__, kGame, "1024 x 768", Press::kClose, Answer::kNo, true, 1, 0, kGame},
+    {__LINE__, kGame, "1024 x 768", Press::kClose, Answer::kYes, true, 2, 0, "16,1024,768,1,GAME.EXE"},
+    {__LINE__, "16,1000,600,1,GAME.EXE", "800 x 600", Press::kSave, Answer::kCancel, true, 1, 0,
+     kGame},
+};
+// clang-format on
+
+TEST(SetupChanges, StartAndCloseAskAboutUnsavedChanges) {
+  for (const ChangeCase& c : kChangeCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FakeSetupWorld world;
+    world.files.files = {
+        {"Tolvex.ini", storedSettings(c.ini)}, {"GAME.EXE", kExe}, {"Tolvex.exe", kExe}};
+    SetupModel model(world);
+    model.open(nullptr);
+    model.form.size.assign(c.size.c_str());
+    Answers answers;
+    answers.choice = c.choice;
+    answers.answers = {true, true};  // replace the file
+    EXPECT_EQ(c.ok, c.press == Press::kClose   ? model.close(answers)
+                    : c.press == Press::kStart ? model.start(answers).ok
+                                               : model.save(answers).ok);
+    EXPECT_EQ(c.questions, answers.asked.size());
+    EXPECT_EQ(c.starts, world.started.size());
+    EXPECT_EQ(c.after, tolvex_ini::decoded(world.files.files["Tolvex.ini"]));
   }
 }
 
@@ -210,7 +281,9 @@ TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolv
   model.open(nullptr);
   model.check();
   world.files.run({"check"});
-  EXPECT_EQ(world.files.out, model.report.c_str());
+  EXPECT_EQ(world.files.out.size(), model.report.length());  // check's lines, the verdict first
+  EXPECT_EQ(0U, std::string(model.report.c_str())
+                    .find(world.files.out.substr(world.files.out.find("Verdict:"))));
   model.restore();
   EXPECT_STREQ(
       "The display was 640 x 0 at 0 bits per pixel. Asked to go back to its stored mode, 1280 x "
@@ -218,10 +291,18 @@ TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolv
       "bits per pixel.\n",
       model.report.c_str());
 
-  EXPECT_FALSE(model.start().ok);
+  Answers answers;
+  EXPECT_FALSE(model.start(answers).ok);
   world.files.files["Tolvex.exe"] = kExe;
-  EXPECT_TRUE(model.start().ok);
+  EXPECT_TRUE(model.start(answers).ok);
   EXPECT_EQ(std::vector<std::string>{"Tolvex.exe"}, world.started);
+  model.titleEnded();
+  EXPECT_NE(std::string::npos, std::string(model.report.c_str())
+                                   .find("\nTolvex.exe has ended; the display is at 1280 x 1024"));
+  // A named file beside a Tolvex.ini: check says which one Tolvex reads.
+  model.form.named = true;
+  model.check();
+  EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find("Note: this folder also"));
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ const NamedCase kNamedCases[] = {
     {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}}, {"Intro.exe"}, {}, "No Tolvex.ini"},
     {__LINE__, {{"B.exe", kTolvex}, {"A.exe", kTolvex}, {"A.ini", {}}, {"B.ini", {}},
                 {"Run.exe", kTolvex}, {"Tolvex.ini", {}}}, {}, {"A", "B"},
-     "Note: there is a Tolvex.ini here too. Started from this folder, A.exe reads Tolvex.ini"},
+     "Note: this folder also holds Tolvex.ini, which Tolvex reads first: A.exe started"},
 };
 // clang-format on
 
@@ -143,10 +143,8 @@ TEST(SetupShortcut, StartsTolvexInTheTitleFolderAndAsksBeforeReplacing) {
   model.form.program.assign("GAME.EXE");
   model.form.size.assign("640 x 480 *");
   model.form.named = true;
-  struct : Questions {
-    int asked = 0;
-    bool askYesNo(const char*) override { return ++asked > 1; }  // no, then yes
-  } answers;
+  Answers answers;
+  answers.answers = {false, true};
   for (bool made : {true, false, true}) {
     EXPECT_EQ(made, makeShortcut(model, world, answers).ok);
   }

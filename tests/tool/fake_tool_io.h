@@ -30,7 +30,9 @@ class FakeToolIo final : public ToolIo, public Console {
   // Every new file fails with this reason when set, after `writtenBeforeFailure` bytes.
   const char* writeFailure = nullptr;
   std::size_t writtenBeforeFailure = 0;
-  bool noRoom = false;
+  bool noRoom = false;  // ... and these say why
+  bool noFolder = false;
+  bool denied = false;
   // Changes what reaches the disk, after a write that reported success.
   std::function<void(Bytes&)> damageWrite;
   tolvex::Platform* platform = nullptr;  // the display; none unless a test gives one
@@ -68,6 +70,8 @@ class FakeToolIo final : public ToolIo, public Console {
       if (!trouble.exists) {
         files[path] = Bytes(bytes, bytes + writtenBeforeFailure);
         trouble.noRoom = noRoom;
+        trouble.noFolder = noFolder;
+        trouble.denied = denied;
       }
       trouble.reason.assign(trouble.exists ? "File exists" : writeFailure);
       return false;

@@ -82,6 +82,9 @@ struct ShowOutcome {
   int accepted = 0;
   tolvex::SettingsRequest fields;
   std::int32_t depthInFile = 0;
+  // Every field as it was read, accepted or not, and which one Tolvex rejects.
+  tolvex::SettingsScan scan;
+  tolvex::SettingsField rejected = tolvex::SettingsField::kNone;
 };
 
 void showSettings(ToolIo& io, const char* path, ShowOutcome& outcome);

@@ -21,6 +21,8 @@ void showSettings(ToolIo& io, const char* path, ShowOutcome& outcome) {
   outcome.accepted = reading.verdict.accepted;
   tolvex::applyVerdict(reading.verdict, outcome.fields);
   outcome.depthInFile = reading.scan.depth;
+  outcome.scan = reading.scan;
+  outcome.rejected = reading.verdict.rejected;
 }
 
 }  // namespace tolvex_ini

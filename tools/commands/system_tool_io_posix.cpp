@@ -16,6 +16,8 @@ namespace {
 bool fail(FileTrouble& trouble) {
   trouble.exists = errno == EEXIST;
   trouble.noRoom = errno == ENOSPC || errno == EDQUOT;
+  trouble.noFolder = errno == ENOENT || errno == ENOTDIR;
+  trouble.denied = errno == EACCES || errno == EPERM || errno == EROFS;
   return failWithErrno(trouble.reason);
 }
 

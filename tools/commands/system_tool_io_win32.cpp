@@ -33,6 +33,8 @@ bool fail(FileTrouble& trouble) {
   const DWORD code = GetLastError();
   trouble.exists = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
   trouble.noRoom = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL;
+  trouble.noFolder = code == ERROR_PATH_NOT_FOUND;
+  trouble.denied = code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT;
   return failWithLastError(trouble.reason);
 }
 

@@ -21,8 +21,10 @@ enum class FileStep { kNone, kWrite, kReplace, kReadBack };
 
 struct FileTrouble {
   FileStep step = FileStep::kNone;
-  bool exists = false;  // the file to be created is there already
-  bool noRoom = false;  // the disk or the user's quota is full
+  bool exists = false;    // the file to be created is there already
+  bool noRoom = false;    // the disk or the user's quota is full
+  bool noFolder = false;  // the folder is not there (any more)
+  bool denied = false;    // the folder or the disk may not be written (read-only, a CD-ROM)
   ReasonText reason;
 };
 

@@ -46,17 +46,8 @@ void SetupModel::chooseName(int index) {
   form.named = true;
   form.name.assign(names[index]);
   readSettings();
-  noteBothFiles();
-}
-
-void SetupModel::noteBothFiles() {
-  if (form.named && world_.io().fileExists(tolvex::kSettingsFileName)) {
-    report.appendFormat(
-        "Note: there is a %s here too. Started from this folder, %s.exe reads %s, not %s.ini: "
-        "remove %s, or start %s.exe from another folder.\n",
-        tolvex::kSettingsFileName, form.name.c_str(), tolvex::kSettingsFileName, form.name.c_str(),
-        tolvex::kSettingsFileName, form.name.c_str());
-  }
+  shadowingNote();
+  saved_ = form;
 }
 
 }  // namespace tolvex_setup

@@ -1,6 +1,5 @@
 // Tolvex Setup's buttons: Save (the write command), Check (check), Start the title and Restore
 // display (restore), with their outcomes in the dialog's words.
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -22,8 +21,9 @@ Outcome refusal(Field focus, const char* text) {
   return outcome;
 }
 
-// Digits only, at most eighteen of them: a size as a person types it. Tolvex's own rules judge
-// the number.
+// Digits only, at most nine of them: a size as a person types it, and no number near the end of
+// what Tolvex reads. Tolvex's own rules judge the number.
+constexpr int kMaxDigits = 9;
 bool parseDimension(const char*& s, std::int64_t& value) {
   while (*s == ' ') {
     ++s;
@@ -31,11 +31,11 @@ bool parseDimension(const char*& s, std::int64_t& value) {
   int digits = 0;
   value = 0;
   for (; *s >= '0' && *s <= '9'; ++s, ++digits) {
-    if (digits < 18) {
+    if (digits < kMaxDigits) {
       value = value * 10 + (*s - '0');
     }
   }
-  return digits > 0 && digits <= 18;
+  return digits > 0 && digits <= kMaxDigits;
 }
 
 // "800 x 600", "800x600", "800,600" or "800 600", and the list's mark " *" after it.
@@ -60,11 +60,11 @@ bool parseSize(const char* s, std::int64_t& width, std::int64_t& height) {
 
 }  // namespace
 
-// The same for the trial and the shortcut, which need numbers Tolvex can ask the display for.
+// The same for the trial and the shortcut; nine digits at most fit 32 bits.
 bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
   std::int64_t wide = 0;
   std::int64_t high = 0;
-  if (!parseSize(s, wide, high) || wide > INT32_MAX || high > INT32_MAX) {
+  if (!parseSize(s, wide, high)) {
     return false;
   }
   width = static_cast<std::int32_t>(wide);
@@ -166,16 +166,23 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
   } else if (trouble.step == tolvex_ini::FileStep::kReadBack) {
     message.format("%s was saved, but cannot be read back: %s.", file, trouble.reason.c_str());
   } else {
+    // The advice that fits what happened, and no other.
     message.format("%s could not be saved in this folder: %s.\n\n", file, trouble.reason.c_str());
-    if (written.existed) {
-      message.append(trouble.noRoom ? "The folder has no room for the new file beside the old "
-                                      "one. "
-                                    : "");
+    if (trouble.noFolder) {
+      message.append(
+          "The folder is no longer there: it was removed or renamed, or its drive is gone. "
+          "Choose the title's folder again with Browse. ");
+    } else if (trouble.noRoom) {
+      message.append(written.existed ? "The folder has no room for the new file beside the old "
+                                       "one. "
+                                     : "The disk is full. ");
+    } else if (trouble.denied) {
+      message.append("A read-only folder, or one on a CD-ROM, cannot take the settings file. ");
+    }
+    if (written.existed && !trouble.noFolder) {
       message.appendFormat("The old %s is kept as it was.", file);
     } else {
-      message.append(trouble.noRoom ? "The disk is full. Nothing was written."
-                                    : "A read-only folder, or one on a CD-ROM, cannot take the "
-                                      "settings file. Nothing was written.");
+      message.append("Nothing was written.");
     }
   }
   return outcome;
@@ -214,6 +221,10 @@ Outcome SetupModel::save(Questions& questions) {
   if (!parseSize(form.size.c_str(), width, height)) {
     return refusal(Field::kSize, "Type the size as width x height, for example 800 x 600.");
   }
+  if (form.program.overflowed()) {
+    return refusal(Field::kProgram,
+                   "The name in Program is too long: Tolvex reads at most 255 characters.");
+  }
   if (isTolvexProgram(form.program.c_str())) {
     return refusal(Field::kProgram, "That is one of Tolvex's own programs, not the title's.");
   }
@@ -239,6 +250,9 @@ Outcome SetupModel::save(Questions& questions) {
   if (judged.status == tolvex_ini::WriteStatus::kRefused) {
     return refusalOf(request, judged);
   }
+  if (!programThere(questions)) {
+    return refusal(Field::kProgram, "");
+  }
   request.replace = world_.io().fileExists(file.c_str());
   if (request.replace) {
     tolvex::MessageText question;
@@ -259,6 +273,8 @@ Outcome SetupModel::save(Questions& questions) {
                 static_cast<int>(applied.depth), static_cast<int>(applied.width),
                 static_cast<int>(applied.height), applied.strictFlag != 0 ? "strict" : "not strict",
                 applied.appPath.c_str(), request.fields == 5 ? "" : " (Tolvex's default)");
+  saved_ = form;
+  offerRenameShadowing(questions, file.c_str());
   return offerTolvex(questions, file.c_str());
 }
 
@@ -311,29 +327,26 @@ void SetupModel::check() {
     report.assign("Check needs Windows: it asks the display Tolvex would switch.\n");
     return;
   }
-  // The report is the command line's, text for text.
+  // The command line's rows, text for text, but the verdict (and the message box that goes with
+  // it) first; then the note about a Tolvex.ini that hides the named file; then how check came
+  // to the verdict.
+  const tolvex_ini::Report& rows = checked.report;
+  int verdict = 0;
+  while (verdict < rows.rows() && std::strcmp(rows.label(verdict), "Verdict:") != 0) {
+    ++verdict;
+  }
   tolvex_ini::TextInto<ReportText::kCapacity> into(report);
-  checked.report.print(into);
-}
-
-Outcome SetupModel::start() {
-  FileName exe;
-  tolvexProgram(exe);
-  Outcome outcome;
-  if (!world_.io().fileExists(exe.c_str())) {
-    outcome.ok = false;
-    outcome.message.format(
-        "There is no %s in this folder. Save the settings, and let Tolvex Setup copy Tolvex.exe "
-        "here.",
-        exe.c_str());
-    return outcome;
+  for (int i = verdict; i < rows.rows(); ++i) {
+    into.label(rows.label(i));
+    into.text(rows.value(i));
+    into.text("\n");
   }
-  tolvex_ini::ReasonText why;
-  if (!world_.startProgram(exe.c_str(), why)) {
-    outcome.ok = false;
-    outcome.message.format("%s could not be started: %s.", exe.c_str(), why.c_str());
+  shadowingNote();
+  for (int i = 0; i < verdict; ++i) {
+    into.label(rows.label(i));
+    into.text(rows.value(i));
+    into.text("\n");
   }
-  return outcome;
 }
 
 namespace {

@@ -40,6 +40,22 @@ void folderName(const char* folder, FileName& name) {
   }
 }
 
+Field refusedControl(tolvex::SettingsField field) {
+  switch (field) {
+    case tolvex::SettingsField::kDepth:
+      return Field::kDepth;
+    case tolvex::SettingsField::kWidth:
+    case tolvex::SettingsField::kHeight:
+      return Field::kSize;
+    case tolvex::SettingsField::kStrictFlag:
+      return Field::kStrict;
+    case tolvex::SettingsField::kAppName:
+      return Field::kProgram;
+    default:
+      return Field::kNone;
+  }
+}
+
 }  // namespace
 
 Outcome SetupModel::open(const char* folder) {
@@ -55,9 +71,10 @@ Outcome SetupModel::open(const char* folder) {
   folderName(form.folder.c_str(), form.name);
   listPrograms();
   recogniseCopies();
-  readSettings();
-  noteBothFiles();
+  outcome.focus = readSettings();
+  shadowingNote();
   listSizes();
+  saved_ = form;
   return outcome;
 }
 
@@ -114,7 +131,8 @@ void SetupModel::sizeLabel(int i, SizeText& label) const {
                offered ? " *" : "");
 }
 
-void SetupModel::readSettings() {
+Field SetupModel::readSettings() {
+  Field refused = Field::kNone;
   FileName file;
   settingsFile(file);
   report.clear();
@@ -132,21 +150,33 @@ void SetupModel::readSettings() {
     } else {
       tolvex_ini::TextInto<ReportText::kCapacity> into(report);
       shown.report.print(into);
-      const tolvex::SettingsRequest& request = shown.fields;
-      const int depth = depthIndex(shown.depthInFile);
-      form.depth = shown.accepted >= 1 && depth >= 0 ? depth : 1;
-      form.size.format("%d x %d", static_cast<int>(request.width),
-                       static_cast<int>(request.height));
-      form.strict = request.strictFlag != 0;
-      if (shown.accepted >= 5) {
-        form.program.assign(request.appPath.c_str());
-      }
+      fillFromScan(shown.scan);
+      refused = refusedControl(shown.rejected);
     }
   }
   for (int i = 0; form.program.empty() && i < programCount; ++i) {
     if (equalsIgnoringCase(programs[i].c_str(), tolvex::kDefaultAppName)) {
       form.program.assign(programs[i]);
     }
+  }
+  return refused;
+}
+
+// Every field that was read, accepted or not, so that fixing the refused one keeps the others.
+void SetupModel::fillFromScan(const tolvex::SettingsScan& scan) {
+  const int depth = depthIndex(scan.depth);
+  if (scan.count >= 1 && depth >= 0) {
+    form.depth = depth;
+  }
+  if (scan.count >= 2) {
+    form.size.format("%d x %d", static_cast<int>(scan.width),
+                     static_cast<int>(scan.count >= 3 ? scan.height : 600));
+  }
+  if (scan.count >= 4) {
+    form.strict = scan.strictFlag != 0;
+  }
+  if (scan.count >= 5) {
+    form.program.assign(scan.name.c_str());
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "settings/settings_text.h"
 #include "tools/tolvex-setup/model/setup_world.h"
 
 namespace tolvex_setup {
@@ -52,10 +53,13 @@ struct Outcome {
   Field focus = Field::kNone;
 };
 
-// Yes-or-no questions to the user, asked in the middle of an action.
+enum class Answer { kYes, kNo, kCancel };
+
+// Questions to the user, asked in the middle of an action.
 class Questions {
  public:
   virtual bool askYesNo(const char* text) = 0;
+  virtual Answer askYesNoCancel(const char* text) = 0;
 
  protected:
   ~Questions() = default;
@@ -79,7 +83,8 @@ class SetupModel {
   ReportText report;
 
   // Opens a title folder (nullptr: the current one): lists it, reads its settings file into the
-  // form and asks the display for its sizes.
+  // form and asks the display for its sizes. A file that Tolvex rejects fills the form with what
+  // was read, and the outcome names the refused control.
   Outcome open(const char* folder);
   // The Size list's text for sizes[i]: "800 x 600", marked " *" when the display offers it at
   // the chosen depth.
@@ -93,21 +98,32 @@ class SetupModel {
   // Another name from the Name list: its settings file is read into the form.
   void chooseName(int index);
 
-  // The buttons.
+  // Whether the form differs from what was last opened or saved.
+  bool unsavedChanges() const;
+
+  // The buttons. Start with unsaved changes asks first whether to save them.
   Outcome save(Questions& questions);
   void check();
-  Outcome start();
+  Outcome start(Questions& questions);
   void restore();
+  // Close or Escape: true when the window may close (nothing unsaved, saved, or dropped).
+  bool close(Questions& questions);
+  // The title started by start() has ended: the report tells the display's mode now.
+  void titleEnded();
 
  private:
   void listPrograms();
   void listSizes();
-  void readSettings();
+  Field readSettings();
   void recogniseCopies();
-  void noteBothFiles();
   Outcome checkName() const;
   Outcome offerTolvex(Questions& questions, const char* file);
-
+  void fillFromScan(const tolvex::SettingsScan& scan);
+  bool programThere(Questions& questions) const;
+  void offerRenameShadowing(Questions& questions, const char* file);
+  void shadowingNote();
+  // What Save wrote last, or what open() read: the form without unsaved changes.
+  SetupForm saved_;
   SetupWorld& world_;
 };
 

@@ -19,6 +19,9 @@ namespace tolvex_setup {
 namespace {
 
 constexpr char kCaption[] = "Tolvex Setup";
+// How often the dialog looks whether the title it started has ended.
+constexpr UINT_PTR kTitleTimer = 1;
+constexpr UINT kTitleTimerMs = 250;
 const char* const kDepthLabels[kDepthCount] = {"8 bits per pixel", "16 bits per pixel",
                                                "24 bits per pixel (as 32)", "32 bits per pixel"};
 
@@ -34,6 +37,10 @@ class SetupDialog final : public Questions {
   bool askYesNo(const char* text) override {
     return MessageBoxA(window_, text, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
   }
+  Answer askYesNoCancel(const char* text) override {
+    const int answer = MessageBoxA(window_, text, kCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
+    return answer == IDYES ? Answer::kYes : answer == IDNO ? Answer::kNo : Answer::kCancel;
+  }
 
  private:
   static INT_PTR CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -46,23 +53,57 @@ class SetupDialog final : public Questions {
     }
     // NOLINTNEXTLINE(performance-no-int-to-ptr): kept in the window's user data at WM_INITDIALOG
     auto* self = reinterpret_cast<SetupDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr || message != WM_COMMAND) {
+    if (self == nullptr) {
       return FALSE;
     }
-    self->onCommand(LOWORD(wParam), HIWORD(wParam));
-    return TRUE;
+    switch (message) {
+      case WM_COMMAND:
+        self->onCommand(LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+      case WM_TIMER:
+        self->onTimer();
+        return TRUE;
+      case WM_DESTROY:
+        DeleteObject(self->reportFont_);
+        return FALSE;
+      default:
+        return FALSE;
+    }
+  }
+
+  // A fixed-pitch font as tall as the dialog's own, which Windows made for the dialog's DPI.
+  void makeReportFont() {
+    LOGFONTA dialog;
+    std::memset(&dialog, 0, sizeof dialog);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): WM_GETFONT answers with the font's handle
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0));
+    if (font == nullptr || GetObjectA(font, sizeof dialog, &dialog) == 0) {
+      return;
+    }
+    LOGFONTA fixed;
+    std::memset(&fixed, 0, sizeof fixed);
+    fixed.lfHeight = dialog.lfHeight;
+    fixed.lfCharSet = DEFAULT_CHARSET;
+    fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    std::strcpy(fixed.lfFaceName, "Courier New");
+    reportFont_ = CreateFontIndirectA(&fixed);
+    SendDlgItemMessageA(window_, IDE_REPORT, WM_SETFONT, reinterpret_cast<WPARAM>(reportFont_),
+                        FALSE);
   }
 
   INT_PTR onInit() {
-    SendDlgItemMessageA(window_, IDE_REPORT, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+    makeReportFont();
     SendDlgItemMessageA(window_, IDC_NAME, CB_LIMITTEXT, FileName::kCapacity - 5, 0);
     for (const char* label : kDepthLabels) {
       SendDlgItemMessageA(window_, IDC_DEPTH, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
     }
-    show(model_.open(nullptr));
+    const Outcome opened = model_.open(nullptr);
     modelToControls();
     SetFocus(GetDlgItem(window_, IDC_PROGRAM));
+    show(opened);
+    if (!ansiFolder()) {
+      showFolderNotAnsi();
+    }
     return FALSE;
   }
 
@@ -106,7 +147,12 @@ class SetupDialog final : public Questions {
         act(&SetupDialog::shortcut);
         break;
       case IDCANCEL:
-        EndDialog(window_, IDCANCEL);
+        controlsToModel();
+        if (model_.close(*this)) {
+          EndDialog(window_, IDCANCEL);
+        } else {
+          modelToControls();
+        }
         break;
       default:
         break;
@@ -125,7 +171,20 @@ class SetupDialog final : public Questions {
     model_.check();
     return Outcome();
   }
-  Outcome start() { return model_.start(); }
+  Outcome start() {
+    const Outcome outcome = model_.start(*this);
+    if (world_.titleRunning()) {
+      SetTimer(window_, kTitleTimer, kTitleTimerMs, nullptr);
+    }
+    return outcome;
+  }
+  void onTimer() {
+    if (!world_.titleRunning()) {
+      KillTimer(window_, kTitleTimer);
+      model_.titleEnded();
+      setReport(model_.report.c_str());
+    }
+  }
   Outcome tryMode() { return tryModeInWindow(window_, trial_); }
   Outcome shortcut() { return makeShortcut(model_, world_, *this); }
   Outcome restore() {
@@ -145,20 +204,43 @@ class SetupDialog final : public Questions {
     if (chosen == nullptr) {
       return;
     }
-    const bool found = SHGetPathFromIDListA(chosen, folder) != 0;
+    wchar_t wide[MAX_PATH];
+    const bool found = SHGetPathFromIDListW(chosen, wide) != 0;
     CoTaskMemFree(chosen);
-    if (found) {
+    if (found && !ansiPath(wide, folder, sizeof folder)) {
+      showFolderNotAnsi();
+    } else if (found) {
       show(model_.open(folder));
       modelToControls();
     }
   }
 
+  // Tolvex.exe reaches files by their ANSI names: a path that the code page cannot hold would
+  // come out with "?" in it, and Tolvex could neither read its settings nor start the title.
+  static bool ansiPath(const wchar_t* wide, char* path, int size) {
+    BOOL lost = FALSE;
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, size, nullptr,
+                               &lost) != 0 &&
+           lost == FALSE;
+  }
+  static bool ansiFolder() {
+    wchar_t wide[MAX_PATH];
+    char path[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH, wide);
+    return length == 0 || length >= MAX_PATH || ansiPath(wide, path, sizeof path);
+  }
+  void showFolderNotAnsi() {
+    MessageBoxA(window_,
+                "The folder's path has characters that this Windows' code page cannot hold, so "
+                "Tolvex could not run from it: choose or rename a folder.",
+                kCaption, MB_OK | MB_ICONWARNING);
+  }
+
   void show(const Outcome& outcome) {
-    if (outcome.message.empty()) {
-      return;
+    if (!outcome.message.empty()) {
+      MessageBoxA(window_, outcome.message.c_str(), kCaption,
+                  outcome.ok ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
     }
-    MessageBoxA(window_, outcome.message.c_str(), kCaption,
-                outcome.ok ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
     const int focus[] = {0, IDC_PROGRAM, IDC_DEPTH, IDC_SCREEN_SIZE, IDX_STRICT, IDC_NAME};
     const int control = focus[static_cast<int>(outcome.focus)];
     if (control != 0) {
@@ -167,10 +249,11 @@ class SetupDialog final : public Questions {
     }
   }
 
+  // The whole text: one longer than the field shows as overflowed, never as cut.
   template <std::size_t N>
   void getText(int id, tolvex::FixedText<N>& text) {
-    char buffer[N];
-    GetDlgItemTextA(window_, id, buffer, static_cast<int>(N));
+    static char buffer[4 * tolvex::kPathCapacity];
+    GetDlgItemTextA(window_, id, buffer, static_cast<int>(sizeof buffer));
     text.assign(buffer);
   }
 
@@ -236,16 +319,25 @@ class SetupDialog final : public Questions {
   SetupModel model_;
   Trial trial_{world_, model_};
   HWND window_ = nullptr;
+  HFONT reportFont_ = nullptr;
 };
 
 }  // namespace
 
 }  // namespace tolvex_setup
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
+  if (std::strcmp(lpCmdLine, tolvex_setup::kCurrentModeOption) == 0) {
+    return tolvex_setup::writeCurrentMode();
+  }
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
+  // The folder picker is a shell object: COM first, in a single-threaded apartment.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   static tolvex_setup::SetupDialog dialog;
   dialog.run(hInstance);
+  if (SUCCEEDED(com)) {
+    CoUninitialize();
+  }
   return 0;
 }

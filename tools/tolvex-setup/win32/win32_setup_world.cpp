@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "tools/tolvex-setup/model/names.h"
@@ -9,6 +10,82 @@
 namespace tolvex_setup {
 
 using tolvex_ini::failWithLastError;
+
+namespace {
+
+// How long a mode query may take a new process to answer.
+constexpr DWORD kModeQueryMs = 30000;
+
+// The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it.
+bool askNewProcess(tolvex::DevModeA* mode) {
+  static_assert(sizeof(tolvex::DevModeA) == sizeof(DEVMODEA), "");
+  char own[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
+  char line[MAX_PATH + sizeof kCurrentModeOption + 4];
+  if (length == 0 || length >= sizeof own ||
+      std::snprintf(line, sizeof line, "\"%s\" %s", own, kCurrentModeOption) < 0) {
+    return false;
+  }
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (CreatePipe(&readEnd, &writeEnd, &inherited, 0) == 0) {
+    return false;
+  }
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  PROCESS_INFORMATION process;
+  const bool started = CreateProcessA(own, line, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                      nullptr, &startup, &process) != 0;
+  // Only the child holds the write end now: the pipe ends when it does.
+  CloseHandle(writeEnd);
+  DEVMODEA answer;
+  DWORD total = 0;
+  DWORD got = 0;
+  while (started && total < sizeof answer &&
+         ReadFile(readEnd, reinterpret_cast<char*>(&answer) + total, sizeof answer - total, &got,
+                  nullptr) != 0 &&
+         got > 0) {
+    total += got;
+  }
+  CloseHandle(readEnd);
+  if (started) {
+    WaitForSingleObject(process.hProcess, kModeQueryMs);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  if (total != sizeof answer) {
+    return false;
+  }
+  std::memcpy(mode, &answer, sizeof answer);
+  return true;
+}
+
+}  // namespace
+
+int SetupPlatform::enumDisplaySettings(std::int32_t modeNum, tolvex::DevModeA* mode) {
+  if (modeNum == tolvex::kEnumCurrentSettings && askNewProcess(mode)) {
+    return 1;
+  }
+  return Win32Platform::enumDisplaySettings(modeNum, mode);
+}
+
+int writeCurrentMode() {
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof mode);
+  mode.dmSize = sizeof mode;
+  DWORD written = 0;
+  return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) != 0 &&
+                 WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), &mode, sizeof mode, &written,
+                           nullptr) != 0 &&
+                 written == sizeof mode
+             ? 0
+             : 1;
+}
 
 bool Win32SetupWorld::enterFolder(const char* folder, tolvex_ini::ReasonText& why) {
   return SetCurrentDirectoryA(folder) != 0 ? true : failWithLastError(why);
@@ -79,8 +156,20 @@ bool Win32SetupWorld::startProgram(const char* program, tolvex_ini::ReasonText& 
     return failWithLastError(why);
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (started_ != nullptr) {
+    CloseHandle(started_);
+  }
+  started_ = process.hProcess;
   return true;
+}
+
+bool Win32SetupWorld::titleRunning() {
+  if (started_ == nullptr || WaitForSingleObject(started_, 0) == WAIT_TIMEOUT) {
+    return started_ != nullptr;
+  }
+  CloseHandle(started_);
+  started_ = nullptr;
+  return false;
 }
 
 }  // namespace tolvex_setup

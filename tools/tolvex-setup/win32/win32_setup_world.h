@@ -8,6 +8,44 @@
 
 namespace tolvex_setup {
 
+// Tolvex's own Win32 backend, but for the mode the display is in now, which a new process is
+// asked for: Wine (8) keeps the mode that a process read first, and Tolvex Setup runs long
+// enough to see a title switch the display and end.
+class SetupPlatform final : public tolvex::Win32Platform {
+ public:
+  int enumDisplaySettings(std::int32_t modeNum, tolvex::DevModeA* mode) override;
+};
+
+// Tolvex Setup started with this as its whole command line writes the display's mode now (its
+// DEVMODEA record) to its standard output, and ends.
+constexpr char kCurrentModeOption[] = "--current-mode";
+int writeCurrentMode();
+
+// The machine's files as both front ends reach them, and the display through SetupPlatform.
+class SetupToolIo final : public tolvex_ini::ToolIo {
+ public:
+  bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
+                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override {
+    return files_.readFileHead(path, buffer, capacity, stored, total, why);
+  }
+  bool fileExists(const char* path) override { return files_.fileExists(path); }
+  bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
+                    tolvex_ini::FileTrouble& trouble) override {
+    return files_.writeNewFile(path, bytes, size, trouble);
+  }
+  bool moveFile(const char* from, const char* to, bool replace,
+                tolvex_ini::FileTrouble& trouble) override {
+    return files_.moveFile(from, to, replace, trouble);
+  }
+  bool removeFile(const char* path) override { return files_.removeFile(path); }
+  tolvex::Platform* system() override { return &platform_; }
+  bool tolvexRunning() override { return files_.tolvexRunning(); }
+
+ private:
+  tolvex_ini::SystemToolIo files_;
+  SetupPlatform platform_;
+};
+
 class Win32SetupWorld final : public SetupWorld {
  public:
   tolvex_ini::ToolIo& io() override { return io_; }
@@ -21,9 +59,12 @@ class Win32SetupWorld final : public SetupWorld {
   bool desktopFolder(tolvex::PathText& folder) override;
   bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText& why) override;
   bool versionNames(const char* program, FileName& product, FileName& internal) override;
+  // Whether the program started last is still running.
+  bool titleRunning();
 
  private:
-  tolvex_ini::SystemToolIo io_;
+  SetupToolIo io_;
+  void* started_ = nullptr;  // the process handle of the program started last
 };
 
 }  // namespace tolvex_setup

@@ -1,0 +1,166 @@
+// Tolvex Setup's guards around its buttons: changes that were never saved (Start the title and
+// Close ask about them), a program that is not in the folder, a Tolvex.ini that hides a file
+// named after the title, and what Start leaves in the report.
+#include <cstring>
+
+#include "display/display_mode.h"
+#include "settings/settings_text.h"
+#include "tools/tolvex-setup/model/names.h"
+#include "tools/tolvex-setup/model/setup_model.h"
+
+namespace tolvex_setup {
+
+namespace {
+
+// Renamed copies are numbered up to this: Tolvex.ini.old, Tolvex.ini.old2, ...
+constexpr int kMaxOldCopies = 99;
+
+// A size as the settings file will hold it: "800 x 600 *", "800x600" and "800 X 600" are one.
+void sizeKey(const SizeText& size, SizeText& key) {
+  key.clear();
+  for (const char* s = size.c_str(); *s != '\0'; ++s) {
+    if (*s != ' ' && *s != '*') {
+      const char c = *s == 'X' ? 'x' : *s;
+      key.appendBytes(&c, 1);
+    }
+  }
+}
+
+bool sameSettings(const SetupForm& a, const SetupForm& b) {
+  SizeText sizeA;
+  SizeText sizeB;
+  sizeKey(a.size, sizeA);
+  sizeKey(b.size, sizeB);
+  return std::strcmp(a.program.c_str(), b.program.c_str()) == 0 && a.depth == b.depth &&
+         std::strcmp(sizeA.c_str(), sizeB.c_str()) == 0 && a.strict == b.strict &&
+         a.named == b.named && (!a.named || std::strcmp(a.name.c_str(), b.name.c_str()) == 0);
+}
+
+}  // namespace
+
+bool SetupModel::unsavedChanges() const {
+  return !sameSettings(form, saved_);
+}
+
+Outcome SetupModel::start(Questions& questions) {
+  Outcome outcome;
+  if (unsavedChanges()) {
+    const Answer answer = questions.askYesNoCancel(
+        "The settings in this window have not been saved: Tolvex would start the title with "
+        "the settings file as it is.\n\nSave the changes first?");
+    if (answer == Answer::kCancel) {
+      outcome.ok = false;
+      return outcome;
+    }
+    if (answer == Answer::kYes) {
+      outcome = save(questions);
+      if (!outcome.ok) {
+        return outcome;
+      }
+    }
+  }
+  FileName exe;
+  tolvexProgram(exe);
+  if (!world_.io().fileExists(exe.c_str())) {
+    outcome.ok = false;
+    outcome.message.format(
+        "There is no %s in this folder. Save the settings, and let Tolvex Setup copy Tolvex.exe "
+        "here.",
+        exe.c_str());
+    return outcome;
+  }
+  tolvex_ini::ReasonText why;
+  if (!world_.startProgram(exe.c_str(), why)) {
+    outcome.ok = false;
+    outcome.message.format("%s could not be started: %s.", exe.c_str(), why.c_str());
+    return outcome;
+  }
+  report.format("Started %s in %s.\n", exe.c_str(), form.folder.c_str());
+  return outcome;
+}
+
+void SetupModel::titleEnded() {
+  FileName exe;
+  tolvexProgram(exe);
+  tolvex::DevModeA mode;
+  std::memset(&mode, 0, sizeof mode);
+  tolvex::Platform* system = world_.io().system();
+  if (system == nullptr || system->enumDisplaySettings(tolvex::kEnumCurrentSettings, &mode) == 0) {
+    report.appendFormat("%s has ended; the display does not say which mode it is in.\n",
+                        exe.c_str());
+    return;
+  }
+  report.appendFormat("%s has ended; the display is at %d x %d, %d bits per pixel.\n", exe.c_str(),
+                      static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight),
+                      static_cast<int>(mode.dmBitsPerPel));
+}
+
+bool SetupModel::close(Questions& questions) {
+  if (!unsavedChanges()) {
+    return true;
+  }
+  const Answer answer = questions.askYesNoCancel(
+      "The settings in this window have not been saved.\n\nSave them before closing? (No closes "
+      "without saving.)");
+  return answer == Answer::kNo || (answer == Answer::kYes && save(questions).ok);
+}
+
+// Tolvex starts the program in its own folder, else PROJ.EXE in the current one.
+bool SetupModel::programThere(Questions& questions) const {
+  const char* program = form.program.empty() ? tolvex::kDefaultAppName : form.program.c_str();
+  if (world_.io().fileExists(program) || world_.io().fileExists("PROJ.EXE")) {
+    return true;
+  }
+  tolvex::MessageText question;
+  question.format(
+      "%s%s is not in this folder, and neither is PROJ.EXE, which Tolvex tries next: Tolvex "
+      "would start nothing.\n\nSave these settings anyway?",
+      program, form.program.empty() ? " (Tolvex's program when Program is empty)" : "");
+  return questions.askYesNo(question.c_str());
+}
+
+// Tolvex reads Tolvex.ini from the current folder before the file named after itself.
+void SetupModel::offerRenameShadowing(Questions& questions, const char* file) {
+  const char* shadow = tolvex::kSettingsFileName;
+  if (!form.named || !world_.io().fileExists(shadow)) {
+    return;
+  }
+  FileName exe;
+  tolvexProgram(exe);
+  FileName old;
+  old.format("%s.old", shadow);
+  for (int n = 2; n <= kMaxOldCopies && world_.io().fileExists(old.c_str()); ++n) {
+    old.format("%s.old%d", shadow, n);
+  }
+  tolvex::MessageText question;
+  question.format(
+      "This folder also holds %s, which Tolvex reads first: %s started from here would take "
+      "its settings, not those of %s.\n\nRename %s to %s? Nothing is deleted.",
+      shadow, exe.c_str(), file, shadow, old.c_str());
+  tolvex_ini::FileTrouble trouble;
+  if (!questions.askYesNo(question.c_str())) {
+    shadowingNote();
+  } else if (!world_.io().moveFile(shadow, old.c_str(), false, trouble)) {
+    report.appendFormat("%s could not be renamed to %s: %s.\n", shadow, old.c_str(),
+                        trouble.reason.c_str());
+    shadowingNote();
+  } else {
+    report.appendFormat("Renamed %s to %s (not deleted), so that %s reads %s.\n", shadow,
+                        old.c_str(), exe.c_str(), file);
+  }
+}
+
+void SetupModel::shadowingNote() {
+  FileName exe;
+  tolvexProgram(exe);
+  FileName file;
+  settingsFile(file);
+  if (form.named && world_.io().fileExists(tolvex::kSettingsFileName)) {
+    report.appendFormat(
+        "Note: this folder also holds %s, which Tolvex reads first: %s started from here takes "
+        "its settings, not those of %s.\n",
+        tolvex::kSettingsFileName, exe.c_str(), file.c_str());
+  }
+}
+
+}  // namespace tolvex_setup
