@@ -185,7 +185,7 @@ const char* SetupModel::shortcutNote() const {
              ? "The renamed Tolvex reads this file from its own folder, so a shortcut to it may "
                "start in any folder that holds no Tolvex.ini."
              : "Tolvex reads Tolvex.ini from the current folder: start Tolvex.exe from this "
-               "folder, and give a shortcut to it this folder in \"Start in\".";
+               "folder. Shortcut makes a desktop shortcut that starts in it.";
 }
 
 void SetupModel::settingsFile(FileName& name) const {
