@@ -12,7 +12,9 @@ a Tolvex.ini written by tolvex-ini):
   2. "16,1152,864,1,SHOW.EXE": a mode the display refuses; in strict mode Tolvex says so in a
      message box (screenshot, then closed by the demonstration) and starts nothing.
   3. Tolvex Setup opened in the first title's folder: it reads the folder's Tolvex.ini, its Check
-     button shows tolvex-ini check's report, and a screenshot of the dialog is taken.
+     button shows tolvex-ini check's report, and a screenshot of the dialog is taken. Then Try
+     this mode: a screenshot of the countdown over the switched display, "It works", and one of
+     the report it leaves.
 
     demo.py --bin build/mingw-i686/bin --ini build/host/bin/tolvex-ini --out build/demo
 """
@@ -136,22 +138,30 @@ class Folder:
         return os.path.join(self.root, rel)
 
 
-def show_setup(harness, folder, shot):
-    """Tolvex Setup in a title's folder: Check, a screenshot of the dialog, then Escape."""
+def show_setup(harness, folder, shots):
+    """Tolvex Setup in a title's folder: Check and a screenshot of the dialog; Try this mode, a
+    screenshot of the whole display during the trial, It works, and one of the dialog after it;
+    then Escape. `shots`: the three files, in that order."""
     shutil.copyfile(os.path.join(harness.bin_dir, "TolvexSetup.exe"),
                     os.path.join(folder, "TolvexSetup.exe"))
     paths = Folder(folder)
     taken = {}
 
-    def screenshot_dialog(hr, result, _paths):
-        env = dict(os.environ, DISPLAY=hr.display)
-        done = subprocess.run([IMPORT, "-window", str(result.notes["dialog"]), shot], env=env,
-                              timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        taken["shot"] = done.returncode == 0 and colours(shot) >= DRAWN_COLOURS
-        return True
+    def screenshot_of(index, whole_display=False):
+        def step(hr, result, _paths):
+            env = dict(os.environ, DISPLAY=hr.display)
+            window = "root" if whole_display else str(result.notes["dialog"])
+            done = subprocess.run([IMPORT, "-window", window, shots[index]], env=env, timeout=30,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            taken[index] = done.returncode == 0 and colours(shots[index]) >= DRAWN_COLOURS
+            return True
+        return step
 
-    script = dialog.DialogScript(dialog.keys("alt+h"), dialog.read_report("check", "Verdict:"),
-                                 screenshot_dialog, dialog.keys("Escape"))
+    script = dialog.DialogScript(
+        dialog.keys("alt+h"), dialog.read_report("check", "Verdict:"), screenshot_of(0),
+        dialog.keys("alt+r"), dialog.in_window("Try this mode", (), "trial", (800, 600)),
+        screenshot_of(1, whole_display=True), dialog.in_window("Try this mode", ("alt+i",)),
+        dialog.read_report("try", "Try this mode: "), screenshot_of(2), dialog.keys("Escape"))
     harness.reset()
     # The titles' folder as drive T:, so that the dialog (and its screenshot in the README) shows
     # a title folder as a user would have one, T:\switch, rather than this machine's own path.
@@ -165,7 +175,7 @@ def show_setup(harness, folder, shot):
                              on_poll=lambda hr, r: script(hr, r, paths))
     finally:
         os.remove(drive)
-    return result, taken.get("shot", False)
+    return result, [taken.get(i, False) for i in range(len(shots))]
 
 
 def main():
@@ -180,8 +190,10 @@ def main():
     os.makedirs(out, exist_ok=True)
     app_shot = os.path.join(out, "screenshot.png")
     box_shot = os.path.join(out, "screenshot-refused.png")
-    setup_shot = os.path.join(out, "screenshot-setup.png")
-    for stale in (app_shot, box_shot, setup_shot):
+    setup_shots = [os.path.join(out, name) for name in
+                   ("screenshot-setup.png", "screenshot-setup-try.png",
+                    "screenshot-setup-try-report.png")]
+    for stale in [app_shot, box_shot] + setup_shots:
         if os.path.exists(stale):
             os.remove(stale)
 
@@ -225,14 +237,17 @@ def main():
         ok &= (result.status == 0 and not seen and len(result.boxes) == 1
                and result.mode_after == h.START_MODE)
 
-        print("\n3. Tolvex Setup in the first title's folder: Check, then Close")
-        result, shot = show_setup(harness, os.path.join(harness.cases_dir, "switch"), setup_shot)
-        report = result.notes.get("check", "")
-        for line in report.splitlines():
-            print("  | " + line)
-        if shot:
-            print("  screenshot of the dialog: %s" % setup_shot)
-        ok &= result.status == 0 and not result.timed_out and shot and bool(report)
+        print("\n3. Tolvex Setup in the first title's folder: Check, Try this mode, then Close")
+        result, shots = show_setup(harness, os.path.join(harness.cases_dir, "switch"), setup_shots)
+        for note in ("check", "try"):
+            for line in result.notes.get(note, "").splitlines():
+                print("  | " + line)
+        for path, shot in zip(setup_shots, shots):
+            if shot:
+                print("  screenshot: %s" % path)
+        ok &= (result.status == 0 and not result.timed_out and all(shots)
+               and bool(result.notes.get("check")) and bool(result.notes.get("try"))
+               and harness.x_mode() == h.START_MODE)
 
     print("\nDemonstration %s." % ("done" if ok else "did NOT go as expected"))
     return 0 if ok else 1
