@@ -65,23 +65,26 @@ while IFS= read -r inc; do
 done < <(echo | "$cross_cxx" -E -x c++ - -v 2>&1 |
   sed -n '/#include <...> search starts here/,/End of search list/p' | grep '/c++' | sed 's/^ *//')
 
-passed=0
-failed=0
+# The clang-tidy runs, one per file and database, go side by side on every core; their results
+# are read back in order, so that the output is the same whatever finishes first.
+jobs_dir=$win_db/jobs
+mkdir -p "$jobs_dir"
+cores=$(nproc)
+n=0
 tidy() {  # tidy LABEL BUILD_DIR FILE [extra args...]
   local label=$1 dir=$2 file=$3
   shift 3
-  local out
-  if out=$("$clang_tidy" --quiet -p "$dir" "$@" "$file" 2>&1); then
-    passed=$((passed + 1))
-    echo "ok   clang-tidy ($label) $file"
-  else
-    failed=$((failed + 1))
-    echo "FAIL clang-tidy ($label) $file"
-    grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated|^Suppressed [0-9]+ warnings|^Use -header-filter|warnings? treated as errors?$' \
-      <<<"$out" | sed 's/^/     /'
-  fi
+  n=$((n + 1))
+  echo "$label $file" >"$jobs_dir/$n.what"
+  while (($(jobs -rp | wc -l) >= cores)); do
+    wait -n
+  done
+  ("$clang_tidy" --quiet -p "$dir" "$@" "$file" >"$jobs_dir/$n.out" 2>&1
+    echo $? >"$jobs_dir/$n.rc") &
 }
 
+passed=0
+failed=0
 for file in "${sources[@]}"; do
   abs=$repo/$file
   seen=0
@@ -96,6 +99,19 @@ for file in "${sources[@]}"; do
   if [[ $seen -eq 0 ]]; then
     failed=$((failed + 1))
     echo "FAIL $file is in neither compile database, so it was not analysed"
+  fi
+done
+wait
+for ((i = 1; i <= n; i++)); do
+  read -r label file <"$jobs_dir/$i.what"
+  if [[ $(cat "$jobs_dir/$i.rc" 2>/dev/null) == 0 ]]; then
+    passed=$((passed + 1))
+    echo "ok   clang-tidy ($label) $file"
+  else
+    failed=$((failed + 1))
+    echo "FAIL clang-tidy ($label) $file"
+    grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated|^Suppressed [0-9]+ warnings|^Use -header-filter|warnings? treated as errors?$' \
+      "$jobs_dir/$i.out" | sed 's/^/     /'
   fi
 done
 
