@@ -220,8 +220,8 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
   }
 }
 
-// Start the title and Close after the form was changed (or not) since it was opened.
-enum class Press { kStart, kClose, kSave };
+// Start the title, Close and Browse after the form was changed (or not) since it was opened.
+enum class Press { kStart, kClose, kSave, kBrowse };
 struct ChangeCase {
   int line;
   std::string ini, size;  // the file in the folder; the size typed after opening
@@ -244,12 +244,14 @@ const ChangeCase kChangeCases[] = {
     {__LINE__, kGame, "1024 x 768", Press::kClose, Answer::kCancel, false, 1, 0, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kClose, Answer::kNo, true, 1, 0, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kClose, Answer::kYes, true, 2, 0, "16,1024,768,1,GAME.EXE"},
+    {__LINE__, kGame, "1024 x 768", Press::kBrowse, Answer::kCancel, false, 1, 0, kGame},
+    {__LINE__, kGame, "1024 x 768", Press::kBrowse, Answer::kYes, true, 2, 0, "16,1024,768,1,GAME.EXE"},
     {__LINE__, "16,1000,600,1,GAME.EXE", "800 x 600", Press::kSave, Answer::kCancel, true, 1, 0,
      kGame},
 };
 // clang-format on
 
-TEST(SetupChanges, StartAndCloseAskAboutUnsavedChanges) {
+TEST(SetupChanges, StartCloseAndBrowseAskAboutUnsavedChanges) {
   for (const ChangeCase& c : kChangeCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeSetupWorld world;
@@ -261,9 +263,10 @@ TEST(SetupChanges, StartAndCloseAskAboutUnsavedChanges) {
     Answers answers;
     answers.choice = c.choice;
     answers.answers = {true, true};  // replace the file
-    EXPECT_EQ(c.ok, c.press == Press::kClose   ? model.close(answers)
-                    : c.press == Press::kStart ? model.start(answers).ok
-                                               : model.save(answers).ok);
+    EXPECT_EQ(c.ok, c.press == Press::kClose    ? model.close(answers)
+                    : c.press == Press::kBrowse ? model.leaveFolder(answers)
+                    : c.press == Press::kStart  ? model.start(answers).ok
+                                                : model.save(answers).ok);
     EXPECT_EQ(c.questions, answers.asked.size());
     EXPECT_EQ(c.starts, world.started.size());
     EXPECT_EQ(c.after, tolvex_ini::decoded(world.files.files["Tolvex.ini"]));

@@ -96,12 +96,24 @@ void SetupModel::titleEnded() {
 }
 
 bool SetupModel::close(Questions& questions) {
+  return mayDrop(questions, "closing? (No closes");
+}
+
+bool SetupModel::leaveFolder(Questions& questions) {
+  return mayDrop(questions, "opening another folder? (No opens it");
+}
+
+// Unsaved changes are dropped only on No; Yes saves them (with Save's own questions) first.
+bool SetupModel::mayDrop(Questions& questions, const char* question) {
   if (!unsavedChanges()) {
     return true;
   }
-  const Answer answer = questions.askYesNoCancel(
-      "The settings in this window have not been saved.\n\nSave them before closing? (No closes "
-      "without saving.)");
+  tolvex::MessageText text;
+  text.format(
+      "The settings in this window have not been saved.\n\nSave them before %s without "
+      "saving.)",
+      question);
+  const Answer answer = questions.askYesNoCancel(text.c_str());
   return answer == Answer::kNo || (answer == Answer::kYes && save(questions).ok);
 }
 

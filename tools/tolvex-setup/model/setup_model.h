@@ -108,6 +108,8 @@ class SetupModel {
   void restore();
   // Close or Escape: true when the window may close (nothing unsaved, saved, or dropped).
   bool close(Questions& questions);
+  // Browse chose another folder: true when it may be opened (the same question as Close).
+  bool leaveFolder(Questions& questions);
   // The title started by start() has ended: the report tells the display's mode now.
   void titleEnded();
 
@@ -122,6 +124,7 @@ class SetupModel {
   bool programThere(Questions& questions) const;
   void offerRenameShadowing(Questions& questions, const char* file);
   void shadowingNote();
+  bool mayDrop(Questions& questions, const char* question);
   // What Save wrote last, or what open() read: the form without unsaved changes.
   SetupForm saved_;
   SetupWorld& world_;

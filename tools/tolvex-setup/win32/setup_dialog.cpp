@@ -210,7 +210,10 @@ class SetupDialog final : public Questions {
     if (found && !ansiPath(wide, folder, sizeof folder)) {
       showFolderNotAnsi();
     } else if (found) {
-      show(model_.open(folder));
+      controlsToModel();
+      if (model_.leaveFolder(*this)) {
+        show(model_.open(folder));
+      }
       modelToControls();
     }
   }
