@@ -76,7 +76,16 @@ class FakeSetupWorld final : public SetupWorld {
   }
 };
 
-// The user's answers: yes or no in turn (no once they run out), and one choice of three.
+// The names of one of the model's lists, for comparing with a row's.
+inline std::vector<std::string> texts(const FileName* names, int count) {
+  std::vector<std::string> all;
+  for (int i = 0; i < count; ++i) {
+    all.push_back(names[i].c_str());
+  }
+  return all;
+}
+
+// The n-th question gets answers[n] (No when they run out); one with a Cancel gets `choice`.
 struct Answers final : Questions {
   std::vector<bool> answers;
   Answer choice = Answer::kCancel;

@@ -15,7 +15,6 @@ namespace {
 
 using tolvex_ini::storedSettings;
 
-// The n-th question gets answers[n] (No when they run out); one with a Cancel gets `choice`.
 const std::vector<std::uint8_t> kExe = {'M', 'Z'};
 
 struct OpenCase {
@@ -58,11 +57,7 @@ TEST(SetupOpen, ReadsTheFolderAsShowDoes) {
     const Outcome opened = model.open(nullptr);
     EXPECT_TRUE(opened.ok);
     EXPECT_EQ(c.focus, opened.focus);
-    std::vector<std::string> programs;
-    for (int i = 0; i < model.programCount; ++i) {
-      programs.push_back(model.programs[i].c_str());
-    }
-    EXPECT_EQ(c.programs, programs);
+    EXPECT_EQ(c.programs, texts(model.programs, model.programCount));
     EXPECT_EQ(c.program, model.form.program.c_str());
     EXPECT_EQ(c.size, model.form.size.c_str());
     EXPECT_EQ(c.depth, kDepths[model.form.depth]);

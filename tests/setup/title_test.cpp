@@ -111,14 +111,6 @@ const NamedCase kNamedCases[] = {
 };
 // clang-format on
 
-std::vector<std::string> texts(const FileName* names, int count) {
-  std::vector<std::string> all;
-  for (int i = 0; i < count; ++i) {
-    all.push_back(names[i].c_str());
-  }
-  return all;
-}
-
 TEST(SetupOpen, KnowsRenamedCopiesOfTolvexByTheirVersionRecord) {
   for (const NamedCase& c : kNamedCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
