@@ -338,6 +338,7 @@ class Harness:
         self.wineserver = ws if os.path.exists(ws) else (shutil.which("wineserver") or ws)
         # A command that spawn() puts before Wine's, for runs that need one (setpriv).
         self.wrap = ()
+        self._holder = None  # the held probe that keeps Wine's desktop up (hold_desktop)
 
     # ----- environment ----------------------------------------------------------------------
 
@@ -384,6 +385,7 @@ class Harness:
     def stop(self):
         if os.path.isdir(self.prefix):
             self._wineserver_kill()
+        self._end_holder()
         if self.xorg is not None:
             self._end_process(self.xorg, grace=10)
             self.xorg = None
@@ -598,6 +600,7 @@ class Harness:
     def reset(self):
         """A fresh Wine server with the prefix's registry as first made, and the X start mode."""
         self._wineserver_kill()
+        self._end_holder()
         self._restore_registry()
         mode = self.set_x_mode(START_MODE)
         if mode != START_MODE:
@@ -616,8 +619,9 @@ class Harness:
     def keep_wineserver(self):
         """Starts this prefix's Wine server persistent (`wineserver -p`).
 
-        Runs one after another then share one warm server, its system processes and its
-        registry, instead of paying for a fresh server each time; reset() and stop() end it.
+        Runs one after another then share one warm server, its system processes, its desktop
+        and its registry, instead of paying for a fresh server each time; reset() and stop() end
+        it.
         """
         env = self.wine_env({"WINEDEBUG": "-all"})
         try:
@@ -628,6 +632,45 @@ class Harness:
             raise HarnessError("wineserver -p took longer than 20 s") from e
         if r.returncode != 0:
             raise HarnessError("wineserver -p failed with status %d" % r.returncode)
+        self.hold_desktop()
+
+    def hold_desktop(self):
+        """Keeps Wine's desktop up from now until the next reset() or stop(); again if it ended.
+
+        Wine closes its desktop (explorer.exe) about a second after the last program on it ends;
+        the next program that needs one starts it anew. A desktop started while the screen is in
+        another mode writes that mode into the stored display settings, and there it stays: a run
+        of Tolvex that comes after it "restores" the mode of an earlier run. That happens when a
+        run begins just as the old desktop closes and its first window (a message box) comes
+        after the switch. On Windows the shell never goes away between uses; here a probe held
+        open plays its part.
+        """
+        if self._holder is not None and self._holder.poll() is None:
+            return
+        folder = os.path.join(self.work_dir, "desktop")
+        os.makedirs(folder, exist_ok=True)
+        log = os.path.join(folder, "holder.log")
+        if os.path.exists(log):
+            os.remove(log)
+        env = self.wine_env({"TOLVEX_PROBE_LOG": wine_path(log), "WINEDEBUG": "-all",
+                             "TOLVEX_PROBE_HOLD": wine_path(os.path.join(folder, "release"))})
+        self._holder = self.spawn([self.probe], folder, env, os.path.join(folder, "holder"))
+        deadline = time.monotonic() + 60 * self.patience
+        while not (parse_probe_log(log) and self._desktop_up()):
+            if self._holder.poll() is not None or time.monotonic() > deadline:
+                self._end_holder()
+                raise HarnessError("Wine's desktop did not come up for the held probe")
+            time.sleep(0.1)
+
+    def _desktop_up(self):
+        return any(re.search(r"(^|[\\/])explorer\.exe\b", cmd, re.I)
+                   for _, cmd in self.prefix_processes())
+
+    def _end_holder(self):
+        """Ends the held probe (its server is usually gone already) by its pid."""
+        if self._holder is not None:
+            self._end_process(self._holder, grace=3)
+            self._holder = None
 
     def prefix_processes(self):
         """(pid, command line) of every process started under this harness's Wine prefix.
@@ -766,12 +809,14 @@ class Harness:
         result.mode_after = self.x_mode()
         return result
 
-    def stored_mode(self, probe_dir):
-        """The display mode stored in Wine's settings, as a fresh Wine server reports it.
+    def stored_mode(self, probe_dir, fresh_server=True):
+        """The display mode stored in Wine's settings, as a new program sees it.
 
-        Ends the Wine server first, so what is seen is what a next start of the system would get.
+        With fresh_server, ends the Wine server first, so what is seen is what a next start of
+        the system would get; without, what the next run on the same server will read.
         """
-        self._wineserver_kill()
+        if fresh_server:
+            self._wineserver_kill()
         probe = os.path.join(probe_dir, "stored-mode-probe.exe")
         shutil.copyfile(self.probe, probe)
         log = os.path.join(probe_dir, "stored-mode.log")

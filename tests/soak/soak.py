@@ -4,12 +4,13 @@
 Usage: python3 tests/soak/soak.py --bin build/mingw-i686/bin [--runs 50] [--keep]
 
 Runs Tolvex again and again on one Xorg server (dummy driver) and one Wine prefix whose server
-stays up between runs (`wineserver -p`), as a machine would between uses, cycling through the
-kinds below. After every run it checks: exit status 0; the message boxes (caption and text
-exact; the soak closes them); the application started exactly when it should (probe records:
-how many, which file, the mode it saw, the stored mode it saw); the X screen back at 1280x1024;
-and no Tolvex or application process left under this prefix. A failed run is followed by a
-fresh Wine server and the X start mode, so one fault is not counted again by later runs.
+and desktop stay up between runs (`wineserver -p`, a held probe), as a machine would between
+uses, cycling through the kinds below. After every run it checks: exit status 0; the message
+boxes (caption and text exact; the soak closes them); the application started exactly when it
+should (probe records: how many, which file, the mode it saw, the stored mode it saw); the X
+screen back at 1280x1024; the stored mode still 1280x1024, as the next run will read it; and no
+Tolvex or application process left under this prefix. A failed run is followed by a fresh Wine
+server and the X start mode, so one fault is not counted again by later runs.
 
 Prints a line per run, the counts per kind, and finally `soak: N passed, M failed`; exits 1 on
 any failure. Work folder: build/soak (one run at a time per work folder).
@@ -166,6 +167,7 @@ def run_one(h, index, kind):
     if kind.second_copy:
         def on_record(hh, result, record):
             E.start_second_copy(hh, result, record, paths)
+    h.hold_desktop()  # again, should the held probe have outlived its ceiling
     mode_before = h.x_mode()
     r = h.run([paths.unix("app/Tolvex.exe")], paths.unix("work"), paths.unix("probe.log"),
               env_extra=kind.env, time_limit=30.0, on_record=on_record,
@@ -174,6 +176,10 @@ def run_one(h, index, kind):
     if mode_before != START:
         fails.append("X mode before the run %s" % E.fmt_mode(mode_before))
     fails += judge(h, kind, paths, r)
+    stored = h.stored_mode(root, fresh_server=False)
+    if stored != START:
+        fails.append("stored display mode after the run %s, expected %s"
+                     % (E.fmt_mode(stored), E.fmt_mode(START)))
     left = wait_for_leftovers(h)
     if left:
         fails.append("left running: %s" % "; ".join("%d %s" % p for p in left))
