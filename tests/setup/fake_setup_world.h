@@ -17,13 +17,13 @@ namespace tolvex_setup {
 
 class FakeSetupWorld final : public SetupWorld {
  public:
-  tolvex_ini::FakeToolIo files;  // the title folder's files by name, and the display
+  tolvex_commands::FakeToolIo files;  // the title folder's files by name, and the display
   std::string folder = "C:\\Games\\Intro";
   std::vector<std::string> started;
   static constexpr const char* kSetupTolvex = "C:\\Setup\\Tolvex.exe";
 
-  tolvex_ini::ToolIo& io() override { return files; }
-  bool enterFolder(const char* path, tolvex_ini::ReasonText&) override {
+  tolvex_commands::ToolIo& io() override { return files; }
+  bool enterFolder(const char* path, tolvex_commands::ReasonText&) override {
     folder = path;
     return true;
   }
@@ -43,7 +43,7 @@ class FakeSetupWorld final : public SetupWorld {
     path.assign("C:\\Setup\\");
     path.append(name);
   }
-  bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override {
+  bool copyNewFile(const char* from, const char* to, tolvex_commands::ReasonText& why) override {
     if (!files.fileExists(from) || files.fileExists(to) || files.writeFailure != nullptr) {
       why.assign("refused");
       return false;
@@ -51,7 +51,7 @@ class FakeSetupWorld final : public SetupWorld {
     files.files[to] = files.files[from];
     return true;
   }
-  bool startProgram(const char* program, tolvex_ini::ReasonText&) override {
+  bool startProgram(const char* program, tolvex_commands::ReasonText&) override {
     started.push_back(program);
     return true;
   }
@@ -61,7 +61,7 @@ class FakeSetupWorld final : public SetupWorld {
   bool desktopFolder(tolvex::PathText& path) override {
     return path.assign("C:\\Users\\ann\\Desktop");
   }
-  bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText&) override {
+  bool createShortcut(const Shortcut& shortcut, tolvex_commands::ReasonText&) override {
     shortcuts.push_back(shortcut);
     files.files[shortcut.file.c_str()] = {'L'};
     return true;

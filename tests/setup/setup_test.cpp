@@ -13,7 +13,7 @@
 namespace tolvex_setup {
 namespace {
 
-using tolvex_ini::storedSettings;
+using tolvex_commands::storedSettings;
 
 const std::vector<std::uint8_t> kExe = {'M', 'Z'};
 
@@ -209,7 +209,7 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     world.files.files.erase(FakeSetupWorld::kSetupTolvex);
     world.files.files.erase("GAME.EXE");
     for (const auto& file : world.files.files) {
-      after[file.first] = file.second == kExe ? "MZ" : tolvex_ini::decoded(file.second);
+      after[file.first] = file.second == kExe ? "MZ" : tolvex_commands::decoded(file.second);
     }
     EXPECT_EQ(c.after, after);
   }
@@ -264,7 +264,7 @@ TEST(SetupChanges, StartCloseAndBrowseAskAboutUnsavedChanges) {
                                                 : model.save(answers).ok);
     EXPECT_EQ(c.questions, answers.asked.size());
     EXPECT_EQ(c.starts, world.started.size());
-    EXPECT_EQ(c.after, tolvex_ini::decoded(world.files.files["Tolvex.ini"]));
+    EXPECT_EQ(c.after, tolvex_commands::decoded(world.files.files["Tolvex.ini"]));
   }
 }
 

@@ -82,7 +82,7 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
   }
 }
 
-using tolvex_ini::storedSettings;
+using tolvex_commands::storedSettings;
 const std::vector<std::uint8_t> kExe = {'M', 'Z'};
 // A program with a version record (fake_setup_world.h).
 std::vector<std::uint8_t> recorded(const std::string& names) {
@@ -177,8 +177,9 @@ const CompatCase kCompatCases[] = {
 TEST(CheckCompatibility, NamesTheLayersOfBothRoots) {
   for (const CompatCase& c : kCompatCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-    tolvex_ini::CompatLineText line;
-    tolvex_ini::composeCompatibility(c.user, c.machine, "C:\\Games\\GAME.EXE", c.tolvexLayer, line);
+    tolvex_commands::CompatLineText line;
+    tolvex_commands::composeCompatibility(c.user, c.machine, "C:\\Games\\GAME.EXE", c.tolvexLayer,
+                                          line);
     EXPECT_EQ(c.expected, line.c_str());
   }
 }

@@ -14,7 +14,7 @@
 #include "tools/commands/operations.h"
 #include "tools/tolvex-ini/ini_tool.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 using Bytes = std::vector<std::uint8_t>;
 using tolvex::storedSettings;  // the stored form of a text, and (complemented again) back
@@ -24,7 +24,7 @@ inline std::string decoded(const Bytes& bytes) {
   return std::string(text.begin(), text.end());
 }
 
-class FakeToolIo final : public ToolIo, public Console {
+class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
  public:
   std::map<std::string, Bytes> files;
   // Every new file fails with this reason when set, after `writtenBeforeFailure` bytes.
@@ -128,7 +128,7 @@ class FakeToolIo final : public ToolIo, public Console {
     for (const std::string& a : args) {
       argv.push_back(a.c_str());
     }
-    return runIniTool(static_cast<int>(argv.size()), argv.data(), *this, *this);
+    return tolvex_ini::runIniTool(static_cast<int>(argv.size()), argv.data(), *this, *this);
   }
 
  private:
@@ -145,6 +145,6 @@ inline std::string rowOf(const Report& report, const std::string& label) {
   return "<missing>";
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

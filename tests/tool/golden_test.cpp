@@ -9,7 +9,7 @@
 
 #include "tests/tool/fake_tool_io.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 namespace {
 
 struct Golden {
@@ -331,4 +331,4 @@ TEST(EncodeDecode, ComplementEveryByteBothWays) {
 }
 
 }  // namespace
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -8,7 +8,7 @@
 #include "app/run_context.h"
 #include "tests/tool/fake_tool_io.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 namespace {
 
 // ---- write ----
@@ -504,4 +504,4 @@ TEST(DisplayCommands, ListTheModesOnceAndSwitchBackOnlyWhenAsked) {
 }
 
 }  // namespace
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

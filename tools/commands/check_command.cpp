@@ -17,7 +17,7 @@
 #include "tools/commands/dry_run_platform.h"
 #include "tools/commands/operations.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 namespace {
 
@@ -330,4 +330,4 @@ void checkTolvex(ToolIo& io, const CheckRequest& request, CheckOutcome& outcome)
   printUnlisted(out, seen.boxes);
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 namespace {
 
@@ -111,4 +111,4 @@ void printCompatibility(TextOut& out, const char* program, const char* colourLay
   }
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -13,7 +13,7 @@
 #include "platform/platform.h"
 #include "tools/commands/report.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 using LayersText = tolvex::FixedText<512>;
 using CompatLineText = tolvex::FixedText<1400>;
@@ -49,6 +49,6 @@ void composeCompatibility(const char* forUser, const char* forAll, const char* p
 // run gives __COMPAT_LAYER (empty when none), whose last word is the layer Tolvex adds.
 void printCompatibility(TextOut& out, const char* program, const char* colourLayers);
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

@@ -1,10 +1,10 @@
 // Where Windows keeps no compatibility layers (the Linux build): nothing to read.
 #include "tools/commands/compat_layers.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 LayersSource* systemLayersSource() {
   return nullptr;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -3,7 +3,7 @@
 
 #include "tools/commands/compat_layers.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 namespace {
 
@@ -47,4 +47,4 @@ LayersSource* systemLayersSource() {
   return &registry;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -5,7 +5,7 @@
 #include "display/display_mode.h"
 #include "tools/commands/operations.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 namespace {
 
@@ -95,4 +95,4 @@ RestoreOutcome restoreDisplay(ToolIo& io) {
   return outcome;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

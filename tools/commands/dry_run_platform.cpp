@@ -4,7 +4,7 @@
 
 #include "app/run_defaults.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 DryRunPlatform::DryRunPlatform(tolvex::Platform& system, const char* settingsFile)
     : system_(system), settingsFile_(settingsFile) {}
@@ -107,4 +107,4 @@ long DryRunPlatform::readFile(const char* path, std::uint8_t* buffer, std::size_
   return system_.readFile(replaced ? settingsFile_ : path, buffer, capacity);
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

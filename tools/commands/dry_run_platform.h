@@ -13,7 +13,7 @@
 
 #include "platform/platform.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 class DryRunPlatform final : public tolvex::Platform {
  public:
@@ -52,6 +52,6 @@ class DryRunPlatform final : public tolvex::Platform {
   const char* settingsFile_;
 };
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

@@ -13,7 +13,7 @@
 #include "tools/commands/report.h"
 #include "tools/commands/tool_io.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 // ---- write ----
 
@@ -159,6 +159,6 @@ struct RestoreOutcome {
 // Switches the display back to the mode its settings store.
 RestoreOutcome restoreDisplay(ToolIo& io);
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

@@ -9,7 +9,7 @@
 #include "app/messages.h"
 #include "display/display_mode.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 void TextOut::text(const char* s) {
   bytes(s, std::strlen(s));
@@ -280,4 +280,4 @@ FileVerdict printSettingsReading(TextOut& out, const std::uint8_t* stored, std::
   return verdict.result == 1 ? FileVerdict::kAcceptedWithApp : FileVerdict::kAccepted;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -8,7 +8,7 @@
 
 #include "settings/settings_text.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 // The labels of a report are padded to this width when it is printed.
 constexpr int kLabelWidth = 13;
@@ -140,6 +140,6 @@ void printMessageBox(TextOut& out, const char* caption, const char* text);
 FileVerdict printSettingsReading(TextOut& out, const std::uint8_t* stored, std::size_t size,
                                  std::size_t total, bool withMessage);
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

@@ -1,7 +1,7 @@
 // show: the text of a settings file and what Tolvex does with it.
 #include "tools/commands/operations.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 void showSettings(ToolIo& io, const char* path, ShowOutcome& outcome) {
   std::uint8_t stored[tolvex::kSettingsReadLimit];
@@ -25,4 +25,4 @@ void showSettings(ToolIo& io, const char* path, ShowOutcome& outcome) {
   outcome.rejected = reading.verdict.rejected;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

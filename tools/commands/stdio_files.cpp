@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 bool failWithErrno(ReasonText& why) {
   why.assign(errno != 0 ? std::strerror(errno) : "input/output error");
@@ -32,4 +32,4 @@ bool readFileHeadStdio(const char* path, std::uint8_t* buffer, std::size_t capac
   return failed ? failWithErrno(why) : true;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -8,7 +8,7 @@
 
 #include "tools/commands/tool_io.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 // ToolIo::readFileHead on fopen/fread: the first `capacity` bytes into `buffer`, and the file's
 // whole length in `total` (the rest is only counted, so that a report can say how much is never
@@ -19,6 +19,6 @@ bool readFileHeadStdio(const char* path, std::uint8_t* buffer, std::size_t capac
 // Sets `why` to the text of errno (or a plain "input/output error") and returns false.
 bool failWithErrno(ReasonText& why);
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

@@ -10,7 +10,7 @@
 #include "platform/win32_platform.h"
 #endif
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 class SystemToolIo final : public ToolIo {
  public:
@@ -36,6 +36,6 @@ class SystemToolIo final : public ToolIo {
 bool failWithLastError(ReasonText& why);
 #endif
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

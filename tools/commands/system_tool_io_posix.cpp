@@ -9,7 +9,7 @@
 #include "tools/commands/stdio_files.h"
 #include "tools/commands/system_tool_io.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 namespace {
 
@@ -95,4 +95,4 @@ bool SystemToolIo::tolvexRunning() {
   return false;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

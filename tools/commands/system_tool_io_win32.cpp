@@ -7,7 +7,7 @@
 #include "tools/commands/stdio_files.h"
 #include "tools/commands/system_tool_io.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 bool failWithLastError(ReasonText& why) {
   const DWORD code = GetLastError();
@@ -100,4 +100,4 @@ bool SystemToolIo::tolvexRunning() {
   return platform_.mutexExists(tolvex::kMutexName);
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

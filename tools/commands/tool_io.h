@@ -11,7 +11,7 @@
 #include "platform/fixed_text.h"
 #include "platform/platform.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 // Why a file operation failed, in the system's words ("No such file or directory").
 using ReasonText = tolvex::FixedText<256>;
@@ -59,6 +59,6 @@ class ToolIo {
 bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::size_t size,
                  bool replace, FileTrouble& trouble);
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands
 
 #endif

@@ -4,7 +4,7 @@
 
 #include "tools/commands/operations.h"
 
-namespace tolvex_ini {
+namespace tolvex_commands {
 
 namespace {
 
@@ -216,4 +216,4 @@ bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::s
   return true;
 }
 
-}  // namespace tolvex_ini
+}  // namespace tolvex_commands

@@ -14,6 +14,9 @@
 
 namespace tolvex_ini {
 
+// The command library's requests, outcomes and files are this front end's vocabulary.
+using namespace tolvex_commands;
+
 // Exit statuses.
 constexpr int kExitOk = 0;       // written, or Tolvex accepts the file
 constexpr int kExitRefused = 1;  // a value or file Tolvex would reject or ignore; a file kept

@@ -74,10 +74,10 @@ bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
 
 namespace {
 
-using Value = tolvex_ini::Field;
-using tolvex_ini::Refusal;
-using tolvex_ini::WriteOutcome;
-using tolvex_ini::WriteRequest;
+using Value = tolvex_commands::Field;
+using tolvex_commands::Refusal;
+using tolvex_commands::WriteOutcome;
+using tolvex_commands::WriteRequest;
 
 // The control a refused value belongs to.
 Field controlOf(Value field) {
@@ -151,10 +151,10 @@ Outcome refusalOf(const WriteRequest& request, const WriteOutcome& written) {
 Outcome troubleOf(const char* file, const WriteOutcome& written) {
   Outcome outcome = refusal(Field::kNone, "");
   tolvex::MessageText& message = outcome.message;
-  const tolvex_ini::FileTrouble& trouble = written.trouble;
-  if (written.status == tolvex_ini::WriteStatus::kExists) {
+  const tolvex_commands::FileTrouble& trouble = written.trouble;
+  if (written.status == tolvex_commands::WriteStatus::kExists) {
     message.format("%s appeared in this folder meanwhile. Nothing was written.", file);
-  } else if (trouble.step == tolvex_ini::FileStep::kNone) {
+  } else if (trouble.step == tolvex_commands::FileStep::kNone) {
     message.assign(
         "Tolvex would not read these settings back as they were asked. Nothing was "
         "written.");
@@ -163,7 +163,7 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
         "%s does not read back as it was written: Tolvex would read other settings "
         "from it. %s",
         file, written.removed ? "It was removed." : "It could not be removed.");
-  } else if (trouble.step == tolvex_ini::FileStep::kReadBack) {
+  } else if (trouble.step == tolvex_commands::FileStep::kReadBack) {
     message.format("%s was saved, but cannot be read back: %s.", file, trouble.reason.c_str());
   } else {
     // The advice that fits what happened, and no other.
@@ -246,8 +246,8 @@ Outcome SetupModel::save(Questions& questions) {
   request.program = form.program.c_str();
 
   // Tolvex's rules first, with nothing written: a refused value leaves the folder as it was.
-  const WriteOutcome judged = tolvex_ini::judgeWrite(request);
-  if (judged.status == tolvex_ini::WriteStatus::kRefused) {
+  const WriteOutcome judged = tolvex_commands::judgeWrite(request);
+  if (judged.status == tolvex_commands::WriteStatus::kRefused) {
     return refusalOf(request, judged);
   }
   if (!programThere(questions)) {
@@ -264,8 +264,8 @@ Outcome SetupModel::save(Questions& questions) {
       return kept;
     }
   }
-  const WriteOutcome written = tolvex_ini::writeSettings(world_.io(), request);
-  if (written.status != tolvex_ini::WriteStatus::kWritten) {
+  const WriteOutcome written = tolvex_commands::writeSettings(world_.io(), request);
+  if (written.status != tolvex_commands::WriteStatus::kWritten) {
     return troubleOf(file.c_str(), written);
   }
   const tolvex::SettingsRequest& applied = written.applied;
@@ -304,7 +304,7 @@ Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
   if (!questions.askYesNo(question.c_str())) {
     return outcome;
   }
-  tolvex_ini::ReasonText why;
+  tolvex_commands::ReasonText why;
   if (!world_.copyNewFile(source.c_str(), exe.c_str(), why)) {
     outcome.ok = false;
     outcome.message.format("Tolvex.exe could not be copied here as %s: %s.", exe.c_str(),
@@ -318,24 +318,24 @@ Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
 void SetupModel::check() {
   FileName exe;
   tolvexProgram(exe);
-  tolvex_ini::CheckRequest request;
+  tolvex_commands::CheckRequest request;
   request.tolvex = exe.c_str();
-  tolvex_ini::CheckOutcome checked;
-  tolvex_ini::checkTolvex(world_.io(), request, checked);
+  tolvex_commands::CheckOutcome checked;
+  tolvex_commands::checkTolvex(world_.io(), request, checked);
   report.clear();
-  if (checked.verdict == tolvex_ini::CheckVerdict::kNoSystem) {
+  if (checked.verdict == tolvex_commands::CheckVerdict::kNoSystem) {
     report.assign("Check needs Windows: it asks the display Tolvex would switch.\n");
     return;
   }
   // The command line's rows, text for text, but the verdict (and the message box that goes with
   // it) first; then the note about a Tolvex.ini that hides the named file; then how check came
   // to the verdict.
-  const tolvex_ini::Report& rows = checked.report;
+  const tolvex_commands::Report& rows = checked.report;
   int verdict = 0;
   while (verdict < rows.rows() && std::strcmp(rows.label(verdict), "Verdict:") != 0) {
     ++verdict;
   }
-  tolvex_ini::TextInto<ReportText::kCapacity> into(report);
+  tolvex_commands::TextInto<ReportText::kCapacity> into(report);
   for (int i = verdict; i < rows.rows(); ++i) {
     into.label(rows.label(i));
     into.text(rows.value(i));
@@ -352,7 +352,7 @@ void SetupModel::check() {
 namespace {
 
 // "1280 x 1024 at 32 bits per pixel", or "unknown".
-void modeText(bool known, const tolvex_ini::Mode& mode, SizeText& text) {
+void modeText(bool known, const tolvex_commands::Mode& mode, SizeText& text) {
   if (!known) {
     text.assign("unknown");
     return;
@@ -364,7 +364,7 @@ void modeText(bool known, const tolvex_ini::Mode& mode, SizeText& text) {
 }  // namespace
 
 void SetupModel::restore() {
-  const tolvex_ini::RestoreOutcome restored = tolvex_ini::restoreDisplay(world_.io());
+  const tolvex_commands::RestoreOutcome restored = tolvex_commands::restoreDisplay(world_.io());
   report.clear();
   if (!restored.system) {
     report.assign("Restore display needs Windows.\n");
@@ -377,8 +377,8 @@ void SetupModel::restore() {
   modeText(restored.beforeKnown, restored.before, before);
   modeText(restored.afterKnown, restored.after, after);
   tolvex::FixedText<64> answer;
-  tolvex_ini::TextInto<64> into(answer);
-  tolvex_ini::printDisplayAnswer(into, restored.result);
+  tolvex_commands::TextInto<64> into(answer);
+  tolvex_commands::printDisplayAnswer(into, restored.result);
   report.format(
       "The display was %s. Asked to go back to its stored mode, %s, it answered %s; it is now "
       "%s.\n",

@@ -69,7 +69,7 @@ Outcome SetupModel::start(Questions& questions) {
         exe.c_str());
     return outcome;
   }
-  tolvex_ini::ReasonText why;
+  tolvex_commands::ReasonText why;
   if (!world_.startProgram(exe.c_str(), why)) {
     outcome.ok = false;
     outcome.message.format("%s could not be started: %s.", exe.c_str(), why.c_str());
@@ -149,7 +149,7 @@ void SetupModel::offerRenameShadowing(Questions& questions, const char* file) {
       "This folder also holds %s, which Tolvex reads first: %s started from here would take "
       "its settings, not those of %s.\n\nRename %s to %s? Nothing is deleted.",
       shadow, exe.c_str(), file, shadow, old.c_str());
-  tolvex_ini::FileTrouble trouble;
+  tolvex_commands::FileTrouble trouble;
   if (!questions.askYesNo(question.c_str())) {
     shadowingNote();
   } else if (!world_.io().moveFile(shadow, old.c_str(), false, trouble)) {

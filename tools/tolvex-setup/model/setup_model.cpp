@@ -60,7 +60,7 @@ Field refusedControl(tolvex::SettingsField field) {
 
 Outcome SetupModel::open(const char* folder) {
   Outcome outcome;
-  tolvex_ini::ReasonText why;
+  tolvex_commands::ReasonText why;
   if (folder != nullptr && !world_.enterFolder(folder, why)) {
     outcome.ok = false;
     outcome.message.format("The folder %s cannot be opened: %s.", folder, why.c_str());
@@ -99,15 +99,15 @@ void SetupModel::listPrograms() {
 
 void SetupModel::listSizes() {
   // The modes command's list, sorted by size: one choice for each size of a width Tolvex takes.
-  tolvex_ini::ModesOutcome modes;
-  tolvex_ini::listModes(world_.io(), modes);
+  tolvex_commands::ModesOutcome modes;
+  tolvex_commands::listModes(world_.io(), modes);
   sizeCount = 0;
   for (int i = 0; i < modes.count; ++i) {
-    const tolvex_ini::Mode& mode = modes.modes[i];
+    const tolvex_commands::Mode& mode = modes.modes[i];
     if (!mode.tolvexWidth) {
       continue;
     }
-    if (i == 0 || !tolvex_ini::sameSize(modes.modes[i - 1], mode)) {
+    if (i == 0 || !tolvex_commands::sameSize(modes.modes[i - 1], mode)) {
       if (sizeCount == kMaxSizes) {
         break;
       }
@@ -143,12 +143,12 @@ Field SetupModel::readSettings() {
         file.c_str(), tolvex::kDefaultAppName);
   } else {
     // The report is show's; the values are what Tolvex takes from the file.
-    tolvex_ini::ShowOutcome shown;
-    tolvex_ini::showSettings(world_.io(), file.c_str(), shown);
+    tolvex_commands::ShowOutcome shown;
+    tolvex_commands::showSettings(world_.io(), file.c_str(), shown);
     if (!shown.read) {
       report.format("%s cannot be read: %s.\n", file.c_str(), shown.why.c_str());
     } else {
-      tolvex_ini::TextInto<ReportText::kCapacity> into(report);
+      tolvex_commands::TextInto<ReportText::kCapacity> into(report);
       shown.report.print(into);
       fillFromScan(shown.scan);
       refused = refusedControl(shown.rejected);

@@ -26,9 +26,9 @@ struct Shortcut {
 class SetupWorld {
  public:
   // Files and the display, as tolvex-ini's commands reach them (its output is not used).
-  virtual tolvex_ini::ToolIo& io() = 0;
+  virtual tolvex_commands::ToolIo& io() = 0;
   // Makes `folder` the current folder; false, with a reason, when it cannot be.
-  virtual bool enterFolder(const char* folder, tolvex_ini::ReasonText& why) = 0;
+  virtual bool enterFolder(const char* folder, tolvex_commands::ReasonText& why) = 0;
   // The current folder, in full.
   virtual void currentFolder(tolvex::PathText& folder) = 0;
   // The names of the current folder's files that end in ".exe" (any case), at most `capacity`;
@@ -37,14 +37,14 @@ class SetupWorld {
   // The full path of `name` in the folder that Tolvex Setup itself was started from.
   virtual void besideSetup(const char* name, tolvex::PathText& path) = 0;
   // Copies `from` to `to`; fails, changing nothing, when `to` exists.
-  virtual bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) = 0;
+  virtual bool copyNewFile(const char* from, const char* to, tolvex_commands::ReasonText& why) = 0;
   // Starts `program` of the current folder with the current folder as its current folder, as
   // Explorer or a shortcut would, without waiting for it.
-  virtual bool startProgram(const char* program, tolvex_ini::ReasonText& why) = 0;
+  virtual bool startProgram(const char* program, tolvex_commands::ReasonText& why) = 0;
   // The user's desktop folder; false when there is none.
   virtual bool desktopFolder(tolvex::PathText& folder) = 0;
   // Creates `shortcut.file`, replacing a file of that name.
-  virtual bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText& why) = 0;
+  virtual bool createShortcut(const Shortcut& shortcut, tolvex_commands::ReasonText& why) = 0;
   // The ProductName and InternalName of a program's version record; false when it has none.
   virtual bool versionNames(const char* program, FileName& product, FileName& internal) = 0;
 

@@ -58,7 +58,7 @@ Outcome makeShortcut(SetupModel& model, SetupWorld& world, Questions& questions)
       return outcome;
     }
   }
-  tolvex_ini::ReasonText why;
+  tolvex_commands::ReasonText why;
   if (!world.createShortcut(shortcut, why)) {
     outcome.ok = false;
     outcome.message.format("The shortcut %s could not be made: %s.", shortcut.file.c_str(),

@@ -13,7 +13,7 @@ namespace tolvex_setup {
 
 namespace {
 
-void failWith(const char* what, HRESULT result, tolvex_ini::ReasonText& why) {
+void failWith(const char* what, HRESULT result, tolvex_commands::ReasonText& why) {
   // FixedText formats only %d, %i and %s: the number is made here.
   char text[96];
   (void)std::snprintf(text, sizeof text, "%s failed (0x%08lX)", what,
@@ -40,7 +40,7 @@ bool Win32SetupWorld::desktopFolder(tolvex::PathText& folder) {
          folder.assign(path);
 }
 
-bool Win32SetupWorld::createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText& why) {
+bool Win32SetupWorld::createShortcut(const Shortcut& shortcut, tolvex_commands::ReasonText& why) {
   const HRESULT initialised = CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
   HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,

@@ -9,7 +9,7 @@
 
 namespace tolvex_setup {
 
-using tolvex_ini::failWithLastError;
+using tolvex_commands::failWithLastError;
 
 namespace {
 
@@ -87,7 +87,7 @@ int writeCurrentMode() {
              : 1;
 }
 
-bool Win32SetupWorld::enterFolder(const char* folder, tolvex_ini::ReasonText& why) {
+bool Win32SetupWorld::enterFolder(const char* folder, tolvex_commands::ReasonText& why) {
   return SetCurrentDirectoryA(folder) != 0 ? true : failWithLastError(why);
 }
 
@@ -128,11 +128,12 @@ void Win32SetupWorld::besideSetup(const char* name, tolvex::PathText& path) {
   path.append(name);
 }
 
-bool Win32SetupWorld::copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) {
+bool Win32SetupWorld::copyNewFile(const char* from, const char* to,
+                                  tolvex_commands::ReasonText& why) {
   return CopyFileA(from, to, TRUE) != 0 ? true : failWithLastError(why);
 }
 
-bool Win32SetupWorld::startProgram(const char* program, tolvex_ini::ReasonText& why) {
+bool Win32SetupWorld::startProgram(const char* program, tolvex_commands::ReasonText& why) {
   tolvex::PathText folder;
   currentFolder(folder);
   tolvex::PathText path(folder);

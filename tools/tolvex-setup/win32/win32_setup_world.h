@@ -22,19 +22,20 @@ constexpr char kCurrentModeOption[] = "--current-mode";
 int writeCurrentMode();
 
 // The machine's files as both front ends reach them, and the display through SetupPlatform.
-class SetupToolIo final : public tolvex_ini::ToolIo {
+class SetupToolIo final : public tolvex_commands::ToolIo {
  public:
   bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
-                    std::size_t& stored, std::size_t& total, tolvex_ini::ReasonText& why) override {
+                    std::size_t& stored, std::size_t& total,
+                    tolvex_commands::ReasonText& why) override {
     return files_.readFileHead(path, buffer, capacity, stored, total, why);
   }
   bool fileExists(const char* path) override { return files_.fileExists(path); }
   bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
-                    tolvex_ini::FileTrouble& trouble) override {
+                    tolvex_commands::FileTrouble& trouble) override {
     return files_.writeNewFile(path, bytes, size, trouble);
   }
   bool moveFile(const char* from, const char* to, bool replace,
-                tolvex_ini::FileTrouble& trouble) override {
+                tolvex_commands::FileTrouble& trouble) override {
     return files_.moveFile(from, to, replace, trouble);
   }
   bool removeFile(const char* path) override { return files_.removeFile(path); }
@@ -42,22 +43,22 @@ class SetupToolIo final : public tolvex_ini::ToolIo {
   bool tolvexRunning() override { return files_.tolvexRunning(); }
 
  private:
-  tolvex_ini::SystemToolIo files_;
+  tolvex_commands::SystemToolIo files_;
   SetupPlatform platform_;
 };
 
 class Win32SetupWorld final : public SetupWorld {
  public:
-  tolvex_ini::ToolIo& io() override { return io_; }
-  bool enterFolder(const char* folder, tolvex_ini::ReasonText& why) override;
+  tolvex_commands::ToolIo& io() override { return io_; }
+  bool enterFolder(const char* folder, tolvex_commands::ReasonText& why) override;
   void currentFolder(tolvex::PathText& folder) override;
   int listPrograms(FileName* names, int capacity) override;
   void besideSetup(const char* name, tolvex::PathText& path) override;
-  bool copyNewFile(const char* from, const char* to, tolvex_ini::ReasonText& why) override;
-  bool startProgram(const char* program, tolvex_ini::ReasonText& why) override;
+  bool copyNewFile(const char* from, const char* to, tolvex_commands::ReasonText& why) override;
+  bool startProgram(const char* program, tolvex_commands::ReasonText& why) override;
   // win32_setup_shell.cpp: the desktop, shortcuts and version records.
   bool desktopFolder(tolvex::PathText& folder) override;
-  bool createShortcut(const Shortcut& shortcut, tolvex_ini::ReasonText& why) override;
+  bool createShortcut(const Shortcut& shortcut, tolvex_commands::ReasonText& why) override;
   bool versionNames(const char* program, FileName& product, FileName& internal) override;
   // Whether the program started last is still running.
   bool titleRunning();
