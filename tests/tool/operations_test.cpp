@@ -142,10 +142,19 @@ TEST(Write, NeverLosesTheOldFile) {
     EXPECT_EQ((std::map<std::string, Bytes>{{"Tolvex.ini", old}}), io.files);
   }
   {
-    SCOPED_TRACE("a file that appears before the new one takes its name");
+    SCOPED_TRACE("a replacement that reads back otherwise than written");
     io.writeFailure = nullptr;
+    io.damageWrite = [](Bytes& bytes) { bytes[1] = 0xC7; };
+    const WriteOutcome outcome = writeSettings(io, asked);
+    EXPECT_TRUE(outcome.mismatch && outcome.removed);
+    EXPECT_EQ((std::map<std::string, Bytes>{{"Tolvex.ini", old}}), io.files);
+    io.damageWrite = nullptr;
+  }
+  {
+    SCOPED_TRACE("a file that appears before the new one takes its name");
     FileTrouble trouble;
-    EXPECT_FALSE(replaceFile(io, "Tolvex.ini", old.data(), 2, false, trouble));
+    ReadBack back;
+    EXPECT_FALSE(replaceFile(io, "Tolvex.ini", old.data(), 2, false, trouble, back));
     EXPECT_TRUE(trouble.exists);
     EXPECT_EQ((std::map<std::string, Bytes>{{"Tolvex.ini", old}}), io.files);
   }

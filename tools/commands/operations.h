@@ -49,11 +49,12 @@ struct WriteOutcome {
   Refusal why = Refusal::kNone;
   std::int64_t value = 0;             // the refused number
   const char* explanation = nullptr;  // Tolvex's own, for kTolvexsRule
-  // kTrouble: the step that failed and the system's reason. Past kReplace the file was written;
-  // `readBack` is what Tolvex would read from it (kNone: what it would read from the text).
+  // kTrouble: the step that failed and the system's reason. From kReadBack on the new file was
+  // written; `readBack` is what Tolvex would read from it (kNone: what it would read from the
+  // text). Any trouble leaves an old file as it was.
   FileTrouble trouble;
   bool existed = false;   // the file was there before (and is still, unless it was replaced)
-  bool mismatch = false;  // the file does not read back as written
+  bool mismatch = false;  // the new file does not read back as written
   bool removed = false;   // ... and was removed
   std::size_t written = 0;
   std::size_t readTotal = 0;
@@ -67,7 +68,8 @@ struct WriteOutcome {
 // (nothing yet, `text` holding the text to write), kRefused, or kTrouble at FileStep::kNone
 // where Tolvex would read the text otherwise than asked.
 WriteOutcome judgeWrite(const WriteRequest& request);
-// Judges, then writes with replaceFile, and reads the file back the way Tolvex will.
+// Judges, then writes with replaceFile, which reads the new file back the way Tolvex will
+// before it replaces the old one.
 WriteOutcome writeSettings(ToolIo& io, const WriteRequest& request);
 
 // ---- show ----

@@ -10,14 +10,16 @@
 
 #include "platform/fixed_text.h"
 #include "platform/platform.h"
+#include "settings/settings_text.h"
 
 namespace tolvex_commands {
 
 // Why a file operation failed, in the system's words ("No such file or directory").
 using ReasonText = tolvex::FixedText<256>;
 
-// Where writing a file went wrong.
-enum class FileStep { kNone, kWrite, kReplace, kReadBack };
+// Where writing a file went wrong: writing the new file, reading it back, or putting it in the
+// old one's place.
+enum class FileStep { kNone, kWrite, kReadBack, kReplace };
 
 struct FileTrouble {
   FileStep step = FileStep::kNone;
@@ -25,7 +27,18 @@ struct FileTrouble {
   bool noRoom = false;    // the disk or the user's quota is full
   bool noFolder = false;  // the folder is not there (any more)
   bool denied = false;    // the folder or the disk may not be written (read-only, a CD-ROM)
+  // kReadBack: the new file did not read back as written, and (when `removed`) is gone again.
+  bool mismatch = false;
+  bool removed = false;
   ReasonText reason;
+};
+
+// The new file as it was read back before it took the old one's place: its first bytes, as
+// many as Tolvex reads, and its whole length.
+struct ReadBack {
+  std::uint8_t head[tolvex::kSettingsReadLimit] = {};
+  std::size_t stored = 0;
+  std::size_t total = 0;
 };
 
 class ToolIo {
@@ -54,10 +67,11 @@ class ToolIo {
 };
 
 // The one safe write of both front ends: the bytes go to a new file beside `path` first, which
-// then takes its place in one step. Until that step succeeds `path` keeps its bytes, and on any
-// failure the new file is removed. Without `replace` an existing `path` is never replaced.
+// is read back the way Tolvex reads it (into `back`) and only then, when it holds exactly these
+// bytes, takes `path`'s place in one step. Until that step succeeds `path` keeps its bytes, and
+// on any failure the new file is removed. Without `replace` an existing `path` is never replaced.
 bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::size_t size,
-                 bool replace, FileTrouble& trouble);
+                 bool replace, FileTrouble& trouble, ReadBack& back);
 
 }  // namespace tolvex_commands
 

@@ -156,32 +156,22 @@ WriteOutcome writeSettings(ToolIo& io, const WriteRequest& request) {
   std::memcpy(stored, outcome.text.c_str(), size);
   tolvex::complementBytes(stored, size);
   outcome.written = size;
-  if (!replaceFile(io, request.path, stored, size, request.replace, outcome.trouble)) {
+  ReadBack back;
+  const bool replaced =
+      replaceFile(io, request.path, stored, size, request.replace, outcome.trouble, back);
+  outcome.readTotal = back.total;
+  readStored(back.head, back.stored, outcome.readBack);
+  if (!replaced) {
+    outcome.mismatch = outcome.trouble.mismatch;
+    outcome.removed = outcome.trouble.removed;
     return trouble(outcome, outcome.trouble.step);
-  }
-
-  // Read the file back the way Tolvex will: a short write, a full disk or anything else that
-  // changed the bytes shows up here, not on the user's machine.
-  std::uint8_t back[tolvex::kSettingsReadLimit];
-  std::size_t storedBack = 0;
-  if (!io.readFileHead(request.path, back, sizeof back, storedBack, outcome.readTotal,
-                       outcome.trouble.reason)) {
-    return trouble(outcome, FileStep::kReadBack);
-  }
-  readStored(back, storedBack, outcome.readBack);
-  if (outcome.readTotal != size || std::memcmp(back, stored, size) != 0 ||
-      !readsAsAsked(request, outcome.readBack)) {
-    // A file that Tolvex would read differently from what was asked is worse than none.
-    outcome.mismatch = true;
-    outcome.removed = io.removeFile(request.path);
-    return trouble(outcome, FileStep::kReadBack);
   }
   outcome.applied = appliedRequest(outcome.readBack.verdict).request;
   return outcome;
 }
 
 bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::size_t size,
-                 bool replace, FileTrouble& trouble) {
+                 bool replace, FileTrouble& trouble, ReadBack& back) {
   // The new file is named after the old one, in its folder, so that the last step is a rename
   // within one folder; a name some other file has already is passed over.
   tolvex::PathText temporary;
@@ -206,6 +196,22 @@ bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::s
       }
       return false;
     }
+  }
+  // Read the new file back the way Tolvex will, before it replaces anything: a short write, a
+  // full disk or anything else that changed the bytes shows up here, with the old file intact.
+  if (!io.readFileHead(temporary.c_str(), back.head, sizeof back.head, back.stored, back.total,
+                       trouble.reason)) {
+    trouble.step = FileStep::kReadBack;
+    (void)io.removeFile(temporary.c_str());
+    return false;
+  }
+  const std::size_t compared = size < sizeof back.head ? size : sizeof back.head;
+  if (back.total != size || back.stored != compared ||
+      std::memcmp(back.head, bytes, compared) != 0) {
+    trouble.step = FileStep::kReadBack;
+    trouble.mismatch = true;
+    trouble.removed = io.removeFile(temporary.c_str());
+    return false;
   }
   trouble.step = FileStep::kReplace;
   if (!io.moveFile(temporary.c_str(), path, replace, trouble)) {

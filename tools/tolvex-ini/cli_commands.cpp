@@ -210,12 +210,13 @@ int printTrouble(Console& console, const WriteRequest& request, const WriteOutco
                static_cast<unsigned long>(outcome.written),
                static_cast<unsigned long>(outcome.readTotal));
     printReadingInOneLine(err, outcome.readBack);
-    err.text(outcome.removed ? "); the file was removed\n" : "); the file could not be removed\n");
+    err.text(outcome.removed ? "); the file was removed" : "); the file could not be removed");
+    err.text(outcome.existed ? ", and the old one is kept as it was\n" : "\n");
   } else {
     err.text(trouble.step == FileStep::kReadBack ? "cannot read back '" : "cannot write '");
     err.escaped(request.path, false);
     err.format("': %s", trouble.reason.c_str());
-    if (trouble.step != FileStep::kReadBack && outcome.existed) {
+    if (outcome.existed) {
       err.text(trouble.noRoom
                    ? "; the folder has no room for the new file beside the old one, which is kept"
                    : "; the old file is kept as it was");

@@ -164,7 +164,8 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
         "from it. %s",
         file, written.removed ? "It was removed." : "It could not be removed.");
   } else if (trouble.step == tolvex_commands::FileStep::kReadBack) {
-    message.format("%s was saved, but cannot be read back: %s.", file, trouble.reason.c_str());
+    message.format("%s could not be read back before it was saved: %s. Nothing was changed.", file,
+                   trouble.reason.c_str());
   } else {
     // The advice that fits what happened, and no other.
     message.format("%s could not be saved in this folder: %s.\n\n", file, trouble.reason.c_str());
