@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "app/messages.h"
 #include "app/run_context.h"
@@ -119,18 +120,29 @@ char upperAscii(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Whether the `length` bytes at `word` name `layer` (upper case), in any case.
-bool namesLayer(const char* word, std::size_t length, const char* layer) {
-  std::size_t i = 0;
-  for (; i < length; ++i) {
-    if (layer[i] == '\0' || upperAscii(word[i]) != layer[i]) {
-      return false;
+}  // namespace
+
+bool holdsLayer(const char* layers, std::size_t length, const char* layer) {
+  const std::size_t wanted = std::strlen(layer);
+  std::size_t at = 0;
+  while (at < length) {
+    while (at < length && isBlank(layers[at])) {
+      ++at;
+    }
+    const std::size_t start = at;
+    while (at < length && !isBlank(layers[at])) {
+      ++at;
+    }
+    bool same = at - start == wanted;
+    for (std::size_t i = 0; same && i < wanted; ++i) {
+      same = upperAscii(layers[start + i]) == upperAscii(layer[i]);
+    }
+    if (same && wanted > 0) {
+      return true;
     }
   }
-  return layer[i] == '\0';
+  return false;
 }
-
-}  // namespace
 
 void RunContext::addColourLayer() {
   const char* layer = colourLayerFor(switchedDepth);
@@ -152,6 +164,9 @@ void RunContext::addColourLayer() {
     return;  // too long to read whole: left as it is
   }
 
+  if (holdsLayer(current, length, layer)) {
+    return;  // already there: never twice
+  }
   // The layers already there, in their order and one blank apart, then this one.
   FixedText<kCompatLayerCapacity> value;
   std::size_t at = 0;
@@ -165,9 +180,6 @@ void RunContext::addColourLayer() {
     }
     if (at == start) {
       break;
-    }
-    if (namesLayer(current + start, at - start, layer)) {
-      return;  // already there: never twice
     }
     if (!value.empty()) {
       value.append(" ");

@@ -3,6 +3,7 @@
 #ifndef TOLVEX_DISPLAY_DISPLAY_MODE_H
 #define TOLVEX_DISPLAY_DISPLAY_MODE_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -24,6 +25,10 @@ constexpr std::uint32_t kSizeOnlyFields = kDmPelsWidth | kDmPelsHeight;
 // Switch now and store nothing / switch and store for all users.
 constexpr std::uint32_t kSwitchOnly = 0;
 constexpr std::uint32_t kSwitchAndStoreForAll = kCdsUpdateRegistry | kCdsGlobal;
+
+// Whether the first `length` bytes of `layers`, compatibility layers one blank (or tab) apart
+// as __COMPAT_LAYER and the registry keep them, name `layer`, in any case.
+bool holdsLayer(const char* layers, std::size_t length, const char* layer);
 
 }  // namespace tolvex
 
