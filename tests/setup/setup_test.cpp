@@ -275,13 +275,14 @@ TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolv
   FakeSetupWorld world;
   world.files.platform = &display;
   world.files.files = {{"Tolvex.ini", storedSettings("16,800,600,1,GAME.EXE")}, {"GAME.EXE", kExe}};
+  display.files = world.files.files;
   SetupModel model(world);
   model.open(nullptr);
   model.check();
-  world.files.run({"check"});
-  EXPECT_EQ(world.files.out.size(), model.report.length());  // check's lines, the verdict first
   EXPECT_EQ(0U, std::string(model.report.c_str())
-                    .find(world.files.out.substr(world.files.out.find("Verdict:"))));
+                    .find("Tolvex would switch to 800 x 600 at 16 bits per pixel and start "
+                          "GAME.EXE.\nHow Check came to this"))
+      << model.report.c_str();
   model.restore();
   EXPECT_STREQ(
       "The display was 640 x 0 at 0 bits per pixel. Asked to go back to its stored mode, 1280 x "

@@ -8,10 +8,12 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/fake_platform.h"
 #include "tools/commands/operations.h"
+#include "tools/tolvex-ini/cli_text.h"
 #include "tools/tolvex-ini/ini_tool.h"
 
 namespace tolvex_commands {
@@ -135,14 +137,40 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
   std::size_t inputRead_ = 0;
 };
 
+// A report read back as rows: each label starts one, whose value runs to the next label.
+class Report final : public TextOut {
+ public:
+  std::vector<std::pair<std::string, std::string>> rows;
+  void bytes(const char* s, std::size_t n) override {
+    for (std::size_t i = 0; i < n && !rows.empty(); ++i) {
+      if (s[i] != '\n') {
+        rows.back().second += s[i];
+      }
+    }
+  }
+  void label(const char* name) override { rows.emplace_back(name, ""); }
+};
+
 // The value of the report's first row with this label, or "<missing>".
 inline std::string rowOf(const Report& report, const std::string& label) {
-  for (int row = 0; row < report.rows(); ++row) {
-    if (label == report.label(row)) {
-      return report.value(row);
+  for (const auto& row : report.rows) {
+    if (label == row.first) {
+      return row.second;
     }
   }
   return "<missing>";
+}
+
+// show's and check's reports as rows.
+inline Report shownRows(const char* path, const ShowOutcome& shown) {
+  Report rows;
+  printShown(rows, path, shown);
+  return rows;
+}
+inline Report checkRows(const CheckRequest& request, const CheckOutcome& checked) {
+  Report rows;
+  tolvex_ini::printCheck(rows, request, checked);
+  return rows;
 }
 
 }  // namespace tolvex_commands

@@ -24,6 +24,25 @@ struct Golden {
 
 const std::string kTry = "\nTry 'tolvex-ini --help' for more information.\n";
 
+std::string times(int count, const std::string& text) {
+  std::string all;
+  for (int i = 0; i < count; ++i) {
+    all += text;
+  }
+  return all;
+}
+
+const std::string kLongPath = times(1919, "\xC3\xA9") + "x";
+const std::string kLongPathShown = times(1919, "\\xC3\\xA9") + "x";
+const std::string kShowExe =
+    "Text:        \"16 800 600 0 show.exe\"\n"
+    "Result:      accepted with an application\n"
+    "Depth:       16 bits per pixel\n"
+    "Width:       800\n"
+    "Height:      600\n"
+    "Strictness:  lenient: the application is started even when the mode cannot be set\n"
+    "Application: show.exe (in Tolvex's folder)\n";
+
 // A display now at 800 x 600, stored at 1280 x 1024 (the fake's), that lists its modes unsorted
 // and one of them twice.
 void display(FakeToolIo& io, tolvex::FakePlatform& system) {
@@ -122,14 +141,13 @@ const Golden kGolden[] = {
      }},
     // show
     {__LINE__, {"show"}, "16 800 600 0 show.exe", 0,
-     "File:        Tolvex.ini (21 bytes)\n"
-     "Text:        \"16 800 600 0 show.exe\"\n"
-     "Result:      accepted with an application\n"
-     "Depth:       16 bits per pixel\n"
-     "Width:       800\n"
-     "Height:      600\n"
-     "Strictness:  lenient: the application is started even when the mode cannot be set\n"
-     "Application: show.exe (in Tolvex's folder)\n", ""},
+     "File:        Tolvex.ini (21 bytes)\n" + kShowExe, ""},
+    // A Linux path of 3,839 bytes, every row whole.
+    {__LINE__, {"show", kLongPath}, nullptr, 0,
+     "File:        " + kLongPathShown + " (21 bytes)\n" + kShowExe, "",
+     [](FakeToolIo& io, tolvex::FakePlatform&) {
+       io.files[kLongPath] = storedSettings("16 800 600 0 show.exe");
+     }},
     {__LINE__, {"show"}, "24,1024", 0,
      "File:        Tolvex.ini (7 bytes)\n"
      "Text:        \"24,1024\"\n"
@@ -219,6 +237,7 @@ const Golden kGolden[] = {
      "Display:     1152 x 864 at 16 bits per pixel: DISP_CHANGE_BADMODE\n"
      "             1152 x 864 at 16 bits per pixel, asked again with storing for all users: "
      "DISP_CHANGE_SUCCESSFUL\n"
+     "Colour layer: the title starts with __COMPAT_LAYER=16BITCOLOR\n"
      "Launch:      GAME.EXE: there\n"
      "Switch back: to the stored mode, 1280 x 1024 at 32 bits per pixel, storing it again for "
      "all users: DISP_CHANGE_NOTUPDATED\n"
@@ -229,6 +248,7 @@ const Golden kGolden[] = {
      [](FakeToolIo& io, tolvex::FakePlatform& system) {
        io.files["GAME.EXE"] = {};
        display(io, system);
+       system.versionMajor = 10;  // where Tolvex adds a colour layer
        system.changeResults = {-2, 0, -3, 0};
      }},
     {__LINE__, {"check", "missing.ini"}, nullptr, 2, "",

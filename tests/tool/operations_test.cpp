@@ -228,9 +228,9 @@ TEST(Show, VerdictFieldsAndNotes) {
     EXPECT_EQ(c.accepted, shown.accepted);
     EXPECT_EQ(c.request, (std::vector<std::int32_t>{shown.fields.depth, shown.fields.width,
                                                     shown.fields.height}));
-    EXPECT_EQ(c.text, rowOf(shown.report, "Text:"));
-    EXPECT_EQ(c.note, rowOf(shown.report, "Note:"));
-    EXPECT_FALSE(shown.report.cut());
+    const Report rows = shownRows("Tolvex.ini", shown);
+    EXPECT_EQ(c.text, rowOf(rows, "Text:"));
+    EXPECT_EQ(c.note, rowOf(rows, "Note:"));
   }
 }
 
@@ -307,7 +307,7 @@ TEST(ShowAgreesWithTolvex, OnEveryFile) {
     io.files["Tolvex.ini"] = storedSettings(text);
     ShowOutcome shown;
     showSettings(io, "Tolvex.ini", shown);
-    const Report& report = shown.report;
+    const Report report = shownRows("Tolvex.ini", shown);
     if (result < 0) {
       ++rejected;
       EXPECT_EQ(FileVerdict::kRejected, shown.verdict);
@@ -422,20 +422,20 @@ TEST(Check, TellsWhatTolvexWouldDoAndChangesNothing) {
     request.run = c.run;
     CheckOutcome checked;
     checkTolvex(io, request, checked);
-    const Report& report = checked.report;
+    const Report report = checkRows(request, checked);
     EXPECT_EQ(c.verdict, checked.verdict);
     EXPECT_EQ(c.says, rowOf(report, "Verdict:"));
-    EXPECT_EQ(c.caption.empty() ? "<missing>" : c.caption, rowOf(report, "Caption:"));
-    EXPECT_EQ(c.layers.empty() ? "<missing>" : "the title starts with __COMPAT_LAYER=" + c.layers,
-              rowOf(report, "Colour layer:"));
+    EXPECT_EQ(c.caption, checked.boxes.count > 0 ? checked.boxes.items[0].caption.c_str() : "");
+    EXPECT_EQ(c.layers, checked.colourLayers.c_str());
     // Back to the fake's stored mode, storing it again when the storing attempt took the request
     // (answered 0 or 1).
     const bool storedAgain =
         c.answers.size() > 1 && c.answers[0] != 0 && (c.answers[1] == 0 || c.answers[1] == 1);
-    EXPECT_EQ(std::string("to the stored mode, 1280 x 1024 at 32 bits per pixel") +
-                  (storedAgain ? ", storing it again for all users" : "") +
-                  ": DISP_CHANGE_SUCCESSFUL",
-              rowOf(report, "Switch back:"));
+    const SwitchAsked& back = checked.restores.items[0];
+    EXPECT_EQ(1, checked.restores.total);
+    EXPECT_EQ((std::vector<std::int32_t>{1280, 1024, 32, 0}),
+              (std::vector<std::int32_t>{back.width, back.height, back.depth, back.answer}));
+    EXPECT_EQ(storedAgain, back.storeForAll);
     for (const std::string& call : system.calls) {
       const bool asked = call.rfind("EnumDisplaySettingsA(", 0) == 0 ||
                          call.rfind("ReadFile(", 0) == 0 || call == "GetVersionExA" ||
@@ -463,7 +463,7 @@ TEST(Check, ReadsTheFileGivenInPlaceOfTheLookup) {
   checkTolvex(io, request, checked);
   EXPECT_EQ(CheckVerdict::kStarts, checked.verdict);
   EXPECT_EQ("other.ini (in place of Tolvex.ini in the current folder): read, 20 bytes",
-            rowOf(checked.report, "Settings:"));
+            rowOf(checkRows(request, checked), "Settings:"));
   request.file = "missing.ini";
   checkTolvex(io, request, checked);
   EXPECT_EQ(CheckVerdict::kUnreadable, checked.verdict);

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "display/display_mode.h"
+
 namespace tolvex_commands {
 
 namespace {
@@ -17,28 +19,9 @@ const char* withoutFlags(const char* value) {
   return value;
 }
 
-char upperAscii(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Whether the blank-separated `layers` name `layer`, in any case.
+// Whether the blank-separated `layers` name `layer`, in any case: Tolvex's own test.
 bool holdsLayer(const char* layers, const char* layer) {
-  const std::size_t length = std::strlen(layer);
-  for (const char* word = layers; *word != '\0';) {
-    const char* end = word;
-    while (*end != '\0' && *end != ' ') {
-      ++end;
-    }
-    bool same = static_cast<std::size_t>(end - word) == length;
-    for (std::size_t i = 0; same && i < length; ++i) {
-      same = upperAscii(word[i]) == upperAscii(layer[i]);
-    }
-    if (same) {
-      return true;
-    }
-    word = *end == ' ' ? end + 1 : end;
-  }
-  return false;
+  return tolvex::holdsLayer(layers, std::strlen(layers), layer);
 }
 
 const char* fileNameOf(const char* path) {
@@ -76,39 +59,19 @@ void composeCompatibility(const char* forUser, const char* forAll, const char* p
   }
 }
 
-void printCompatibility(TextOut& out, const char* program, const char* colourLayers) {
+void readProgramLayers(const char* program, ProgramLayers& layers) {
   LayersSource* source = systemLayersSource();
   if (source == nullptr || program == nullptr || program[0] == '\0') {
     return;
   }
-  // The layer this run adds is the last of the value it gives the title.
-  const char* added = nullptr;
-  for (const char* at = colourLayers; *at != '\0'; ++at) {
-    if (at == colourLayers || at[-1] == ' ') {
-      added = at;
-    }
-  }
+  layers.read = true;
+  layers.program.assign(program);
   tolvex::PathText full;
   if (!source->fullPath(program, full)) {
     full.assign(program);
   }
-  LayersText user;
-  LayersText machine;
-  const bool hasUser = source->read(LayersRoot::kCurrentUser, full.c_str(), user);
-  const bool hasMachine = source->read(LayersRoot::kLocalMachine, full.c_str(), machine);
-  CompatLineText line;
-  composeCompatibility(hasUser ? user.c_str() : nullptr, hasMachine ? machine.c_str() : nullptr,
-                       program, added, line);
-  // The label is one column wider than the others: it carries the blank the text follows.
-  for (const char* at = line.c_str(); *at != '\0';) {
-    const char* end = std::strchr(at, '\n');
-    const std::size_t length =
-        end != nullptr ? static_cast<std::size_t>(end - at) : std::strlen(at);
-    out.label(at == line.c_str() ? "Compatibility: " : "");
-    out.escaped(at, length, false);
-    out.text("\n");
-    at += length + (end != nullptr ? 1 : 0);
-  }
+  layers.forUserSet = source->read(LayersRoot::kCurrentUser, full.c_str(), layers.forUser);
+  layers.forAllSet = source->read(LayersRoot::kLocalMachine, full.c_str(), layers.forAll);
 }
 
 }  // namespace tolvex_commands

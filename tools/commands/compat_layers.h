@@ -11,7 +11,7 @@
 #include "app/text_fields.h"
 #include "platform/fixed_text.h"
 #include "platform/platform.h"
-#include "tools/commands/report.h"
+#include "tools/commands/operations.h"
 
 namespace tolvex_commands {
 
@@ -44,10 +44,9 @@ LayersSource* systemLayersSource();
 void composeCompatibility(const char* forUser, const char* forAll, const char* program,
                           const char* tolvexLayer, CompatLineText& line);
 
-// The labelled line(s) of check's report for the program the run would start; nothing when the
-// system has no layers to read or no program would be started. `colourLayers`: the value the
-// run gives __COMPAT_LAYER (empty when none), whose last word is the layer Tolvex adds.
-void printCompatibility(TextOut& out, const char* program, const char* colourLayers);
+// The layers Windows keeps for `program` (the file Tolvex would start) for the current user and
+// for all users; nothing read when the system has none to read or `program` is empty.
+void readProgramLayers(const char* program, ProgramLayers& layers);
 
 }  // namespace tolvex_commands
 

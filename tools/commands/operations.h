@@ -8,7 +8,9 @@
 
 #include <cstdint>
 
+#include "app/messages.h"
 #include "app/run_observer.h"
+#include "app/text_fields.h"
 #include "settings/settings_text.h"
 #include "tools/commands/report.h"
 #include "tools/commands/tool_io.h"
@@ -77,8 +79,10 @@ WriteOutcome writeSettings(ToolIo& io, const WriteRequest& request);
 struct ShowOutcome {
   bool read = false;  // false: the file cannot be read, for `why`
   ReasonText why;
-  // The report: the file, its text, what Tolvex does with it.
-  Report report;
+  // The file as Tolvex reads it: its first bytes and its whole length.
+  std::uint8_t stored[tolvex::kSettingsReadLimit] = {};
+  std::size_t size = 0;
+  std::size_t total = 0;
   FileVerdict verdict = FileVerdict::kIgnoredEmpty;
   // The fields Tolvex takes from the file, before any it rejects, over its defaults.
   int accepted = 0;
@@ -90,6 +94,10 @@ struct ShowOutcome {
 };
 
 void showSettings(ToolIo& io, const char* path, ShowOutcome& outcome);
+
+// show's report, row by row as it is made, whatever the length of `path`: the file, its text,
+// what Tolvex does with it.
+void printShown(TextOut& out, const char* path, const ShowOutcome& shown);
 
 // ---- check ----
 
@@ -111,10 +119,87 @@ enum class CheckVerdict {
   kStartsNothing,
 };
 
+// The first N events of one kind, and how many there were in all: none is dropped unsaid.
+template <typename Event, std::size_t N>
+struct Kept {
+  Event items[N];
+  int count = 0;
+  int total = 0;
+
+  Event* add() {
+    ++total;
+    if (count == static_cast<int>(N)) {
+      return nullptr;
+    }
+    return &items[count++];
+  }
+};
+
+// A switch of the display as the run asked for it, and the display's answer.
+struct SwitchAsked {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t depth = 0;
+  bool anyDepth = false;     // the size alone, at the depth the display gives (not on the way back)
+  bool storeForAll = false;  // with the mode stored for all users
+  std::int32_t answer = 0;   // 0 is DISP_CHANGE_SUCCESSFUL
+};
+
+struct SettingsTried {
+  tolvex::PathText path;
+  // The bare name: the current folder's file, which a settings file named in the request stands
+  // in for. Otherwise the file named after Tolvex, in its folder.
+  bool here = false;
+  long result = -1;  // the bytes read; negative: it cannot be opened
+};
+
+struct LaunchTried {
+  tolvex::PathText name;
+  bool there = false;  // the file opens
+};
+
+struct BoxShown {
+  tolvex::MessageText text;
+  tolvex::CaptionText caption;
+};
+
+// The compatibility layers Windows applies to the program the run would start, as its
+// Properties, Compatibility tab set them.
+struct ProgramLayers {
+  bool read = false;  // false: no layers to read on this system, or no program to start
+  tolvex::PathText program;
+  bool forUserSet = false;
+  bool forAllSet = false;
+  tolvex::FixedText<512> forUser;
+  tolvex::FixedText<512> forAll;
+};
+
+// What a dry run of Tolvex did, as values: each front end words them its own way.
 struct CheckOutcome {
   CheckVerdict verdict = CheckVerdict::kNoSystem;
   ReasonText why;
-  Report report;
+  // The settings files looked for, and the bytes of the last one that opened: what the run went
+  // on with (none opened: Tolvex's defaults).
+  Kept<SettingsTried, 4> settingsFiles;
+  bool settingsOpened = false;
+  std::uint8_t settings[tolvex::kSettingsReadLimit] = {};
+  std::size_t settingsSize = 0;
+  // The mode asked for, and each answer of the display.
+  Kept<SwitchAsked, 8> switches;
+  // The last switch the display took before the application started (or before the end).
+  bool switchTaken = false;
+  SwitchAsked taken;
+  // What the title inherits in __COMPAT_LAYER (empty: the run set none), the layer Tolvex adds
+  // (its last word), and the layers Windows applies besides.
+  tolvex::FixedText<1024> colourLayers;
+  tolvex::FixedText<32> addedLayer;
+  ProgramLayers programLayers;
+  Kept<LaunchTried, 4> launches;
+  bool started = false;
+  tolvex::PathText startedName;  // the application that starts
+  Kept<BoxShown, 4> boxes;
+  Kept<SwitchAsked, 2> restores;  // the way back: the stored mode, then plainly when refused
+  bool otherCopy = false;         // a copy of Tolvex runs now, which Tolvex would leave alone
 };
 
 void checkTolvex(ToolIo& io, const CheckRequest& request, CheckOutcome& outcome);

@@ -28,12 +28,14 @@ void TextOut::format(const char* fmt, ...) {
     // Long paths and names: format once more into a buffer of the right size.
     const auto size = static_cast<std::size_t>(needed) + 1;
     char* big = static_cast<char*>(std::malloc(size));
-    if (big != nullptr) {
-      if (std::vsnprintf(big, size, fmt, again) == needed) {
-        bytes(big, size - 1);
-      }
-      std::free(big);
+    if (big != nullptr && std::vsnprintf(big, size, fmt, again) == needed) {
+      bytes(big, size - 1);
+    } else {
+      markLost();
     }
+    std::free(big);
+  } else {
+    markLost();
   }
   va_end(again);
   va_end(args);
@@ -85,24 +87,6 @@ void TextOut::padded(const char* name) {
   format("%-*s", kLabelWidth, name);
 }
 
-void Report::put(char c) {
-  if (used_ == sizeof text_) {
-    cut_ = true;
-    open_ = false;
-    return;
-  }
-  text_[used_ - 1] = c;
-  text_[used_++] = '\0';
-}
-
-void Report::print(TextOut& out) const {
-  for (int row = 0; row < count_; ++row) {
-    out.label(labels_[row]);
-    out.text(value(row));
-    out.text("\n");
-  }
-}
-
 void TextOut::messageLines(const char* message, const char* firstLabel, const char* prefix) {
   // An empty line gets the prefix without its trailing blanks.
   std::size_t bare = std::strlen(prefix);
@@ -147,6 +131,11 @@ void printDisplayAnswer(TextOut& out, std::int32_t answer) {
   }
 }
 
+void printModeAt(TextOut& out, std::int32_t width, std::int32_t height, std::int32_t depth) {
+  out.format("%d x %d at %d bits per pixel", static_cast<int>(width), static_cast<int>(height),
+             static_cast<int>(depth));
+}
+
 void readStored(const std::uint8_t* bytes, std::size_t size, Reading& reading) {
   tolvex::DecodedSettings text;
   tolvex::decodeSettings(bytes, size, text);
@@ -164,8 +153,6 @@ AppliedRequest appliedRequest(const tolvex::SettingsVerdict& verdict) {
   return applied;
 }
 
-namespace {
-
 // Plain text that nobody complemented decodes to bytes 0x80 to 0xFF, which Tolvex cannot read
 // a field from.
 bool looksLikePlainText(const std::uint8_t* bytes, std::size_t size) {
@@ -181,11 +168,23 @@ bool looksLikePlainText(const std::uint8_t* bytes, std::size_t size) {
   return true;
 }
 
+namespace {
+
 const char* defaultMark(const AppliedRequest& applied, int field) {
   return applied.fromFile >= field ? "" : " (default)";
 }
 
 }  // namespace
+
+FileVerdict fileVerdict(const tolvex::SettingsVerdict& verdict, std::size_t total) {
+  if (verdict.result < 0) {
+    return FileVerdict::kRejected;
+  }
+  if (verdict.accepted == 0) {
+    return total == 0 ? FileVerdict::kIgnoredEmpty : FileVerdict::kIgnored;
+  }
+  return verdict.result == 1 ? FileVerdict::kAcceptedWithApp : FileVerdict::kAccepted;
+}
 
 void printRequest(TextOut& out, const AppliedRequest& applied, std::int32_t depthInFile) {
   const tolvex::SettingsRequest& request = applied.request;
@@ -255,7 +254,7 @@ FileVerdict printSettingsReading(TextOut& out, const std::uint8_t* stored, std::
     if (withMessage) {
       printMessageBox(out, tolvex::kCaptionBadSettings, verdict.message.c_str());
     }
-    return FileVerdict::kRejected;
+    return fileVerdict(verdict, total);
   }
   const AppliedRequest applied = appliedRequest(verdict);
   if (applied.fromFile == 0) {
@@ -268,16 +267,7 @@ FileVerdict printSettingsReading(TextOut& out, const std::uint8_t* stored, std::
     out.format("accepted: %d of the 5 fields, the others keep their defaults\n", applied.fromFile);
   }
   printRequest(out, applied, reading.scan.depth);
-  if (applied.fromFile == 0 && looksLikePlainText(stored, size)) {
-    out.label("Hint:");
-    out.text("the file looks like plain text, but Tolvex reads every byte complemented;\n");
-    out.label("");
-    out.text("make it with 'tolvex-ini write' or 'tolvex-ini encode < FILE > Tolvex.ini'\n");
-  }
-  if (applied.fromFile == 0) {
-    return total == 0 ? FileVerdict::kIgnoredEmpty : FileVerdict::kIgnored;
-  }
-  return verdict.result == 1 ? FileVerdict::kAcceptedWithApp : FileVerdict::kAccepted;
+  return fileVerdict(verdict, total);
 }
 
 }  // namespace tolvex_commands

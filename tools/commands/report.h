@@ -1,4 +1,4 @@
-// Reports of the commands that explain (show, check): rows of a label and a value, made with
+// Reports of the commands that explain (show, check): lines of a label and a value, made with
 // formatted and escaped text; and a settings file as Tolvex reads it.
 #ifndef TOLVEX_TOOLS_COMMANDS_REPORT_H
 #define TOLVEX_TOOLS_COMMANDS_REPORT_H
@@ -37,71 +37,39 @@ class TextOut {
   // (nullptr) the lines are only indented by the prefix.
   void messageLines(const char* message, const char* firstLabel, const char* prefix);
 
+  // Some text was lost on the way: a long line there was no memory to format, or text that did
+  // not fit where it goes. What was written is then not the whole report.
+  bool lost() const { return lost_; }
+
  protected:
   ~TextOut() = default;
+  void markLost() { lost_ = true; }
+
+ private:
+  bool lost_ = false;
 };
 
-// Text into a fixed field, as much as fits.
+// Text into a fixed field, as much as fits: the field tells (overflowed()) when some did not.
 template <std::size_t N>
 class TextInto final : public TextOut {
  public:
   explicit TextInto(tolvex::FixedText<N>& text) : text_(text) {}
-  void bytes(const char* s, std::size_t n) override { text_.appendBytes(s, n); }
+  void bytes(const char* s, std::size_t n) override {
+    if (!text_.appendBytes(s, n)) {
+      markLost();
+    }
+  }
   void label(const char* name) override { padded(name); }
 
  private:
   tolvex::FixedText<N>& text_;
 };
 
-// A report: rows of a label and a value. label() starts a row (the label is kept as a pointer:
-// a literal); text goes to its value, and a
-// line break, which ends a line where the report is printed, ends the value here.
-class Report final : public TextOut {
- public:
-  static constexpr int kMaxRows = 64;
-  static constexpr std::size_t kTextCapacity = 12288;
-
-  void bytes(const char* s, std::size_t n) override {
-    for (std::size_t i = 0; i < n && open_; ++i) {
-      // A line break ends a printed line; values hold none (escaped() shows them as \n).
-      if (s[i] != '\n') {
-        put(s[i]);
-      }
-    }
-  }
-  void label(const char* name) override {
-    open_ = count_ < kMaxRows && used_ < sizeof text_;
-    if (open_) {
-      labels_[count_] = name;
-      starts_[count_++] = used_;
-      text_[used_++] = '\0';
-    }
-    cut_ = cut_ || !open_;
-  }
-
-  int rows() const { return count_; }
-  const char* label(int row) const { return labels_[row]; }
-  const char* value(int row) const { return text_ + starts_[row]; }
-  // Rows or text that did not fit were left out.
-  bool cut() const { return cut_; }
-
-  // Every row as a line: the label padded, the value, a line break.
-  void print(TextOut& out) const;
-
- private:
-  void put(char c);
-
-  char text_[kTextCapacity] = {};
-  std::size_t used_ = 0;
-  const char* labels_[kMaxRows] = {};
-  std::size_t starts_[kMaxRows] = {};
-  int count_ = 0;
-  bool open_ = false;  // text goes to the last row
-  bool cut_ = false;
-};
-
 // The answer of a display switch, by its DISP_CHANGE_ name.
 void printDisplayAnswer(TextOut& out, std::int32_t answer);
+
+// A mode as Tolvex asks for it: "1024 x 768 at 16 bits per pixel".
+void printModeAt(TextOut& out, std::int32_t width, std::int32_t height, std::int32_t depth);
 
 // A file as Tolvex reads it: its first 999 bytes decoded, scanned and judged, with the
 // application name relative to Tolvex's folder.
@@ -127,12 +95,17 @@ enum class FileVerdict {
   kRejected,         // a message box, and nothing started
 };
 
+FileVerdict fileVerdict(const tolvex::SettingsVerdict& verdict, std::size_t total);
+
 // The request, one row per field, marking defaults.
 void printRequest(TextOut& out, const AppliedRequest& applied, std::int32_t depthInFile);
 
 // A message box as Tolvex would show it: its caption, its text as lines, and the text once more
 // as an exact escaped string.
 void printMessageBox(TextOut& out, const char* caption, const char* text);
+
+// Whether stored bytes look like text that nobody complemented: bytes Tolvex reads no field from.
+bool looksLikePlainText(const std::uint8_t* bytes, std::size_t size);
 
 // What Tolvex makes of a settings file whose first `size` bytes (of `total`) are `stored`: the
 // text, what of it is never read, the result and the request Tolvex goes on with. A rejection's

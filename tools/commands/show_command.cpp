@@ -4,25 +4,26 @@
 namespace tolvex_commands {
 
 void showSettings(ToolIo& io, const char* path, ShowOutcome& outcome) {
-  std::uint8_t stored[tolvex::kSettingsReadLimit];
-  std::size_t size = 0;
-  std::size_t total = 0;
-  outcome.read = io.readFileHead(path, stored, sizeof stored, size, total, outcome.why);
+  outcome.read = io.readFileHead(path, outcome.stored, sizeof outcome.stored, outcome.size,
+                                 outcome.total, outcome.why);
   if (!outcome.read) {
     return;
   }
-  outcome.report.label("File:");
-  outcome.report.escaped(path, false);
-  outcome.report.format(" (%lu bytes)", static_cast<unsigned long>(total));
-  outcome.verdict = printSettingsReading(outcome.report, stored, size, total, true);
-
   Reading reading;
-  readStored(stored, size, reading);
+  readStored(outcome.stored, outcome.size, reading);
+  outcome.verdict = fileVerdict(reading.verdict, outcome.total);
   outcome.accepted = reading.verdict.accepted;
   tolvex::applyVerdict(reading.verdict, outcome.fields);
   outcome.depthInFile = reading.scan.depth;
   outcome.scan = reading.scan;
   outcome.rejected = reading.verdict.rejected;
+}
+
+void printShown(TextOut& out, const char* path, const ShowOutcome& shown) {
+  out.label("File:");
+  out.escaped(path, false);
+  out.format(" (%lu bytes)\n", static_cast<unsigned long>(shown.total));
+  (void)printSettingsReading(out, shown.stored, shown.size, shown.total, true);
 }
 
 }  // namespace tolvex_commands

@@ -47,6 +47,13 @@ int needsWindows(Console& console, const char* command) {
   return kExitTrouble;
 }
 
+// A report that was printed, but not whole; returns kExitTrouble.
+int reportLost(Console& console, const char* command) {
+  Printer err = errorLine(console);
+  err.format("%s: the report above is not whole: a line of it could not be formatted\n", command);
+  return kExitTrouble;
+}
+
 int cannotRead(Console& console, const char* what, const char* path, const ReasonText& why) {
   Printer err = errorLine(console);
   err.format("%s '", what);
@@ -291,7 +298,11 @@ int runShow(int argc, const char* const* argv, ToolIo& io, Console& console) {
     return cannotRead(console, "cannot read", path, outcome.why);
   }
   Printer out(console, false);
-  outcome.report.print(out);
+  printShown(out, path, outcome);
+  printPlainTextHint(out, outcome.verdict, outcome.stored, outcome.size);
+  if (out.lost()) {
+    return reportLost(console, "show");
+  }
   const bool accepted =
       outcome.verdict == FileVerdict::kAccepted || outcome.verdict == FileVerdict::kAcceptedWithApp;
   return accepted ? kExitOk : kExitRefused;
@@ -332,7 +343,10 @@ int runCheck(int argc, const char* const* argv, ToolIo& io, Console& console) {
     return cannotRead(console, "cannot read", request.file, outcome.why);
   }
   Printer out(console, false);
-  outcome.report.print(out);
+  printCheck(out, request, outcome);
+  if (out.lost()) {
+    return reportLost(console, "check");
+  }
   return outcome.verdict == CheckVerdict::kStarts ? kExitOk : kExitRefused;
 }
 

@@ -3,6 +3,7 @@
 #ifndef TOLVEX_TOOLS_TOLVEX_INI_CLI_TEXT_H
 #define TOLVEX_TOOLS_TOLVEX_INI_CLI_TEXT_H
 
+#include "tools/commands/operations.h"
 #include "tools/commands/report.h"
 #include "tools/tolvex-ini/ini_tool.h"
 
@@ -26,6 +27,12 @@ class Printer final : public TextOut {
 Printer errorLine(Console& console);
 // An error line about the command line, with the hint to --help; returns kExitTrouble.
 int usageError(Console& console, const char* what, const char* detail);
+
+// check's outcome in the rows the command line prints (cli_check.cpp).
+void printCheck(TextOut& out, const CheckRequest& request, const CheckOutcome& seen);
+// The advice for a file that Tolvex ignores because it was never complemented.
+void printPlainTextHint(TextOut& out, FileVerdict verdict, const std::uint8_t* stored,
+                        std::size_t size);
 
 // Each takes the arguments after the command's name and returns the exit status.
 int runWrite(int argc, const char* const* argv, ToolIo& io, Console& console);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "display/display_mode.h"
+#include "tools/commands/compat_layers.h"
 #include "tools/commands/operations.h"
 #include "tools/tolvex-setup/model/names.h"
 #include "tools/tolvex-setup/model/setup_model.h"
@@ -316,6 +317,125 @@ Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
   return outcome;
 }
 
+namespace {
+
+using tolvex_commands::CheckOutcome;
+using tolvex_commands::SwitchAsked;
+using tolvex_commands::TextOut;
+
+void sayUnlisted(TextOut& out, int total, int count) {
+  if (total > count) {
+    out.format("(%d more not listed)\n", total - count);
+  }
+}
+
+// What Tolvex would do, first: from the verdict and the facts behind it.
+void sayVerdict(TextOut& out, const CheckOutcome& checked) {
+  if (checked.otherCopy) {
+    out.text("Once the copy of Tolvex that runs now has ended, ");
+  }
+  out.text("Tolvex would ");
+  if (checked.verdict == tolvex_commands::CheckVerdict::kStartsNothing) {
+    out.text(checked.boxes.total > 0 ? "start nothing, and show this message:\n"
+                                     : "start nothing, and show no message.\n");
+  } else {
+    const SwitchAsked& mode = checked.taken;
+    if (!checked.switchTaken) {
+      out.text("not switch the display, and start ");
+    } else if (mode.anyDepth) {
+      out.format(
+          "switch to %d x %d at the depth the display gives, not at %d bits per pixel, "
+          "and start ",
+          static_cast<int>(mode.width), static_cast<int>(mode.height),
+          static_cast<int>(checked.switches.items[0].depth));
+    } else {
+      out.text("switch to ");
+      tolvex_commands::printModeAt(out, mode.width, mode.height, mode.depth);
+      out.text(" and start ");
+    }
+    out.text(checked.startedName.c_str());
+    out.text(checked.boxes.total > 0 ? ", after this message:\n" : ".\n");
+  }
+  for (int i = 0; i < checked.boxes.count; ++i) {
+    out.format("  %s\n", checked.boxes.items[i].caption.c_str());
+    out.messageLines(checked.boxes.items[i].text.c_str(), nullptr, "  ");
+  }
+  sayUnlisted(out, checked.boxes.total, checked.boxes.count);
+}
+
+void sayAnswer(TextOut& out, const SwitchAsked& asked) {
+  if (asked.anyDepth) {
+    out.format("%d x %d at any depth", static_cast<int>(asked.width),
+               static_cast<int>(asked.height));
+  } else {
+    tolvex_commands::printModeAt(out, asked.width, asked.height, asked.depth);
+  }
+  out.text(asked.storeForAll ? ", stored for all users: " : ": ");
+  tolvex_commands::printDisplayAnswer(out, asked.answer);
+  out.text("\n");
+}
+
+// How check came to the verdict, step by step as the run went.
+void saySteps(TextOut& out, const CheckOutcome& checked) {
+  out.text("How Check came to this (nothing was switched, started or written):\n");
+  for (int i = 0; i < checked.settingsFiles.count; ++i) {
+    const tolvex_commands::SettingsTried& file = checked.settingsFiles.items[i];
+    out.text("Settings file ");
+    out.text(file.path.c_str());
+    out.text(file.here ? " (in the current folder): " : " (named after Tolvex, in its folder): ");
+    if (file.result < 0) {
+      out.text("not there, or cannot be opened.\n");
+    } else {
+      out.format("read, %d bytes.\n", static_cast<int>(file.result));
+    }
+  }
+  sayUnlisted(out, checked.settingsFiles.total, checked.settingsFiles.count);
+  if (!checked.settingsOpened) {
+    out.text("No settings file: Tolvex goes on with its defaults.\n");
+  }
+  for (int i = 0; i < checked.switches.count; ++i) {
+    out.text("Asked the display for ");
+    sayAnswer(out, checked.switches.items[i]);
+  }
+  sayUnlisted(out, checked.switches.total, checked.switches.count);
+  if (!checked.colourLayers.empty()) {
+    out.text("The title inherits the compatibility layers ");
+    out.text(checked.colourLayers.c_str());
+    out.text(" (__COMPAT_LAYER).\n");
+  }
+  for (int i = 0; i < checked.launches.count; ++i) {
+    out.text("Program ");
+    out.text(checked.launches.items[i].name.c_str());
+    out.text(checked.launches.items[i].there ? ": there.\n"
+                                             : ": not there, or cannot be opened.\n");
+  }
+  sayUnlisted(out, checked.launches.total, checked.launches.count);
+  const tolvex_commands::ProgramLayers& layers = checked.programLayers;
+  if (layers.read) {
+    tolvex_commands::CompatLineText line;
+    tolvex_commands::composeCompatibility(
+        layers.forUserSet ? layers.forUser.c_str() : nullptr,
+        layers.forAllSet ? layers.forAll.c_str() : nullptr, layers.program.c_str(),
+        checked.addedLayer.empty() ? nullptr : checked.addedLayer.c_str(), line);
+    out.text("Compatibility settings: ");
+    out.text(line.c_str());
+    out.text(".\n");
+  }
+  for (int i = 0; i < checked.restores.count; ++i) {
+    const SwitchAsked& back = checked.restores.items[i];
+    out.text("Back to the stored mode, ");
+    tolvex_commands::printModeAt(out, back.width, back.height, back.depth);
+    out.text(back.storeForAll ? ", stored again for all users: " : ": ");
+    tolvex_commands::printDisplayAnswer(out, back.answer);
+    out.text("\n");
+  }
+  if (checked.otherCopy) {
+    out.text("A copy of Tolvex runs now: Tolvex started meanwhile would end at once.\n");
+  }
+}
+
+}  // namespace
+
 void SetupModel::check() {
   FileName exe;
   tolvexProgram(exe);
@@ -328,25 +448,21 @@ void SetupModel::check() {
     report.assign("Check needs Windows: it asks the display Tolvex would switch.\n");
     return;
   }
-  // The command line's rows, text for text, but the verdict (and the message box that goes with
-  // it) first; then the note about a Tolvex.ini that hides the named file; then how check came
-  // to the verdict.
-  const tolvex_commands::Report& rows = checked.report;
-  int verdict = 0;
-  while (verdict < rows.rows() && std::strcmp(rows.label(verdict), "Verdict:") != 0) {
-    ++verdict;
-  }
+  // The verdict first (and the message box that goes with it); then the note about a
+  // Tolvex.ini that hides the named file; then how check came to the verdict.
   tolvex_commands::TextInto<ReportText::kCapacity> into(report);
-  for (int i = verdict; i < rows.rows(); ++i) {
-    into.label(rows.label(i));
-    into.text(rows.value(i));
-    into.text("\n");
-  }
+  sayVerdict(into, checked);
   shadowingNote();
-  for (int i = 0; i < verdict; ++i) {
-    into.label(rows.label(i));
-    into.text(rows.value(i));
-    into.text("\n");
+  saySteps(into, checked);
+  if (into.lost()) {
+    // Never a report cut short: the verdict alone, and a word that the rest was left out.
+    report.clear();
+    tolvex_commands::TextInto<ReportText::kCapacity> verdict(report);
+    sayVerdict(verdict, checked);
+    report.append("How Check came to this is too long for this window.\n");
+    if (verdict.lost() || report.overflowed()) {
+      report.assign("Check's report is too long for this window.\n");
+    }
   }
 }
 
@@ -358,8 +474,11 @@ void modeText(bool known, const tolvex_commands::Mode& mode, SizeText& text) {
     text.assign("unknown");
     return;
   }
-  text.format("%d x %d at %d bits per pixel", static_cast<int>(mode.width),
-              static_cast<int>(mode.height), static_cast<int>(mode.depth));
+  text.clear();
+  tolvex_commands::TextInto<SizeText::kCapacity> into(text);
+  tolvex_commands::printModeAt(into, static_cast<std::int32_t>(mode.width),
+                               static_cast<std::int32_t>(mode.height),
+                               static_cast<std::int32_t>(mode.depth));
 }
 
 }  // namespace

@@ -149,7 +149,14 @@ Field SetupModel::readSettings() {
       report.format("%s cannot be read: %s.\n", file.c_str(), shown.why.c_str());
     } else {
       tolvex_commands::TextInto<ReportText::kCapacity> into(report);
-      shown.report.print(into);
+      tolvex_commands::printShown(into, file.c_str(), shown);
+      if (shown.verdict == tolvex_commands::FileVerdict::kIgnored &&
+          tolvex_commands::looksLikePlainText(shown.stored, shown.size)) {
+        into.label("Hint:");
+        into.text("the file looks like plain text, but Tolvex reads every byte complemented;\n");
+        into.label("");
+        into.text("Save writes it the way Tolvex reads it.\n");
+      }
       fillFromScan(shown.scan);
       refused = refusedControl(shown.rejected);
     }

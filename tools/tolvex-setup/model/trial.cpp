@@ -5,14 +5,17 @@
 
 #include "display/display_mode.h"
 #include "settings/settings_text.h"
+#include "tools/commands/report.h"
 
 namespace tolvex_setup {
 
 namespace {
 
 void appendMode(ReportText& report, const tolvex::DevModeA& mode) {
-  report.appendFormat("%d x %d at %d bits per pixel", static_cast<int>(mode.dmPelsWidth),
-                      static_cast<int>(mode.dmPelsHeight), static_cast<int>(mode.dmBitsPerPel));
+  tolvex_commands::TextInto<ReportText::kCapacity> into(report);
+  tolvex_commands::printModeAt(into, static_cast<std::int32_t>(mode.dmPelsWidth),
+                               static_cast<std::int32_t>(mode.dmPelsHeight),
+                               static_cast<std::int32_t>(mode.dmBitsPerPel));
 }
 
 void appendAnswer(ReportText& report, std::int32_t answer) {
