@@ -158,7 +158,7 @@ def show_setup(harness, folder, shots):
         return step
 
     script = dialog.DialogScript(
-        dialog.keys("alt+h"), dialog.read_report("check", "Verdict:"), screenshot_of(0),
+        dialog.keys("alt+h"), dialog.read_report("check", "Tolvex would "), screenshot_of(0),
         dialog.keys("alt+r"), dialog.in_window("Try this mode", (), "trial", (800, 600)),
         screenshot_of(1, whole_display=True), dialog.in_window("Try this mode", ("alt+i",)),
         dialog.read_report("try", "Try this mode: "), screenshot_of(2), dialog.keys("Escape"))
