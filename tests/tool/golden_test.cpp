@@ -132,6 +132,12 @@ const Golden kGolden[] = {
      [](FakeToolIo& io, tolvex::FakePlatform&) {
        io.damageWrite = [](Bytes& bytes) { bytes[1] = 0xC7; };  // '6' -> '8'
      }},
+    {__LINE__, {"write", "--force", "16", "800", "600"}, "8,640,480", 2, "",
+     "tolvex-ini: 'Tolvex.ini' does not read back as written (10 bytes written, 10 read; Tolvex "
+     "would read 3 fields, result -1); the file was removed, and the old one is kept as it was\n",
+     [](FakeToolIo& io, tolvex::FakePlatform&) {
+       io.damageWrite = [](Bytes& bytes) { bytes[1] = 0xC7; };
+     }},
     {__LINE__, {"write", "16", "800", "600", "0", "show.exe"}, nullptr, 2, "",
      "tolvex-ini: 'Tolvex.ini' does not read back as written (21 bytes written, 12 read; Tolvex "
      "would read 4 fields, result 0, 16 bits per pixel, 800 x 600, strictFlag 0, application "

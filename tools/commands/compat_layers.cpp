@@ -1,5 +1,5 @@
-// The compatibility line of check's report: the layers the user's Properties, Compatibility tab
-// gave the program, as Windows keeps them for the current user and for all users.
+// The layers the user's Properties, Compatibility tab gave the program, as Windows keeps them for
+// the current user and for all users, and the line that words them.
 #include "tools/commands/compat_layers.h"
 
 #include <cstddef>

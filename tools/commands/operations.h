@@ -1,8 +1,8 @@
 // The commands of tolvex-ini and Tolvex Setup: write, show, check, modes and restore. Each takes
 // a request and returns an outcome; none prints. An outcome holds values (what was refused, the
-// mode before and after, the display's answer), and rows of a report where the command is an
-// explanation; the command line (tools/tolvex-ini) and the dialog (tools/tolvex-setup) each word
-// them their own way.
+// mode asked and the display's answer, the path as data); the command line (tools/tolvex-ini)
+// and the dialog (tools/tolvex-setup) each word them their own way. show's rows are printed
+// straight to where they go (printShown), so that no length of a path can cut them short.
 #ifndef TOLVEX_TOOLS_COMMANDS_OPERATIONS_H
 #define TOLVEX_TOOLS_COMMANDS_OPERATIONS_H
 

@@ -49,7 +49,8 @@ class TextOut {
   bool lost_ = false;
 };
 
-// Text into a fixed field, as much as fits: the field tells (overflowed()) when some did not.
+// Text into a fixed field, as much as fits; lost() (and the field's overflowed()) tell when
+// some did not.
 template <std::size_t N>
 class TextInto final : public TextOut {
  public:
@@ -95,6 +96,7 @@ enum class FileVerdict {
   kRejected,         // a message box, and nothing started
 };
 
+// What Tolvex does with a file of `total` bytes that it judged so.
 FileVerdict fileVerdict(const tolvex::SettingsVerdict& verdict, std::size_t total);
 
 // The request, one row per field, marking defaults.
