@@ -213,13 +213,11 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     world.files.files.erase(FakeSetupWorld::kSetupTolvex);
     world.files.files.erase("GAME.EXE");
     for (const auto& file : world.files.files) {
-      const bool program =
-          file.second.size() >= 2 && file.second[0] == 'M' && file.second[1] == 'Z';
+      const bool program = file.second == kExe || file.second == kTolvex;
       after[file.first] = program ? "MZ" : tolvex_commands::decoded(file.second);
     }
     EXPECT_EQ(c.after, after);
-    // A copy made or found is in the Name list at once.
-    if (c.ok && after.count(c.name + ".exe") != 0) {
+    if (c.ok && after.count(c.name + ".exe") != 0) {  // a copy made or found: in the Name list
       EXPECT_EQ(std::vector<std::string>{c.name}, texts(model.names, model.nameCount));
     }
   }
