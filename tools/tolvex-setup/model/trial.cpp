@@ -34,13 +34,18 @@ void appendAnswer(ReportText& report, std::int32_t answer) {
 
 }  // namespace
 
-void Trial::switchAttempted(const tolvex::DevModeA& mode, std::uint32_t, std::int32_t result) {
-  shown_ = mode;
-  switchAnswer_ = result;
+void Trial::Watch::switchAttempted(const tolvex::DevModeA& mode, std::uint32_t, std::int32_t) {
+  shown = mode;
 }
 
-void Trial::restoreAttempted(const tolvex::DevModeA&, std::uint32_t, std::int32_t result) {
-  backAnswer_ = result;
+void Trial::Watch::restoreAttempted(const tolvex::DevModeA&, std::uint32_t, std::int32_t result) {
+  backAnswer = result;
+}
+
+Trial::Trial(SetupWorld& world, SetupModel& model) : world_(world), model_(model) {}
+
+Trial::~Trial() {
+  endRun();
 }
 
 void Trial::endRun() {
@@ -62,7 +67,7 @@ Outcome Trial::start() {
     return judged;
   }
   endRun();
-  run_ = new (runRoom_) tolvex::RunContext(*display, "Tolvex.exe", this);
+  run_ = new (runRoom_) tolvex::RunContext(*display, "Tolvex.exe", &watch_);
   tolvex::RunContext& run = *run_;
   model_.report.assign("Try this mode: ");
   if (!run.storedModeRead) {
@@ -84,7 +89,7 @@ Outcome Trial::start() {
   if (answer != 0) {
     state_ = TrialState::kRefused;
     model_.report.append("the display refused ");
-    appendMode(model_.report, shown_);
+    appendMode(model_.report, watch_.shown);
     model_.report.append("\n(");
     appendAnswer(model_.report, answer);
     model_.report.append(run.strictFlag == 1 ? "): Tolvex would start nothing.\n"
@@ -124,9 +129,9 @@ void Trial::goBackAsTolvex() {
   report.appendFormat(
       "Back to the stored mode, %d x %d at %d bits: ", static_cast<int>(run.savedMode.dmPelsWidth),
       static_cast<int>(run.savedMode.dmPelsHeight), static_cast<int>(run.savedMode.dmBitsPerPel));
-  appendAnswer(report, backAnswer_);
+  appendAnswer(report, watch_.backAnswer);
   report.append("\n");
-  if (backAnswer_ != 0) {
+  if (watch_.backAnswer != 0) {
     const tolvex_commands::RestoreOutcome restored = tolvex_commands::restoreDisplay(world_.io());
     report.append("Back to what the display stores, as Restore display does: ");
     appendAnswer(report, restored.result);
@@ -141,7 +146,7 @@ void Trial::finish(TrialState how) {
   }
   state_ = how;
   ReportText& report = model_.report;
-  appendMode(report, shown_);
+  appendMode(report, watch_.shown);
   report.append(" was shown.\n");
   if (how == TrialState::kConfirmed) {
     report.append("You confirmed that it works.\n");

@@ -27,12 +27,13 @@ using CountdownText = tolvex::FixedText<64>;
 // (setup_actions.cpp, where Save reads it the same way).
 bool parseSize(const char* s, std::int32_t& width, std::int32_t& height);
 
-class Trial final : private tolvex::RunObserver {
+class Trial {
  public:
-  Trial(SetupWorld& world, SetupModel& model) : world_(world), model_(model) {}
+  // Out of line: the record's observer is a class of trial.cpp's, built without type records.
+  Trial(SetupWorld& world, SetupModel& model);
   Trial(const Trial&) = delete;
   Trial& operator=(const Trial&) = delete;
-  ~Trial() { endRun(); }
+  ~Trial();
 
   // Switches to the form's mode. A refusal ends the trial at once (the report names the code);
   // values Tolvex would reject are refused as Save refuses them. Ignored while a trial runs.
@@ -54,10 +55,15 @@ class Trial final : private tolvex::RunObserver {
   void endRun();
   std::uint32_t elapsed() const;
   // What Tolvex's run record did, as it happened.
-  void switchAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
-                       std::int32_t result) override;
-  void restoreAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
-                        std::int32_t result) override;
+  class Watch final : public tolvex::RunObserver {
+   public:
+    void switchAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
+                         std::int32_t result) override;
+    void restoreAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
+                          std::int32_t result) override;
+    tolvex::DevModeA shown{};
+    std::int32_t backAnswer = 0;
+  };
 
   SetupWorld& world_;
   SetupModel& model_;
@@ -66,9 +72,7 @@ class Trial final : private tolvex::RunObserver {
   // stored mode when it is made, and cannot be assigned).
   alignas(tolvex::RunContext) unsigned char runRoom_[sizeof(tolvex::RunContext)] = {};
   tolvex::RunContext* run_ = nullptr;
-  tolvex::DevModeA shown_{};
-  std::int32_t switchAnswer_ = 0;
-  std::int32_t backAnswer_ = 0;
+  Watch watch_;
   std::uint32_t startTick_ = 0;
   bool sizeOnly_ = false;  // Windows 8 and later: a depth below 32 is emulated, not shown
 };
