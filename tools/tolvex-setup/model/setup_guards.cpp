@@ -107,7 +107,8 @@ Outcome SetupModel::readyForShortcut(Questions& questions, tolvex::SettingsReque
 
 Outcome SetupModel::start(Questions& questions) {
   Outcome outcome;
-  if (!saveFirst(questions, "Tolvex would start the title", outcome)) {
+  outcome = namedCopyThere();
+  if (!outcome.ok || !saveFirst(questions, "Tolvex would start the title", outcome)) {
     return outcome;
   }
   FileName exe;
