@@ -10,12 +10,13 @@ RunContext::RunContext(Platform& platform, const char* argument0, RunObserver* o
   std::memset(&startupInfo, 0, sizeof startupInfo);
   startupInfo.cb = sizeof startupInfo;
 
-  // The mode stored in the system's settings, read before anything is changed. The results are
-  // not examined: a failed query leaves whatever it wrote (all zero if nothing).
+  // The mode stored in the system's settings, read before anything is changed. Tolvex goes on
+  // whatever the results: a failed query leaves whatever it wrote (all zero if nothing).
   std::memset(&savedMode, 0, sizeof savedMode);
-  platform_.enumDisplaySettings(kEnumRegistrySettings, &savedMode);
+  const int saved = platform_.enumDisplaySettings(kEnumRegistrySettings, &savedMode);
   std::memset(&workingMode, 0, sizeof workingMode);
-  platform_.enumDisplaySettings(kEnumRegistrySettings, &workingMode);
+  const int working = platform_.enumDisplaySettings(kEnumRegistrySettings, &workingMode);
+  storedModeRead = saved != 0 && working != 0;
 
   consoleWindow = nullptr;
   depth = kDefaultDepth;
@@ -62,15 +63,9 @@ void RunContext::derivePaths(const char* argument0) {
       break;
     }
   }
-  std::size_t nameEnd = length;
-  for (std::size_t p = nameStart; p < length; ++p) {
-    if (argument0[p] == '.') {
-      nameEnd = p;
-      break;
-    }
-  }
   programDir.assignBytes(argument0, nameStart);
-  baseName.assignBytes(argument0 + nameStart, nameEnd - nameStart);
+  baseName.assignBytes(argument0 + nameStart,
+                       settingsNameLength(argument0 + nameStart, length - nameStart));
 }
 
 }  // namespace tolvex

@@ -13,8 +13,6 @@
 
 namespace tolvex {
 
-// Tried when the first application cannot be started: a bare name, so the current folder.
-constexpr const char kFallbackAppName[] = "PROJ.EXE";
 // The single-instance object.
 constexpr const char kMutexName[] = "TOLVEX";
 
@@ -68,6 +66,9 @@ class RunContext {
   // then store the saved mode again, or the machine would come up in the requested mode after
   // its next restart.
   bool storedModeChanged = false;
+  // Set when both stored-mode queries of the constructor answered: without them the way back
+  // has no mode to go to (Tolvex runs on regardless; Tolvex Setup's trial does not).
+  bool storedModeRead = false;
   // Set when hideConsoleWindow hid a window.
   bool consoleHidden = false;
   // The depth of a switch that asked for it (dmFields naming the depth) and succeeded; 0 when

@@ -45,8 +45,7 @@ const char* scanInteger(const char* p, std::int32_t& value) {
 }  // namespace
 
 bool isSettingsWidth(std::int32_t width) {
-  constexpr std::int32_t kWidths[] = {640, 800, 832, 1024, 1152, 1280, 1600};
-  for (std::int32_t listed : kWidths) {
+  for (std::int32_t listed : kSettingsWidths) {
     if (listed == width) {
       return true;
     }

@@ -39,6 +39,9 @@ struct SettingsRequest {
 // blanks, whatever the code page.
 bool isSettingsBlank(char c);
 
+// The widths a settings file may ask for, in order.
+constexpr std::int32_t kSettingsWidths[] = {640, 800, 832, 1024, 1152, 1280, 1600};
+
 // Whether a settings file may ask for this width.
 bool isSettingsWidth(std::int32_t width);
 

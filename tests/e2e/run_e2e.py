@@ -429,6 +429,22 @@ SETUP_TITLE = {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
                "work/PROJECTOR.EXE": "probe", "work/Tolvex.ini": ini(SETUP_OLD)}
 
 
+SETUP_SHORTCUT_ASK = (SETUP_UNSAVED + ": the shortcut would start Tolvex with the settings file as "
+                      "it is.\n\nSave the changes first?")
+SETUP_NOT_TOLVEX = ("LAUNCH.exe in this folder is another program, not a copy of Tolvex: choose "
+                    "another name.")
+SETUP_NO_TOLVEX = ("There is no Tolvex.exe in this folder: a shortcut to it would start nothing, "
+                   "and no Tolvex.exe beside Tolvex Setup to copy: copy Tolvex.exe here yourself.")
+
+
+def check_launch_untouched(h, result, paths):
+    """LAUNCH.EXE as it was (the probe, as PROJECTOR.EXE is); no settings file, no shortcut."""
+    made = [n for n in os.listdir(paths.unix("work")) if n.lower().endswith(".ini")]
+    same = len({open(paths.unix("work/" + n), "rb").read() for n in ("LAUNCH.EXE", "PROJECTOR.EXE")})
+    made += os.listdir(paths.unix("desktop")) + ([] if same == 1 else ["a changed LAUNCH.EXE"])
+    return ["made %s" % made] if made else []
+
+
 def setup_exe(p):
     return [p.unix("work/TolvexSetup.exe")]
 
@@ -760,6 +776,31 @@ CASES = [
          start=setup_exe, time_limit=60,
          on_poll=D.DialogScript(D.read_report("report", "File:        Intro.ini (12 bytes)\n"),
                                 D.keys("Escape"))),
+    # --- issue 27: Setup's shortcut only from saved settings, and only to a Tolvex -------------
+    Case("setup-shortcut-unsaved", 27,
+         "Shortcut with an unsaved Size asks first; No makes it from the saved 800 x 600",
+         {"work/TolvexSetup.exe": "setup", "work/Tolvex.exe": "tolvex",
+          "work/PROJECTOR.EXE": "probe", "work/Tolvex.ini": ini("16,800,600,1,PROJECTOR.EXE"),
+          "desktop": None},
+         start=setup_exe, time_limit=90, before=reg_add(SHELL_FOLDERS, "desktop", None),
+         boxes=[(SETUP_BOX, SETUP_SHORTCUT_ASK), (SETUP_BOX, SETUP_CLOSE_ASK)],
+         on_poll=D.DialogScript(
+             D.keys("alt+z", "Home", "shift+End"), D.typed("1024 x 768"), D.keys("alt+u"),
+             D.answer("n"), D.read_report("report", "Made the shortcut "), D.keys("Escape"),
+             D.answer("n")),
+         check=lambda h, r, p: check_shortcut(h, r, p) + ([] if r.notes["report"].endswith(
+             "Starts PROJECTOR.EXE at 800 x 600, 16 bits per pixel\n") else ["not as saved"])),
+    Case("setup-not-tolvex", 27,
+         "Name LAUNCH, another program: Save and Shortcut refuse; no Tolvex.exe: no shortcut",
+         {"work/TolvexSetup.exe": "setup", "work/LAUNCH.EXE": "probe",
+          "work/PROJECTOR.EXE": "probe", "desktop": None},
+         start=setup_exe, time_limit=90, before=reg_add(SHELL_FOLDERS, "desktop", None),
+         boxes=[(SETUP_BOX, SETUP_NOT_TOLVEX)] * 2 + [(SETUP_BOX, SETUP_NO_TOLVEX)],
+         on_poll=D.DialogScript(
+             D.keys("alt+n", "alt+m", "Home", "shift+End"), D.typed("LAUNCH"), D.keys("alt+s"),
+             D.answer("Return"), D.keys("alt+u"), D.answer("Return"), D.keys("alt+t", "alt+u"),
+             D.answer("Return"), D.keys("Escape")),
+         check=check_launch_untouched),
     Case("tool-check-compat-layer", 23,
          "a layer added with wine reg add shows in check, with the one Tolvex adds on Windows 10",
          dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,800,600,1")}),

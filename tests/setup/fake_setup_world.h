@@ -28,6 +28,8 @@ class FakeSetupWorld final : public SetupWorld {
     return true;
   }
   void currentFolder(tolvex::PathText& path) override { path.assign(folder.c_str()); }
+  bool inCodePage = true;
+  bool folderInCodePage() override { return inCodePage; }
   int listPrograms(FileName* names, int capacity) override {
     int count = 0;
     for (const auto& file : files.files) {
@@ -75,6 +77,13 @@ class FakeSetupWorld final : public SetupWorld {
            internal.assign(record.c_str() + slash + 1);
   }
 };
+
+// A program with a version record (versionNames above), and a copy of Tolvex.
+inline std::vector<std::uint8_t> recorded(const std::string& names) {
+  const std::string bytes = "MZ" + names;
+  return {bytes.begin(), bytes.end()};
+}
+inline const std::vector<std::uint8_t> kTolvex = recorded("Tolvex/Tolvex");
 
 // The names of one of the model's lists, for comparing with a row's.
 inline std::vector<std::string> texts(const FileName* names, int count) {

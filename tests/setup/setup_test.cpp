@@ -162,7 +162,7 @@ const SaveCase kSaveCases[] = {
      "its drive is gone. Choose the title's folder again with Browse. Nothing was written.", 0, {}},
     {__LINE__, "GAME.EXE", "640 x 480", "Intro", {}, kFine, {true}, true, Field::kNone, "", 1,
      {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Intro.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {{"Intro.exe", kExe}}, kFine, {}, true,
+    {__LINE__, "GAME.EXE", "640 x 480", "Intro", {{"Intro.exe", kTolvex}}, kFine, {}, true,
      Field::kNone, "", 0, {{"Intro.ini", "16,640,480,1,GAME.EXE"}, {"Intro.exe", "MZ"}}},
     {__LINE__, "GAME.EXE", "640 x 480", "Intro",
      {{"Tolvex.ini", storedSettings("32,640,480")}, {"Tolvex.ini.old", storedSettings("8")}}, kFine,
@@ -173,6 +173,10 @@ const SaveCase kSaveCases[] = {
      "game.exe is the title's program", 0, {}},
     {__LINE__, "GAME.EXE", "640 x 480", "In.tro", {}, kFine, {}, false, Field::kName, "dot", 0,
      {}},
+    {__LINE__, "GAME.EXE", "640 x 480", "LAUNCH", {{"LAUNCH.exe", kExe}}, kFine, {}, false,
+     Field::kName, "LAUNCH.exe in this folder is another program", 0, {{"LAUNCH.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "1024 x 768" + std::string(60, ' '), "", kOld, kFine, {}, false,
+     Field::kSize, "The Size is too long", 0, {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
 };
 // clang-format on
 
@@ -181,7 +185,7 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeSetupWorld world;
     world.files.files = c.files;
-    world.files.files[FakeSetupWorld::kSetupTolvex] = kExe;
+    world.files.files[FakeSetupWorld::kSetupTolvex] = kTolvex;
     world.files.files["GAME.EXE"] = kExe;
     const char* const failures[] = {nullptr, "Permission denied", "No such file or directory",
                                     "No space left on device"};
@@ -209,9 +213,13 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     world.files.files.erase(FakeSetupWorld::kSetupTolvex);
     world.files.files.erase("GAME.EXE");
     for (const auto& file : world.files.files) {
-      after[file.first] = file.second == kExe ? "MZ" : tolvex_commands::decoded(file.second);
+      const bool program = file.second == kExe || file.second == kTolvex;
+      after[file.first] = program ? "MZ" : tolvex_commands::decoded(file.second);
     }
     EXPECT_EQ(c.after, after);
+    if (c.ok && after.count(c.name + ".exe") != 0) {  // a copy made or found: in the Name list
+      EXPECT_EQ(std::vector<std::string>{c.name}, texts(model.names, model.nameCount));
+    }
   }
 }
 

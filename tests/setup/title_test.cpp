@@ -18,14 +18,15 @@ namespace {
 struct TrialCase {
   int line;
   std::string size;
-  int depth;  // index into kDepths
-  std::int32_t answer;
-  std::uint32_t minor;             // of Windows 6.x
-  std::vector<std::string> steps;  // "try", "works", "back", or milliseconds gone and a tick
+  int depth;            // index into kDepths
+  std::int32_t answer;  // to the switch and its retry
+  std::uint32_t minor;  // of Windows 6.x
+  // "try", "works", "back", "lenient", "unstored", "no way back", or milliseconds and a tick
+  std::vector<std::string> steps;
   TrialState state;
   std::string countdown;
   std::vector<std::string> switches;
-  std::string reportHas;
+  std::string reportHas;  // in the report, or in the message of Try
 };
 
 const char kTo640[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 640x480, 0)";
@@ -45,9 +46,23 @@ const TrialCase kTrialCases[] = {
     {__LINE__, "640,480", 1, 0, 1, {"try", "try", "back"}, TrialState::kWentBack, "",
      {kTo640, kBack}, kShown + "You chose Go back: not confirmed.\n"},
     {__LINE__, "1152 x 864", 2, -2, 1, {"try", "back"}, TrialState::kRefused, "",
-     {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 0)"},
-     "the display refused 1152 x 864 at 32 bits per pixel\n(DISP_CHANGE_BADMODE). Nothing"},
-    {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}, ""},
+     {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 0)",
+      "ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 9)", kBack},
+     "the display refused 1152 x 864 at 32 bits per pixel\n(DISP_CHANGE_BADMODE): Tolvex would "
+     "start nothing.\nBack to the stored mode"},
+    {__LINE__, "1152 x 864", 1, -2, 1, {"lenient", "try", "works"},
+     TrialState::kConfirmed, "", {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 0)",
+      "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 9)",
+      "ChangeDisplaySettingsA(fields=0x180000 bpp=16 1152x864, 0)", kBack},
+     "1152 x 864 at the display's own depth was shown"},
+    {__LINE__, "960 x 540", 1, 0, 1, {"try"}, TrialState::kIdle, "", {},
+     "Tolvex would reject the Size 960 x 540: the width has to be 640, 800, 832, 1024"},
+    {__LINE__, "640x480", 1, 0, 1, {"unstored", "try"}, TrialState::kRefused, "", {},
+     "no way back.\nNothing was switched."},
+    {__LINE__, "640x480", 1, 0, 1, {"try", "no way back", "back"}, TrialState::kWentBack, "",
+     {kTo640, kBack, "ChangeDisplaySettingsA(null, 0)"}, "DISP_CHANGE_FAILED\nBack to what the "
+     "display stores, as Restore display does: DISP_CHANGE_SUCCESSFUL\n"},
+    {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}, "Type the size"},
 };
 // clang-format on
 
@@ -55,7 +70,7 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
   for (const TrialCase& c : kTrialCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     tolvex::FakePlatform display;
-    display.changeResults = {c.answer};
+    display.changeResults = {c.answer, c.answer};
     display.versionMinor = c.minor;
     FakeSetupWorld world;
     world.files.platform = &display;
@@ -64,9 +79,16 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
     model.form.depth = c.depth;
     Trial trial(world, model);
     const std::uint32_t start = display.tickCount;
+    std::string said;
     for (const std::string& step : c.steps) {
-      if (step == "try" || step == "works" || step == "back") {
-        step == "try" ? (void)trial.start() : step == "works" ? trial.confirm() : trial.goBack();
+      if (step == "lenient" || step == "unstored") {
+        (step == "lenient" ? model.form.strict : display.enumSucceeds) = false;
+      } else if (step == "no way back") {
+        display.changeResults = {-1};
+      } else if (step == "try") {
+        said += trial.start().message.c_str();
+      } else if (step == "works" || step == "back") {
+        step == "works" ? trial.confirm() : trial.goBack();
       } else {
         display.tickCount = start + static_cast<std::uint32_t>(std::stoul(step));
         trial.tick();
@@ -77,37 +99,33 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
     trial.countdown(text);
     EXPECT_TRUE(c.countdown.empty() || c.countdown == text.c_str()) << text.c_str();
     EXPECT_EQ(c.switches, display.callsStartingWith("ChangeDisplaySettingsA"));
-    EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(c.reportHas))
-        << model.report.c_str();
+    EXPECT_NE(std::string::npos, (model.report.c_str() + said).find(c.reportHas))
+        << model.report.c_str() << said;
   }
 }
 
 using tolvex_commands::storedSettings;
 const std::vector<std::uint8_t> kExe = {'M', 'Z'};
-// A program with a version record (fake_setup_world.h).
-std::vector<std::uint8_t> recorded(const std::string& names) {
-  const std::string bytes = "MZ" + names;
-  return {bytes.begin(), bytes.end()};
-}
-const std::vector<std::uint8_t> kTolvex = recorded("Tolvex/Tolvex");
 
 struct NamedCase {
   int line;
   std::map<std::string, std::vector<std::uint8_t>> files;
   std::vector<std::string> programs, names;
   std::string reportHas;
+  std::string chosen;  // size, strict flag and program once the last name is chosen
 };
 
 // clang-format off
 const NamedCase kNamedCases[] = {
     {__LINE__, {{"Intro.exe", kTolvex}, {"Intro.ini", storedSettings("8,640,480,1,GAME.EXE")}, {"GAME.EXE", kExe}},
-     {"GAME.EXE"}, {"Intro"}, "File:        Intro.ini"},
+     {"GAME.EXE"}, {"Intro"}, "File:        Intro.ini", "640 x 480,1,GAME.EXE"},
     {__LINE__, {{"Intro.exe", recorded("Tolvex/TolvexSetup")},
-                {"Intro.ini", {}}, {"GAME.EXE", kExe}}, {"GAME.EXE", "Intro.exe"}, {}, "No Tolvex.ini"},
-    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}}, {"Intro.exe"}, {}, "No Tolvex.ini"},
-    {__LINE__, {{"B.exe", kTolvex}, {"A.exe", kTolvex}, {"A.ini", {}}, {"B.ini", {}},
-                {"Run.exe", kTolvex}, {"Tolvex.ini", {}}}, {}, {"A", "B"},
-     "Note: this folder also holds Tolvex.ini, which Tolvex reads first: A.exe started"},
+                {"Intro.ini", {}}, {"GAME.EXE", kExe}}, {"GAME.EXE", "Intro.exe"}, {}, "No Tolvex.ini", "1024 x 768,1,"},
+    {__LINE__, {{"Intro.exe", kExe}, {"Intro.ini", {}}}, {"Intro.exe"}, {}, "No Tolvex.ini", "1024 x 768,1,"},
+    {__LINE__, {{"B.exe", kTolvex}, {"A.exe", kTolvex}, {"A.ini", storedSettings("8,640,480,0,GAME.EXE")},
+                {"B.ini", {}}, {"Run.exe", kTolvex}, {"Tolvex.ini", {}}}, {}, {"A", "B"},
+     "Note: this folder also holds Tolvex.ini, which Tolvex reads first: A.exe started",
+     "800 x 600,1,"},
 };
 // clang-format on
 
@@ -123,32 +141,85 @@ TEST(SetupOpen, KnowsRenamedCopiesOfTolvexByTheirVersionRecord) {
     EXPECT_EQ(c.names.empty() ? "" : c.names[0], model.form.named ? model.form.name.c_str() : "");
     EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(c.reportHas))
         << model.report.c_str();
-    model.chooseName(static_cast<int>(c.names.size()) - 1);
+    model.form.size.assign("1024 x 768");  // unsaved: asked about first, then dropped (No)
+    Answers answers;
+    answers.choice = Answer::kNo;
+    model.chooseName(static_cast<int>(c.names.size()) - 1, answers);
     EXPECT_EQ(c.names.empty() ? "Intro" : c.names.back(), model.form.name.c_str());
+    EXPECT_EQ(c.names.empty() ? 0U : 1U, answers.asked.size());
+    EXPECT_EQ(c.chosen, std::string(model.form.size.c_str()) + "," +
+                            (model.form.strict ? "1," : "0,") + model.form.program.c_str());
   }
 }
 
-TEST(SetupShortcut, StartsTolvexInTheTitleFolderAndAsksBeforeReplacing) {
-  FakeSetupWorld world;
-  SetupModel model(world);
-  model.open(nullptr);
-  model.form.program.assign("GAME.EXE");
-  model.form.size.assign("640 x 480 *");
-  model.form.named = true;
-  Answers answers;
-  answers.answers = {false, true};
-  for (bool made : {true, false, true}) {
-    EXPECT_EQ(made, makeShortcut(model, world, answers).ok);
+struct ShortcutCase {
+  int line;
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  const char* name;  // <Name>.ini when not null, else the Name box as opened
+  std::string size;  // typed after opening, when not empty
+  Answer choice;     // to the question about unsaved changes
+  std::vector<bool> answers;
+  bool inCodePage;
+  size_t questions;
+  std::string made;  // the shortcut's target and description, or the message's start
+};
+
+const std::map<std::string, std::vector<std::uint8_t>> kTitle = {
+    {"Tolvex.ini", storedSettings("16,800,600,1,GAME.EXE")}, {"Tolvex.exe", kTolvex}};
+const std::string kAt800 =
+    "C:\\Games\\Intro\\Tolvex.exe: Starts GAME.EXE at 800 x 600, 16 bits per pixel";
+
+// clang-format off
+const ShortcutCase kShortcutCases[] = {
+    {__LINE__, kTitle, nullptr, "", Answer::kCancel, {}, true, 0, kAt800},
+    {__LINE__, kTitle, nullptr, "1024 x 768", Answer::kCancel, {}, true, 1, ""},
+    {__LINE__, kTitle, nullptr, "1024 x 768", Answer::kNo, {}, true, 1, kAt800},
+    {__LINE__, kTitle, nullptr, "1024 x 768", Answer::kYes, {true, true}, true, 2,
+     "C:\\Games\\Intro\\Tolvex.exe: Starts GAME.EXE at 1024 x 768, 16 bits per pixel"},
+    {__LINE__, {{"C:\\Users\\ann\\Desktop\\Intro.lnk", {}}, {"Tolvex.exe", kTolvex}}, nullptr,
+     "", Answer::kCancel, {false}, true, 1, ""},
+    {__LINE__, {{FakeSetupWorld::kSetupTolvex, kTolvex}}, nullptr, "", Answer::kCancel, {false}, true, 1,
+     "There is no Tolvex.exe in this folder: a shortcut to it would start nothing."},
+    {__LINE__, {{"LAUNCH.exe", kExe}}, "LAUNCH", "", Answer::kCancel, {}, true, 0,
+     "LAUNCH.exe in this folder is another program, not a copy of Tolvex"},
+    {__LINE__, {{"Intro.v2.exe", kTolvex}, {"Intro.ini", storedSettings("8,640,480")},
+                {"Tolvex.ini", {}}}, "Intro", "", Answer::kCancel, {true}, true, 1,
+     "C:\\Games\\Intro\\Intro.v2.exe: Starts PROJECTOR.EXE at 640 x 480, 8 bits per pixel"},
+    {__LINE__, kTitle, nullptr, "", Answer::kCancel, {}, false, 0, kFolderNotInCodePage},
+    {__LINE__, kTitle, "..\\Startup\\x", "", Answer::kCancel, {}, true, 0, "The name cannot hold"},
+    {__LINE__, kTitle, "", "", Answer::kCancel, {}, true, 0, "Type the name"},
+};
+// clang-format on
+
+TEST(SetupShortcut, StartsTheSavedSettingsOfATolvexThatIsThere) {
+  for (const ShortcutCase& c : kShortcutCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FakeSetupWorld world;
+    world.files.files = c.files;
+    world.files.files["GAME.EXE"] = kExe;
+    world.inCodePage = c.inCodePage;
+    SetupModel model(world);
+    model.open(nullptr);
+    model.form.named = c.name != nullptr;
+    model.form.name.assign(c.name != nullptr ? c.name : model.form.name.c_str());
+    model.form.size.assign(c.size.empty() ? model.form.size.c_str() : c.size.c_str());
+    Answers answers;
+    answers.choice = c.choice;
+    answers.answers = c.answers;
+    const Outcome outcome = makeShortcut(model, world, answers);
+    EXPECT_EQ(c.questions, answers.asked.size());
+    std::string made = outcome.message.c_str();
+    for (const Shortcut& link : world.shortcuts) {  // named after the title, started in its folder
+      made = std::string(link.target.c_str()) + ": " + link.description.c_str();
+      EXPECT_STREQ("C:\\Games\\Intro", link.folder.c_str());
+      EXPECT_EQ("C:\\Users\\ann\\Desktop\\" + std::string(model.form.name.c_str()) + ".lnk",
+                link.file.c_str());
+      EXPECT_EQ(0U, made.find(std::string(link.icon.c_str(), 15)));  // the icon of the title
+      EXPECT_NE(std::string::npos, made.find(std::string("Starts ") + (link.icon.c_str() + 15)));
+      EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find("Made the shortcut C:"));
+    }
+    EXPECT_EQ(0U, made.find(c.made)) << made;
   }
-  ASSERT_EQ(2U, world.shortcuts.size());
-  const Shortcut& made = world.shortcuts[1];
-  EXPECT_EQ(
-      (std::vector<std::string>{"C:\\Users\\ann\\Desktop\\Intro.lnk", "C:\\Games\\Intro\\Intro.exe",
-                                "C:\\Games\\Intro", "C:\\Games\\Intro\\GAME.EXE",
-                                "Starts GAME.EXE at 640 x 480, 16 bits per pixel"}),
-      (std::vector<std::string>{made.file.c_str(), made.target.c_str(), made.folder.c_str(),
-                                made.icon.c_str(), made.description.c_str()}));
-  EXPECT_EQ(0U, std::string(model.report.c_str()).find("Made the shortcut C:\\Users"));
 }
 
 const std::string kTab = " to GAME.EXE (its Properties, Compatibility tab)";

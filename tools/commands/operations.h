@@ -36,8 +36,10 @@ struct WriteRequest {
   const char* path = tolvex::kSettingsFileName;
   bool replace = false;  // an existing file is replaced only when true
   int fields = 3;        // 3 to 5: depth, width and height, then the strict flag, the program
-  std::int64_t numbers[4] = {16, 800, 600, 1};  // depth, width, height, strict flag
-  const char* program = nullptr;                // when fields is 5
+  // depth, width, height, strict flag
+  std::int64_t numbers[4] = {tolvex::kDefaultDepth, tolvex::kDefaultWidth, tolvex::kDefaultHeight,
+                             tolvex::kDefaultStrictFlag};
+  const char* program = nullptr;  // when fields is 5
 };
 
 enum class WriteStatus { kWritten, kRefused, kExists, kTrouble };

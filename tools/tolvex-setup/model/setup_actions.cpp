@@ -128,7 +128,18 @@ Outcome refusalOf(const WriteRequest& request, const WriteOutcome& written) {
       }
       if (!range || widthToo) {
         message.append(range ? " And the width" : "the width");
-        message.append(" has to be 640, 800, 832, 1024, 1152, 1280 or 1600.");
+        message.append(" has to be");
+        const int last =
+            static_cast<int>(sizeof tolvex::kSettingsWidths / sizeof tolvex::kSettingsWidths[0]) -
+            1;
+        for (int i = 0; i <= last; ++i) {
+          message.appendFormat("%s %d",
+                               i == 0      ? ""
+                               : i == last ? " or"
+                                           : ",",
+                               static_cast<int>(tolvex::kSettingsWidths[i]));
+        }
+        message.append(".");
       }
       break;
     }
@@ -194,6 +205,9 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
 
 Outcome SetupModel::checkName() const {
   const char* name = form.name.c_str();
+  if (form.name.overflowed()) {
+    return refusal(Field::kName, "The name is too long.");
+  }
   if (name[0] == '\0') {
     return refusal(Field::kName, "Type the name of the renamed Tolvex, without \".exe\".");
   }
@@ -217,9 +231,14 @@ Outcome SetupModel::checkName() const {
   return Outcome();
 }
 
-Outcome SetupModel::save(Questions& questions) {
+Outcome SetupModel::judge(WriteRequest& request) const {
   std::int64_t width = 0;
   std::int64_t height = 0;
+  if (form.size.overflowed()) {
+    return refusal(Field::kSize,
+                   "The Size is too long: type it as width x height, for example "
+                   "800 x 600.");
+  }
   if (!parseSize(form.size.c_str(), width, height)) {
     return refusal(Field::kSize, "Type the size as width x height, for example 800 x 600.");
   }
@@ -230,28 +249,39 @@ Outcome SetupModel::save(Questions& questions) {
   if (isTolvexProgram(form.program.c_str())) {
     return refusal(Field::kProgram, "That is one of Tolvex's own programs, not the title's.");
   }
-  if (form.named) {
-    const Outcome named = checkName();
-    if (!named.ok) {
-      return named;
-    }
-  }
-  FileName file;
-  settingsFile(file);
-  WriteRequest request;
-  request.path = file.c_str();
   request.fields = form.program.empty() ? 4 : 5;
   request.numbers[0] = kDepths[form.depth];
   request.numbers[1] = width;
   request.numbers[2] = height;
   request.numbers[3] = form.strict ? 1 : 0;
   request.program = form.program.c_str();
-
-  // Tolvex's rules first, with nothing written: a refused value leaves the folder as it was.
   const WriteOutcome judged = tolvex_commands::judgeWrite(request);
   if (judged.status == tolvex_commands::WriteStatus::kRefused) {
     return refusalOf(request, judged);
   }
+  return Outcome();
+}
+
+Outcome SetupModel::save(Questions& questions) {
+  // Tolvex's rules first, with nothing written: a refused value leaves the folder as it was.
+  WriteRequest request;
+  const Outcome judged = judge(request);
+  if (!judged.ok) {
+    return judged;
+  }
+  if (form.named) {
+    const Outcome named = checkName();
+    if (!named.ok) {
+      return named;
+    }
+  }
+  const Outcome copy = namedCopyThere();
+  if (!copy.ok) {
+    return copy;
+  }
+  FileName file;
+  settingsFile(file);
+  request.path = file.c_str();
   if (!programThere(questions)) {
     return refusal(Field::kProgram, "");
   }
@@ -276,11 +306,15 @@ Outcome SetupModel::save(Questions& questions) {
                 static_cast<int>(applied.height), applied.strictFlag != 0 ? "strict" : "not strict",
                 applied.appPath.c_str(), request.fields == 5 ? "" : " (Tolvex's default)");
   saved_ = form;
+  listPrograms();
+  recogniseCopies(false);
   offerRenameShadowing(questions, file.c_str());
   return offerTolvex(questions, file.c_str());
 }
 
-Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
+// After Save (`saved` names the file) or before a shortcut (nullptr): a missing Tolvex is offered
+// as a copy of the one beside Tolvex Setup.
+Outcome SetupModel::offerTolvex(Questions& questions, const char* saved) {
   Outcome outcome;
   FileName exe;
   tolvexProgram(exe);
@@ -291,19 +325,27 @@ Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
   world_.besideSetup("Tolvex.exe", source);
   const char* as = form.named ? " as " : "";
   const char* asName = form.named ? exe.c_str() : "";
+  tolvex::MessageText lead;
+  if (saved != nullptr) {
+    lead.format("Saved %s. There is no %s in this folder to read it", saved, exe.c_str());
+  } else {
+    lead.format("There is no %s in this folder: a shortcut to it would start nothing", exe.c_str());
+  }
   if (!world_.io().fileExists(source.c_str())) {
+    outcome.ok = saved != nullptr;
     outcome.message.format(
-        "Saved %s. There is no %s in this folder to read it, and no Tolvex.exe beside Tolvex "
-        "Setup to copy: copy Tolvex.exe here%s%s yourself.",
-        file, exe.c_str(), as, asName);
+        "%s, and no Tolvex.exe beside Tolvex Setup to copy: copy Tolvex.exe here%s%s yourself.",
+        lead.c_str(), as, asName);
     return outcome;
   }
   tolvex::MessageText question;
-  question.format(
-      "Saved %s. There is no %s in this folder to read it.\n\nCopy Tolvex.exe from Tolvex "
-      "Setup's folder into this folder%s%s?",
-      file, exe.c_str(), as, asName);
+  question.format("%s.\n\nCopy Tolvex.exe from Tolvex Setup's folder into this folder%s%s?",
+                  lead.c_str(), as, asName);
   if (!questions.askYesNo(question.c_str())) {
+    outcome.ok = saved != nullptr;
+    if (!outcome.ok) {
+      outcome.message.format("%s.", lead.c_str());
+    }
     return outcome;
   }
   tolvex_commands::ReasonText why;
@@ -314,6 +356,9 @@ Outcome SetupModel::offerTolvex(Questions& questions, const char* file) {
     return outcome;
   }
   report.appendFormat("Copied Tolvex.exe from Tolvex Setup's folder as %s\n", exe.c_str());
+  // The copy is a program of the folder now, and a name of the Name list once its file is here.
+  listPrograms();
+  recogniseCopies(false);
   return outcome;
 }
 
@@ -437,6 +482,11 @@ void saySteps(TextOut& out, const CheckOutcome& checked) {
 }  // namespace
 
 void SetupModel::check() {
+  const Outcome other = namedCopyThere();
+  if (!other.ok) {
+    report.format("%s\n", other.message.c_str());
+    return;
+  }
   FileName exe;
   tolvexProgram(exe);
   tolvex_commands::CheckRequest request;

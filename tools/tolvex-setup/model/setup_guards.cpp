@@ -42,22 +42,74 @@ bool SetupModel::unsavedChanges() const {
   return !sameSettings(form, saved_);
 }
 
-Outcome SetupModel::start(Questions& questions) {
+// Unsaved changes before an action that uses the settings file as it is on disk: false, with
+// the outcome to show, unless they were saved or the user chose to go on without them.
+bool SetupModel::saveFirst(Questions& questions, const char* what, Outcome& outcome) {
+  if (!unsavedChanges()) {
+    return true;
+  }
+  tolvex::MessageText text;
+  text.format(
+      "The settings in this window have not been saved: %s with the settings file as it "
+      "is.\n\nSave the changes first?",
+      what);
+  const Answer answer = questions.askYesNoCancel(text.c_str());
+  if (answer == Answer::kCancel) {
+    outcome.ok = false;
+    return false;
+  }
+  if (answer == Answer::kYes) {
+    outcome = save(questions);
+    return outcome.ok;
+  }
+  return true;
+}
+
+Outcome SetupModel::readyForShortcut(Questions& questions, tolvex::SettingsRequest& saved) {
   Outcome outcome;
-  if (unsavedChanges()) {
-    const Answer answer = questions.askYesNoCancel(
-        "The settings in this window have not been saved: Tolvex would start the title with "
-        "the settings file as it is.\n\nSave the changes first?");
-    if (answer == Answer::kCancel) {
+  if (!world_.folderInCodePage()) {
+    outcome.ok = false;
+    outcome.message.assign(kFolderNotInCodePage);
+    return outcome;
+  }
+  // The .lnk is named after the title: a plain name, never a path.
+  const Outcome name = checkName();
+  if (!name.ok) {
+    return name;
+  }
+  outcome = namedCopyThere();
+  if (!outcome.ok || !saveFirst(questions, "the shortcut would start Tolvex", outcome)) {
+    return outcome;
+  }
+  FileName file;
+  settingsFile(file);
+  offerRenameShadowing(questions, file.c_str());
+  const Outcome copy = offerTolvex(questions, nullptr);
+  if (!copy.ok) {
+    return copy;
+  }
+  // What the saved file makes Tolvex do; no file is Tolvex's defaults.
+  saved = tolvex::SettingsRequest();
+  if (world_.io().fileExists(file.c_str())) {
+    tolvex_commands::ShowOutcome shown;
+    tolvex_commands::showSettings(world_.io(), file.c_str(), shown);
+    if (!shown.read || shown.verdict == tolvex_commands::FileVerdict::kRejected) {
       outcome.ok = false;
+      outcome.message.format(
+          "Tolvex cannot use %s as it is saved (Check tells why): a shortcut would start nothing.",
+          file.c_str());
       return outcome;
     }
-    if (answer == Answer::kYes) {
-      outcome = save(questions);
-      if (!outcome.ok) {
-        return outcome;
-      }
-    }
+    saved = shown.fields;
+  }
+  return outcome;
+}
+
+Outcome SetupModel::start(Questions& questions) {
+  Outcome outcome;
+  outcome = namedCopyThere();
+  if (!outcome.ok || !saveFirst(questions, "Tolvex would start the title", outcome)) {
+    return outcome;
   }
   FileName exe;
   tolvexProgram(exe);
@@ -117,17 +169,18 @@ bool SetupModel::mayDrop(Questions& questions, const char* question) {
   return answer == Answer::kNo || (answer == Answer::kYes && save(questions).ok);
 }
 
-// Tolvex starts the program in its own folder, else PROJ.EXE in the current one.
+// Tolvex starts the program in its own folder, else its fallback in the current one.
 bool SetupModel::programThere(Questions& questions) const {
   const char* program = form.program.empty() ? tolvex::kDefaultAppName : form.program.c_str();
-  if (world_.io().fileExists(program) || world_.io().fileExists("PROJ.EXE")) {
+  if (world_.io().fileExists(program) || world_.io().fileExists(tolvex::kFallbackAppName)) {
     return true;
   }
   tolvex::MessageText question;
   question.format(
-      "%s%s is not in this folder, and neither is PROJ.EXE, which Tolvex tries next: Tolvex "
+      "%s%s is not in this folder, and neither is %s, which Tolvex tries next: Tolvex "
       "would start nothing.\n\nSave these settings anyway?",
-      program, form.program.empty() ? " (Tolvex's program when Program is empty)" : "");
+      program, form.program.empty() ? " (Tolvex's program when Program is empty)" : "",
+      tolvex::kFallbackAppName);
   return questions.askYesNo(question.c_str());
 }
 

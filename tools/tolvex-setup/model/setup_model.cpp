@@ -11,15 +11,6 @@ namespace tolvex_setup {
 
 namespace {
 
-int depthIndex(std::int32_t depth) {
-  for (int i = 0; i < kDepthCount; ++i) {
-    if (kDepths[i] == depth) {
-      return i;
-    }
-  }
-  return -1;
-}
-
 // The folder's own name, as a first guess at the title's name: the last part of the path, up
 // to its first dot (Tolvex reads <Name>.ini up to the first dot of its own name).
 void folderName(const char* folder, FileName& name) {
@@ -31,11 +22,9 @@ void folderName(const char* folder, FileName& name) {
   while (start > 0 && folder[start - 1] != '\\' && folder[start - 1] != '/') {
     --start;
   }
-  std::size_t stop = start;
-  while (stop < end && folder[stop] != '.' && folder[stop] != ':') {
-    ++stop;
-  }
-  if (stop == start || !name.assignBytes(folder + start, stop - start)) {
+  const std::size_t stop = start + tolvex::settingsNameLength(folder + start, end - start);
+  if (stop == start || std::memchr(folder + start, ':', stop - start) != nullptr ||
+      !name.assignBytes(folder + start, stop - start)) {
     name.assign("Title");
   }
 }
@@ -70,7 +59,7 @@ Outcome SetupModel::open(const char* folder) {
   world_.currentFolder(form.folder);
   folderName(form.folder.c_str(), form.name);
   listPrograms();
-  recogniseCopies();
+  recogniseCopies(true);
   outcome.focus = readSettings();
   shadowingNote();
   listSizes();
@@ -138,9 +127,11 @@ Field SetupModel::readSettings() {
   report.clear();
   if (!world_.io().fileExists(file.c_str())) {
     report.format(
-        "No %s in this folder: Tolvex goes on with its defaults (16 bits per pixel, 800 x 600, "
-        "strict, %s).\n",
-        file.c_str(), tolvex::kDefaultAppName);
+        "No %s in this folder: Tolvex goes on with its defaults (%d bits per pixel, %d x %d, "
+        "%s, %s).\n",
+        file.c_str(), static_cast<int>(tolvex::kDefaultDepth),
+        static_cast<int>(tolvex::kDefaultWidth), static_cast<int>(tolvex::kDefaultHeight),
+        tolvex::kDefaultStrictFlag == 1 ? "strict" : "not strict", tolvex::kDefaultAppName);
   } else {
     // The report is show's; the values are what Tolvex takes from the file.
     tolvex_commands::ShowOutcome shown;
@@ -177,7 +168,7 @@ void SetupModel::fillFromScan(const tolvex::SettingsScan& scan) {
   }
   if (scan.count >= 2) {
     form.size.format("%d x %d", static_cast<int>(scan.width),
-                     static_cast<int>(scan.count >= 3 ? scan.height : 600));
+                     static_cast<int>(scan.count >= 3 ? scan.height : tolvex::kDefaultHeight));
   }
   if (scan.count >= 4) {
     form.strict = scan.strictFlag != 0;
@@ -205,6 +196,12 @@ void SetupModel::settingsFile(FileName& name) const {
 }
 
 void SetupModel::tolvexProgram(FileName& name) const {
+  for (int i = 0; form.named && i < nameCount; ++i) {
+    if (equalsIgnoringCase(names[i].c_str(), form.name.c_str())) {
+      name.assign(copies[i]);
+      return;
+    }
+  }
   name.assign(form.named ? form.name.c_str() : "Tolvex");
   name.append(".exe");
 }

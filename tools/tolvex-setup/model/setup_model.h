@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "settings/settings_text.h"
+#include "tools/commands/operations.h"
 #include "tools/tolvex-setup/model/setup_world.h"
 
 namespace tolvex_setup {
@@ -18,6 +19,14 @@ namespace tolvex_setup {
 // The depths the dialog offers, in its order; Tolvex applies 24 as 32.
 constexpr int kDepthCount = 4;
 constexpr std::int32_t kDepths[kDepthCount] = {8, 16, 24, 32};
+constexpr int depthIndex(std::int32_t depth) {
+  for (int i = 0; i < kDepthCount; ++i) {
+    if (kDepths[i] == depth) {
+      return i;
+    }
+  }
+  return -1;
+}
 constexpr int kMaxPrograms = 128;
 constexpr int kMaxSizes = 64;
 
@@ -27,13 +36,14 @@ enum class Field { kNone, kProgram, kDepth, kSize, kStrict, kName };
 using SizeText = tolvex::FixedText<64>;
 using ReportText = tolvex::FixedText<16384>;
 
-// The values of the controls.
+// The values of the controls; Tolvex's defaults before a settings file is read.
 struct SetupForm {
+  SetupForm() { size.format("%d x %d", tolvex::kDefaultWidth, tolvex::kDefaultHeight); }
   tolvex::PathText folder;
   FileName program;
-  int depth = 1;  // index into kDepths
-  SizeText size{"800 x 600"};
-  bool strict = true;
+  int depth = depthIndex(tolvex::kDefaultDepth);  // index into kDepths
+  SizeText size;
+  bool strict = tolvex::kDefaultStrictFlag == 1;
   bool named = false;  // <Name>.ini for a Tolvex renamed <Name>.exe, rather than Tolvex.ini
   FileName name;
 };
@@ -76,8 +86,10 @@ class SetupModel {
   // The Size list: the display's sizes with a width that Tolvex accepts, sorted.
   SizeChoice sizes[kMaxSizes];
   int sizeCount = 0;
-  // The Name list: the names of renamed copies of Tolvex here that have a settings file.
+  // The Name list: the names of renamed copies of Tolvex here that have a settings file, and
+  // each copy's own file (Intro.v2.exe for the name Intro).
   FileName names[kMaxPrograms];
+  FileName copies[kMaxPrograms];
   int nameCount = 0;
   // The read-only box: what the last reading, check, save or restore printed.
   ReportText report;
@@ -91,12 +103,24 @@ class SetupModel {
   void sizeLabel(int i, SizeText& label) const;
   // What the chosen settings file means for shortcuts.
   const char* shortcutNote() const;
-  // Tolvex.ini or <Name>.ini, and Tolvex.exe or <Name>.exe.
+  // Tolvex.ini or <Name>.ini, and Tolvex.exe or the copy of that name (<Name>.exe when none).
   void settingsFile(FileName& name) const;
   void tolvexProgram(FileName& name) const;
 
-  // Another name from the Name list: its settings file is read into the form.
-  void chooseName(int index);
+  // Another name from the Name list, after the question about unsaved changes: its settings
+  // file (or Tolvex's defaults) fills the form. False, with the form as it was, on Cancel.
+  bool chooseName(int index, Questions& questions);
+
+  // The form's values under Tolvex's rules, with nothing written, as Save judges them: ok with
+  // `request` filled in, or the refusal in the dialog's words.
+  Outcome judge(tolvex_commands::WriteRequest& request) const;
+  // The name in Name for a file of Tolvex Setup's own: <Name>.ini, <Name>.exe or <Name>.lnk.
+  Outcome checkName() const;
+  // Before the shortcut: unsaved changes asked about, the named copy there (its copy offered
+  // when missing) and never another program, a Tolvex.ini that hides the named file offered a
+  // rename; `saved` is then what the saved settings file makes Tolvex do. Not ok when the
+  // shortcut is not to be made.
+  Outcome readyForShortcut(Questions& questions, tolvex::SettingsRequest& saved);
 
   // Whether the form differs from what was last opened or saved.
   bool unsavedChanges() const;
@@ -117,9 +141,11 @@ class SetupModel {
   void listPrograms();
   void listSizes();
   Field readSettings();
-  void recogniseCopies();
-  Outcome checkName() const;
-  Outcome offerTolvex(Questions& questions, const char* file);
+  void recogniseCopies(bool chooseFirst);
+  bool isTolvexCopy(const char* program) const;
+  Outcome namedCopyThere() const;
+  Outcome offerTolvex(Questions& questions, const char* saved);
+  bool saveFirst(Questions& questions, const char* what, Outcome& outcome);
   void fillFromScan(const tolvex::SettingsScan& scan);
   bool programThere(Questions& questions) const;
   void offerRenameShadowing(Questions& questions, const char* file);

@@ -23,6 +23,11 @@ struct Shortcut {
   tolvex::MessageText description;
 };
 
+// Opening such a folder, or a shortcut to it, is refused with this line.
+constexpr char kFolderNotInCodePage[] =
+    "The folder's path has characters that this Windows' code page cannot hold, so Tolvex could "
+    "not run from it: choose or rename a folder.";
+
 class SetupWorld {
  public:
   // Files and the display, as tolvex-ini's commands reach them (its output is not used).
@@ -31,6 +36,9 @@ class SetupWorld {
   virtual bool enterFolder(const char* folder, tolvex_commands::ReasonText& why) = 0;
   // The current folder, in full.
   virtual void currentFolder(tolvex::PathText& folder) = 0;
+  // Whether the current folder's path is whole in the ANSI code page, through which Tolvex
+  // reaches its files.
+  virtual bool folderInCodePage() = 0;
   // The names of the current folder's files that end in ".exe" (any case), at most `capacity`;
   // returns how many were stored.
   virtual int listPrograms(FileName* names, int capacity) = 0;

@@ -1,7 +1,6 @@
 #include "tools/tolvex-setup/model/shortcut.h"
 
 #include "settings/settings_text.h"
-#include "tools/tolvex-setup/model/trial.h"
 
 namespace tolvex_setup {
 
@@ -16,31 +15,33 @@ void inFolder(const char* folder, const char* name, tolvex::PathText& path) {
   path.append(name);
 }
 
-}  // namespace
-
-void shortcutFor(const SetupModel& model, const char* desktop, Shortcut& shortcut) {
+// The shortcut to the form's Tolvex, described by what its saved settings make it do.
+void shortcutFor(const SetupModel& model, const char* desktop, const tolvex::SettingsRequest& saved,
+                 Shortcut& shortcut) {
   const SetupForm& form = model.form;
-  FileName name(form.name.empty() ? "Title" : form.name.c_str());
+  FileName name(form.name);
   name.append(".lnk");
   inFolder(desktop, name.c_str(), shortcut.file);
   FileName tolvex;
   model.tolvexProgram(tolvex);
   inFolder(form.folder.c_str(), tolvex.c_str(), shortcut.target);
   shortcut.folder.assign(form.folder);
-  const char* program = form.program.empty() ? tolvex::kDefaultAppName : form.program.c_str();
+  const char* program = saved.appPath.c_str();
   inFolder(form.folder.c_str(), program, shortcut.icon);
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  SizeText size(form.size);
-  if (parseSize(form.size.c_str(), width, height)) {
-    size.format("%d x %d", static_cast<int>(width), static_cast<int>(height));
-  }
-  shortcut.description.format("Starts %s at %s, %d bits per pixel", program, size.c_str(),
-                              static_cast<int>(kDepths[form.depth]));
+  shortcut.description.format("Starts %s at %d x %d, %d bits per pixel", program,
+                              static_cast<int>(saved.width), static_cast<int>(saved.height),
+                              static_cast<int>(saved.depth));
 }
 
+}  // namespace
+
 Outcome makeShortcut(SetupModel& model, SetupWorld& world, Questions& questions) {
-  Outcome outcome;
+  tolvex::SettingsRequest saved;
+  model.report.clear();
+  Outcome outcome = model.readyForShortcut(questions, saved);
+  if (!outcome.ok) {
+    return outcome;
+  }
   tolvex::PathText desktop;
   if (!world.desktopFolder(desktop)) {
     outcome.ok = false;
@@ -48,7 +49,12 @@ Outcome makeShortcut(SetupModel& model, SetupWorld& world, Questions& questions)
     return outcome;
   }
   Shortcut shortcut;
-  shortcutFor(model, desktop.c_str(), shortcut);
+  shortcutFor(model, desktop.c_str(), saved, shortcut);
+  if (shortcut.file.overflowed() || shortcut.target.overflowed() || shortcut.icon.overflowed()) {
+    outcome.ok = false;
+    outcome.message.assign("The shortcut's path would be too long.");
+    return outcome;
+  }
   if (world.io().fileExists(shortcut.file.c_str())) {
     tolvex::MessageText question;
     question.format("%s already exists.\n\nReplace it with a shortcut to this title?",
@@ -65,9 +71,9 @@ Outcome makeShortcut(SetupModel& model, SetupWorld& world, Questions& questions)
                            why.c_str());
     return outcome;
   }
-  model.report.format("Made the shortcut %s\nIt starts %s in %s (\"Start in\").\n%s\n",
-                      shortcut.file.c_str(), shortcut.target.c_str(), shortcut.folder.c_str(),
-                      shortcut.description.c_str());
+  model.report.appendFormat("Made the shortcut %s\nIt starts %s in %s (\"Start in\").\n%s\n",
+                            shortcut.file.c_str(), shortcut.target.c_str(), shortcut.folder.c_str(),
+                            shortcut.description.c_str());
   return outcome;
 }
 

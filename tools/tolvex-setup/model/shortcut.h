@@ -9,10 +9,8 @@
 
 namespace tolvex_setup {
 
-// The shortcut the form asks for.
-void shortcutFor(const SetupModel& model, const char* desktop, Shortcut& shortcut);
-
-// Makes it on the user's desktop, asking before it replaces one; the report names the file.
+// Makes the shortcut on the user's desktop once the model is ready for it, asking before it
+// replaces one; the report names the file.
 Outcome makeShortcut(SetupModel& model, SetupWorld& world, Questions& questions);
 
 }  // namespace tolvex_setup

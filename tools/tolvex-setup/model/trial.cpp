@@ -1,7 +1,7 @@
-// Try this mode: a switch the way Tolvex makes it, a countdown, and the way back.
+// Try this mode: Tolvex's own switch, a countdown, and Tolvex's own way back.
 #include "tools/tolvex-setup/model/trial.h"
 
-#include <cstring>
+#include <new>
 
 #include "display/display_mode.h"
 #include "settings/settings_text.h"
@@ -11,7 +11,13 @@ namespace tolvex_setup {
 
 namespace {
 
+// The mode a switch asked for; without a depth (Tolvex's lenient retry) the display chose it.
 void appendMode(ReportText& report, const tolvex::DevModeA& mode) {
+  if ((mode.dmFields & tolvex::kDmBitsPerPel) == 0) {
+    report.appendFormat("%d x %d at the display's own depth", static_cast<int>(mode.dmPelsWidth),
+                        static_cast<int>(mode.dmPelsHeight));
+    return;
+  }
   tolvex_commands::TextInto<ReportText::kCapacity> into(report);
   tolvex_commands::printModeAt(into, static_cast<std::int32_t>(mode.dmPelsWidth),
                                static_cast<std::int32_t>(mode.dmPelsHeight),
@@ -19,61 +25,79 @@ void appendMode(ReportText& report, const tolvex::DevModeA& mode) {
 }
 
 void appendAnswer(ReportText& report, std::int32_t answer) {
-  const tolvex::DisplayChangeText* text = tolvex::findDisplayChangeText(answer);
-  if (answer == 0) {
-    report.append("DISP_CHANGE_SUCCESSFUL");
-  } else if (text != nullptr) {
-    report.append(text->name);
-  } else {
-    report.appendFormat("%d, a code Tolvex has no message for", static_cast<int>(answer));
-  }
+  tolvex_commands::TextInto<ReportText::kCapacity> into(report);
+  tolvex_commands::printDisplayAnswer(into, answer);
 }
 
 }  // namespace
 
+void Trial::Watch::switchAttempted(const tolvex::DevModeA& mode, std::uint32_t, std::int32_t) {
+  shown = mode;
+}
+
+void Trial::Watch::restoreAttempted(const tolvex::DevModeA&, std::uint32_t, std::int32_t result) {
+  backAnswer = result;
+}
+
+Trial::Trial(SetupWorld& world, SetupModel& model) : world_(world), model_(model) {}
+
+Trial::~Trial() {
+  endRun();
+}
+
+void Trial::endRun() {
+  if (run_ != nullptr) {
+    run_->~RunContext();
+    run_ = nullptr;
+  }
+}
+
 Outcome Trial::start() {
-  Outcome outcome;
   tolvex::Platform* display = world_.io().system();
   if (state_ == TrialState::kRunning || display == nullptr) {
-    return outcome;
+    return Outcome();
   }
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  if (!parseSize(model_.form.size.c_str(), width, height)) {
-    outcome.ok = false;
-    outcome.focus = Field::kSize;
-    outcome.message.assign("Type the size as width x height, for example 800 x 600.");
-    return outcome;
+  // Tolvex's rules first, in Save's words: a mode Tolvex would never ask for is not shown.
+  tolvex_commands::WriteRequest request;
+  const Outcome judged = model_.judge(request);
+  if (!judged.ok) {
+    return judged;
   }
-  // As Tolvex: both records from the stored mode; four members of one are written.
-  std::memset(&savedMode_, 0, sizeof savedMode_);
-  display->enumDisplaySettings(tolvex::kEnumRegistrySettings, &savedMode_);
-  std::memset(&workingMode_, 0, sizeof workingMode_);
-  display->enumDisplaySettings(tolvex::kEnumRegistrySettings, &workingMode_);
-  const std::int32_t depth = tolvex::appliedDepth(kDepths[model_.form.depth]);
-  workingMode_.dmFields = tolvex::kFullRequestFields;
-  workingMode_.dmBitsPerPel = static_cast<std::uint32_t>(depth);
-  workingMode_.dmPelsWidth = static_cast<std::uint32_t>(width);
-  workingMode_.dmPelsHeight = static_cast<std::uint32_t>(height);
+  endRun();
+  run_ = new (runRoom_) tolvex::RunContext(*display, "Tolvex.exe", &watch_);
+  tolvex::RunContext& run = *run_;
+  model_.report.assign("Try this mode: ");
+  if (!run.storedModeRead) {
+    // No stored mode: there would be no mode to go back to.
+    state_ = TrialState::kRefused;
+    model_.report.append(
+        "the display does not say which mode it stores, so there would be no way back.\n"
+        "Nothing was switched.\n");
+    return Outcome();
+  }
+  const std::int32_t depth = tolvex::appliedDepth(static_cast<std::int32_t>(request.numbers[0]));
+  run.strictFlag = static_cast<std::int32_t>(request.numbers[3]);
+  const std::int32_t answer = run.switchMode(depth, static_cast<std::int32_t>(request.numbers[1]),
+                                             static_cast<std::int32_t>(request.numbers[2]));
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
-  sizeOnly_ = depth < 32 && display->getVersion(&major, &minor) &&
+  sizeOnly_ = run.switchedDepth != 0 && depth < 32 && display->getVersion(&major, &minor) &&
               (major > 6 || (major == 6 && minor >= 2));
-
-  const std::int32_t answer = display->changeDisplaySettings(&workingMode_, tolvex::kSwitchOnly);
-  model_.report.assign("Try this mode: ");
   if (answer != 0) {
     state_ = TrialState::kRefused;
     model_.report.append("the display refused ");
-    appendMode(model_.report, workingMode_);
+    appendMode(model_.report, watch_.shown);
     model_.report.append("\n(");
     appendAnswer(model_.report, answer);
-    model_.report.append("). Nothing was switched.\n");
-    return outcome;
+    model_.report.append(run.strictFlag == 1 ? "): Tolvex would start nothing.\n"
+                                             : "): Tolvex would start the title unswitched.\n");
+    // Tolvex's run always ends with its way back, which undoes a retry that stored the mode.
+    goBackAsTolvex();
+    return Outcome();
   }
   state_ = TrialState::kRunning;
   startTick_ = display->getTickCount();
-  return outcome;
+  return Outcome();
 }
 
 std::uint32_t Trial::elapsed() const {
@@ -93,15 +117,33 @@ void Trial::countdown(CountdownText& text) const {
   text.format("Going back in %d s", static_cast<int>((left + 999) / 1000));
 }
 
+// Tolvex's way back (the stored mode stored again when the switch stored another, else a plain
+// switch back); should the display refuse that too, restore's own: back to what it stores.
+void Trial::goBackAsTolvex() {
+  tolvex::RunContext& run = *run_;
+  run.restoreMode();
+  ReportText& report = model_.report;
+  report.appendFormat(
+      "Back to the stored mode, %d x %d at %d bits: ", static_cast<int>(run.savedMode.dmPelsWidth),
+      static_cast<int>(run.savedMode.dmPelsHeight), static_cast<int>(run.savedMode.dmBitsPerPel));
+  appendAnswer(report, watch_.backAnswer);
+  report.append("\n");
+  if (watch_.backAnswer != 0) {
+    const tolvex_commands::RestoreOutcome restored = tolvex_commands::restoreDisplay(world_.io());
+    report.append("Back to what the display stores, as Restore display does: ");
+    appendAnswer(report, restored.result);
+    report.append("\n");
+  }
+  endRun();
+}
+
 void Trial::finish(TrialState how) {
   if (state_ != TrialState::kRunning) {
     return;
   }
   state_ = how;
-  const std::int32_t answer =
-      world_.io().system()->changeDisplaySettings(&savedMode_, tolvex::kSwitchOnly);
   ReportText& report = model_.report;
-  appendMode(report, workingMode_);
+  appendMode(report, watch_.shown);
   report.append(" was shown.\n");
   if (how == TrialState::kConfirmed) {
     report.append("You confirmed that it works.\n");
@@ -111,11 +153,7 @@ void Trial::finish(TrialState how) {
     report.appendFormat("Not confirmed: back after %d s.\n",
                         static_cast<int>(kTrialMilliseconds / 1000));
   }
-  report.appendFormat(
-      "Back to the stored mode, %d x %d at %d bits: ", static_cast<int>(savedMode_.dmPelsWidth),
-      static_cast<int>(savedMode_.dmPelsHeight), static_cast<int>(savedMode_.dmBitsPerPel));
-  appendAnswer(report, answer);
-  report.append("\n");
+  goBackAsTolvex();
   if (sizeOnly_) {
     report.append(
         "On this Windows (8 or later) only the size was tried: 8 and 16 bits per\n"

@@ -1,15 +1,17 @@
 // Portable: standard headers only. Never include <windows.h> here.
 //
 // Try this mode: the form's mode is shown for a while and then taken back, unless the user says
-// it works first. The display is switched the way Tolvex switches it (the stored mode with the
-// depth, width and height written into it, flags 0: nothing is stored) and back to the stored
-// mode. The view shows the countdown, and calls tick() on its timer and confirm() or goBack() on
-// its buttons; the report box then tells what happened.
+// it works first. Only a mode Tolvex would ask for is tried (Save's judgement, in Save's words);
+// the display is switched and taken back by Tolvex's own run record (app/run_context.h), with
+// its strict or lenient switch, its message and its fallbacks. The view shows the countdown,
+// and calls tick() on its timer and confirm() or goBack() on its buttons; the report box then
+// tells what happened.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_TRIAL_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_TRIAL_H
 
 #include <cstdint>
 
+#include "app/run_context.h"
 #include "tools/tolvex-setup/model/setup_model.h"
 
 namespace tolvex_setup {
@@ -27,14 +29,19 @@ bool parseSize(const char* s, std::int32_t& width, std::int32_t& height);
 
 class Trial {
  public:
-  Trial(SetupWorld& world, SetupModel& model) : world_(world), model_(model) {}
+  // Out of line: the record's observer is a class of trial.cpp's, built without type records.
+  Trial(SetupWorld& world, SetupModel& model);
+  Trial(const Trial&) = delete;
+  Trial& operator=(const Trial&) = delete;
+  ~Trial();
 
   // Switches to the form's mode. A refusal ends the trial at once (the report names the code);
-  // a size that cannot be read is refused like Save refuses it. Ignored while a trial runs.
+  // values Tolvex would reject are refused as Save refuses them. Ignored while a trial runs.
   Outcome start();
   // The view's timer: goes back once the time has run out. True while the trial runs.
   bool tick();
-  // "It works" and "Go back" (Escape): back to the stored mode either way.
+  // "It works" and "Go back" (Escape), and a countdown that cannot run: back to the stored mode
+  // either way.
   void confirm() { finish(TrialState::kConfirmed); }
   void goBack() { finish(TrialState::kWentBack); }
 
@@ -44,13 +51,28 @@ class Trial {
 
  private:
   void finish(TrialState how);
+  void goBackAsTolvex();
+  void endRun();
   std::uint32_t elapsed() const;
+  // What Tolvex's run record did, as it happened.
+  class Watch final : public tolvex::RunObserver {
+   public:
+    void switchAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
+                         std::int32_t result) override;
+    void restoreAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
+                          std::int32_t result) override;
+    tolvex::DevModeA shown{};
+    std::int32_t backAnswer = 0;
+  };
 
   SetupWorld& world_;
   SetupModel& model_;
   TrialState state_ = TrialState::kIdle;
-  tolvex::DevModeA savedMode_{};
-  tolvex::DevModeA workingMode_{};
+  // Tolvex's run record, made for each trial when its platform is there (RunContext reads the
+  // stored mode when it is made, and cannot be assigned).
+  alignas(tolvex::RunContext) unsigned char runRoom_[sizeof(tolvex::RunContext)] = {};
+  tolvex::RunContext* run_ = nullptr;
+  Watch watch_;
   std::uint32_t startTick_ = 0;
   bool sizeOnly_ = false;  // Windows 8 and later: a depth below 32 is emulated, not shown
 };

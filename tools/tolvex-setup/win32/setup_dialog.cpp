@@ -22,6 +22,9 @@ constexpr char kCaption[] = "Tolvex Setup";
 // How often the dialog looks whether the title it started has ended.
 constexpr UINT_PTR kTitleTimer = 1;
 constexpr UINT kTitleTimerMs = 250;
+// A name chosen from the Name list, handled once the combo box has finished its own work (which
+// sets its edit box from the list the handler rebuilds); wParam is the list's index.
+constexpr UINT kNameChosen = WM_APP + 1;
 const char* const kDepthLabels[kDepthCount] = {"8 bits per pixel", "16 bits per pixel",
                                                "24 bits per pixel (as 32)", "32 bits per pixel"};
 
@@ -63,6 +66,9 @@ class SetupDialog final : public Questions {
       case WM_TIMER:
         self->onTimer();
         return TRUE;
+      case kNameChosen:
+        self->onNameChosen(static_cast<int>(wParam));
+        return TRUE;
       case WM_DESTROY:
         DeleteObject(self->reportFont_);
         return FALSE;
@@ -93,7 +99,10 @@ class SetupDialog final : public Questions {
 
   INT_PTR onInit() {
     makeReportFont();
+    // No field takes more than its value can hold: a longer one would be refused anyway.
     SendDlgItemMessageA(window_, IDC_NAME, CB_LIMITTEXT, FileName::kCapacity - 5, 0);
+    SendDlgItemMessageA(window_, IDC_PROGRAM, CB_LIMITTEXT, tolvex::kAppNameCapacity - 1, 0);
+    SendDlgItemMessageA(window_, IDC_SCREEN_SIZE, CB_LIMITTEXT, SizeText::kCapacity - 1, 0);
     for (const char* label : kDepthLabels) {
       SendDlgItemMessageA(window_, IDC_DEPTH, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
     }
@@ -101,7 +110,7 @@ class SetupDialog final : public Questions {
     modelToControls();
     SetFocus(GetDlgItem(window_, IDC_PROGRAM));
     show(opened);
-    if (!ansiFolder()) {
+    if (!world_.folderInCodePage()) {
       showFolderNotAnsi();
     }
     return FALSE;
@@ -118,11 +127,14 @@ class SetupDialog final : public Questions {
         }
         break;
       case IDC_NAME:
-        if (code == CBN_SELCHANGE) {
-          controlsToModel();
-          model_.chooseName(
-              static_cast<int>(SendDlgItemMessageA(window_, IDC_NAME, CB_GETCURSEL, 0, 0)));
-          modelToControls();
+        // A choice is made when the list closes on it, or by arrow keys on the closed list.
+        if (code == CBN_CLOSEUP ||
+            (code == CBN_SELCHANGE &&
+             SendDlgItemMessageA(window_, IDC_NAME, CB_GETDROPPEDSTATE, 0, 0) == FALSE)) {
+          const LRESULT index = SendDlgItemMessageA(window_, IDC_NAME, CB_GETCURSEL, 0, 0);
+          if (index != CB_ERR) {
+            PostMessageA(window_, kNameChosen, static_cast<WPARAM>(index), 0);
+          }
         }
         break;
       case IDB_BROWSE:
@@ -178,6 +190,19 @@ class SetupDialog final : public Questions {
     }
     return outcome;
   }
+  // The other controls as they are, the name as it was before the list changed its box.
+  void onNameChosen(int index) {
+    if (index >= model_.nameCount ||
+        std::strcmp(model_.names[index].c_str(), model_.form.name.c_str()) == 0) {
+      return;
+    }
+    const FileName before(model_.form.name);
+    controlsToModel();
+    model_.form.name.assign(before);
+    model_.chooseName(index, *this);
+    modelToControls();
+  }
+
   void onTimer() {
     if (!world_.titleRunning()) {
       KillTimer(window_, kTitleTimer);
@@ -192,6 +217,14 @@ class SetupDialog final : public Questions {
     return Outcome();
   }
 
+  // The picker opens at the folder the window shows.
+  static int CALLBACK startPicker(HWND picker, UINT message, LPARAM, LPARAM folder) {
+    if (message == BFFM_INITIALIZED) {
+      SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, folder);
+    }
+    return 0;
+  }
+
   void browse() {
     char folder[MAX_PATH];
     BROWSEINFOA info;
@@ -200,6 +233,8 @@ class SetupDialog final : public Questions {
     info.pszDisplayName = folder;
     info.lpszTitle = "The title's folder:";
     info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = startPicker;
+    info.lParam = reinterpret_cast<LPARAM>(model_.form.folder.c_str());
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (chosen == nullptr) {
       return;
@@ -218,25 +253,8 @@ class SetupDialog final : public Questions {
     }
   }
 
-  // Tolvex.exe reaches files by their ANSI names: a path that the code page cannot hold would
-  // come out with "?" in it, and Tolvex could neither read its settings nor start the title.
-  static bool ansiPath(const wchar_t* wide, char* path, int size) {
-    BOOL lost = FALSE;
-    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, size, nullptr,
-                               &lost) != 0 &&
-           lost == FALSE;
-  }
-  static bool ansiFolder() {
-    wchar_t wide[MAX_PATH];
-    char path[MAX_PATH];
-    const DWORD length = GetCurrentDirectoryW(MAX_PATH, wide);
-    return length == 0 || length >= MAX_PATH || ansiPath(wide, path, sizeof path);
-  }
   void showFolderNotAnsi() {
-    MessageBoxA(window_,
-                "The folder's path has characters that this Windows' code page cannot hold, so "
-                "Tolvex could not run from it: choose or rename a folder.",
-                kCaption, MB_OK | MB_ICONWARNING);
+    MessageBoxA(window_, kFolderNotInCodePage, kCaption, MB_OK | MB_ICONWARNING);
   }
 
   void show(const Outcome& outcome) {

@@ -48,8 +48,12 @@ class TrialWindow {
   void onInit(HWND window) {
     window_ = window;
     showCountdown();
-    SetTimer(window_, kTimer, kTimerMilliseconds, nullptr);
     SetFocus(GetDlgItem(window_, IDCANCEL));
+    // Without its timer the countdown would never end: back at once.
+    if (SetTimer(window_, kTimer, kTimerMilliseconds, nullptr) == 0) {
+      trial_.goBack();
+      EndDialog(window_, 0);
+    }
   }
 
   void onTimer() {

@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
+#include "app/argument_zero.h"
+#include "platform/win32_platform.h"
 #include "tools/tolvex-setup/model/names.h"
 
 namespace tolvex_setup {
@@ -13,56 +14,89 @@ using tolvex_commands::failWithLastError;
 
 namespace {
 
-// How long a mode query may take a new process to answer.
-constexpr DWORD kModeQueryMs = 30000;
+// How long a mode query may take a new process to answer; the window is only painted meanwhile.
+constexpr DWORD kModeQueryMs = 5000;
 
-// The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it.
+// Tolvex Setup's own file, whole however long its path (nullptr when it cannot be read whole).
+const char* ownModuleName() {
+  static char name[tolvex::kModuleNameRoom + 1];
+  return tolvex::readArgumentZero("", &tolvex::moduleFileName, name, sizeof name);
+}
+
+// Waits for `process` to end, at most `limit` ms, painting the windows of this thread meanwhile
+// (and handling nothing else, so that no button is pressed in the middle of a query).
+bool waitPainting(HANDLE process, DWORD limit) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD gone = GetTickCount() - start;
+    if (gone >= limit) {
+      return false;
+    }
+    const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, limit - gone, QS_PAINT);
+    if (woke == WAIT_OBJECT_0) {
+      return true;
+    }
+    if (woke != WAIT_OBJECT_0 + 1) {
+      return false;
+    }
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) != 0) {
+      DispatchMessageA(&message);
+    }
+  }
+}
+
+// The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it. The child writes one record
+// that the pipe holds whole, and ends; one that has not ended in time is ended here.
 bool askNewProcess(tolvex::DevModeA* mode) {
   static_assert(sizeof(tolvex::DevModeA) == sizeof(DEVMODEA), "");
-  char own[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
-  char line[MAX_PATH + sizeof kCurrentModeOption + 4];
-  if (length == 0 || length >= sizeof own ||
-      std::snprintf(line, sizeof line, "\"%s\" %s", own, kCurrentModeOption) < 0) {
+  const char* own = ownModuleName();
+  static tolvex::FixedText<tolvex::kModuleNameRoom + sizeof kCurrentModeOption + 4> line;
+  if (own == nullptr || !line.format("\"%s\" %s", own, kCurrentModeOption)) {
     return false;
   }
+  // CreateProcessA may write into the command line.
+  static char commandLine[decltype(line)::kCapacity];
+  std::memcpy(commandLine, line.c_str(), line.length() + 1);
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
-  if (CreatePipe(&readEnd, &writeEnd, &inherited, 0) == 0) {
+  if (CreatePipe(&readEnd, &writeEnd, &inherited, 2 * sizeof(DEVMODEA)) == 0) {
     return false;
   }
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writeEnd;
   PROCESS_INFORMATION process;
-  const bool started = CreateProcessA(own, line, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                      nullptr, &startup, &process) != 0;
+  const bool started = SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0) != 0 &&
+                       CreateProcessA(own, commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                      nullptr, nullptr, &startup, &process) != 0;
   // Only the child holds the write end now: the pipe ends when it does.
   CloseHandle(writeEnd);
   DEVMODEA answer;
-  DWORD total = 0;
+  DWORD available = 0;
   DWORD got = 0;
-  while (started && total < sizeof answer &&
-         ReadFile(readEnd, reinterpret_cast<char*>(&answer) + total, sizeof answer - total, &got,
-                  nullptr) != 0 &&
-         got > 0) {
-    total += got;
-  }
-  CloseHandle(readEnd);
+  bool read = false;
   if (started) {
-    WaitForSingleObject(process.hProcess, kModeQueryMs);
     CloseHandle(process.hThread);
+    DWORD status = 1;
+    if (!waitPainting(process.hProcess, kModeQueryMs)) {
+      TerminateProcess(process.hProcess, 1);
+    } else if (GetExitCodeProcess(process.hProcess, &status) != 0 && status == 0 &&
+               PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) != 0 &&
+               available >= sizeof answer) {
+      // Whole in the pipe: this read cannot wait.
+      read = ReadFile(readEnd, &answer, sizeof answer, &got, nullptr) != 0 && got == sizeof answer;
+    }
     CloseHandle(process.hProcess);
   }
-  if (total != sizeof answer) {
-    return false;
+  CloseHandle(readEnd);
+  if (read) {
+    std::memcpy(mode, &answer, sizeof answer);
   }
-  std::memcpy(mode, &answer, sizeof answer);
-  return true;
+  return read;
 }
 
 }  // namespace
@@ -97,6 +131,21 @@ void Win32SetupWorld::currentFolder(tolvex::PathText& folder) {
   folder.assign(length > 0 && length < sizeof path ? path : ".");
 }
 
+bool ansiPath(const wchar_t* wide, char* path, int size) {
+  BOOL lost = FALSE;
+  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, size, nullptr, &lost) !=
+             0 &&
+         lost == FALSE;
+}
+
+bool Win32SetupWorld::folderInCodePage() {
+  static wchar_t wide[tolvex::kModuleNameRoom + 1];
+  static char path[2 * (tolvex::kModuleNameRoom + 1)];
+  const DWORD length = GetCurrentDirectoryW(tolvex::kModuleNameRoom + 1, wide);
+  return length > 0 && length <= tolvex::kModuleNameRoom &&
+         ansiPath(wide, path, static_cast<int>(sizeof path));
+}
+
 int Win32SetupWorld::listPrograms(FileName* names, int capacity) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA("*.exe", &found);
@@ -118,14 +167,15 @@ int Win32SetupWorld::listPrograms(FileName* names, int capacity) {
 }
 
 void Win32SetupWorld::besideSetup(const char* name, tolvex::PathText& path) {
-  char own[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
-  std::size_t folder = length < sizeof own ? length : 0;
+  const char* own = ownModuleName();
+  std::size_t folder = own != nullptr ? std::strlen(own) : 0;
   while (folder > 0 && own[folder - 1] != '\\') {
     --folder;
   }
-  path.assignBytes(own, folder);
-  path.append(name);
+  // A folder that cannot be named is one without Tolvex.exe.
+  if (own == nullptr || !path.assignBytes(own, folder) || !path.append(name)) {
+    path.assign("");
+  }
 }
 
 bool Win32SetupWorld::copyNewFile(const char* from, const char* to,

@@ -21,6 +21,10 @@ class SetupPlatform final : public tolvex::Win32Platform {
 constexpr char kCurrentModeOption[] = "--current-mode";
 int writeCurrentMode();
 
+// Tolvex.exe reaches files by their ANSI names: a path that the code page cannot hold would
+// come out with "?" in it. False also when the path cannot be converted.
+bool ansiPath(const wchar_t* wide, char* path, int size);
+
 // The machine's files as both front ends reach them, and the display through SetupPlatform.
 class SetupToolIo final : public tolvex_commands::ToolIo {
  public:
@@ -52,6 +56,7 @@ class Win32SetupWorld final : public SetupWorld {
   tolvex_commands::ToolIo& io() override { return io_; }
   bool enterFolder(const char* folder, tolvex_commands::ReasonText& why) override;
   void currentFolder(tolvex::PathText& folder) override;
+  bool folderInCodePage() override;
   int listPrograms(FileName* names, int capacity) override;
   void besideSetup(const char* name, tolvex::PathText& path) override;
   bool copyNewFile(const char* from, const char* to, tolvex_commands::ReasonText& why) override;
