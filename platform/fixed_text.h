@@ -84,13 +84,14 @@ constexpr FormatSpec readFormatSpec(const char* p) {
   return spec;
 }
 
+// formatInto's work, each byte handed to `emit` in order: for text that goes on elsewhere
+// rather than into one field. Returns the length, or kFormatRefused where it stopped.
+template <typename Emit>
 // NOLINTNEXTLINE(readability-non-const-parameter): va_arg advances the list
-inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, std::va_list args) {
+std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
   std::size_t length = 0;
   const auto put = [&](char c) {
-    if (length < capacity) {
-      out[length] = c;
-    }
+    emit(c);
     ++length;
   };
   const auto pad = [&](std::size_t count, char c) {
@@ -166,6 +167,19 @@ inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, 
     }
   }
   return length;
+}
+
+// NOLINTNEXTLINE(readability-non-const-parameter): va_arg advances the list
+inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, std::va_list args) {
+  std::size_t at = 0;
+  return formatWith(
+      [&](char c) {
+        if (at < capacity) {
+          out[at] = c;
+        }
+        ++at;
+      },
+      fmt, args);
 }
 
 // Never defined, and not constexpr: a format that does not fit its arguments reaches this call

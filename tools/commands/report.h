@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
+#include "platform/fixed_text.h"
 #include "settings/settings_text.h"
 
 namespace tolvex_commands {
@@ -24,7 +26,12 @@ class TextOut {
   void padded(const char* name);
 
   void text(const char* s);
-  void format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3);
+  // The text fields' formatting (platform/fixed_text.h), checked where the call is compiled,
+  // of any length.
+  template <typename... Args>
+  void format(tolvex::CheckedFormat<std::type_identity_t<Args>...> fmt, Args... args) {
+    formatChecked(fmt.c_str(), args...);
+  }
 
   // Bytes as a reader can tell them apart: printable ASCII as it is, everything else as a C
   // escape. In quoted form the quote and the backslash are escaped too; names and paths are
@@ -39,6 +46,10 @@ class TextOut {
 
  protected:
   ~TextOut() = default;
+
+ private:
+  // Only ever called with a format that CheckedFormat has matched to the arguments.
+  void formatChecked(const char* fmt, ...);
 };
 
 // Text into a fixed field, as much as fits.

@@ -1,8 +1,6 @@
 // SystemToolIo on Windows: files with Win32, the display through Tolvex's own Win32 backend.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "app/run_context.h"
 #include "tools/commands/stdio_files.h"
 #include "tools/commands/system_tool_io.h"
@@ -19,10 +17,7 @@ bool failWithLastError(ReasonText& why) {
     --length;
   }
   if (length == 0 || !why.assignBytes(text, length)) {
-    // FixedText formats only %d, %i and %s (Tolvex.exe's own formatter): the number is made here.
-    char number[32];
-    (void)std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(code));
-    why.assign(number);
+    why.format("error %lu", static_cast<unsigned long>(code));
   }
   return false;
 }

@@ -395,7 +395,7 @@ int runModes(int argc, const char* const* argv, ToolIo& io, Console& console) {
       ++last;
     }
     const Mode& size = modes[first];
-    out.format("  %c %5lu x %-5lu", size.tolvexWidth ? '*' : ' ',
+    out.format("  %s %5lu x %-5lu", size.tolvexWidth ? "*" : " ",
                static_cast<unsigned long>(size.width), static_cast<unsigned long>(size.height));
     // "8 bits: 60 Hz; 16 bits: 60, 75 Hz"
     for (int i = first; i <= last; ++i) {

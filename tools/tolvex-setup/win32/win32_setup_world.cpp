@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "tools/tolvex-setup/model/names.h"
@@ -21,11 +20,14 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   static_assert(sizeof(tolvex::DevModeA) == sizeof(DEVMODEA), "");
   char own[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
-  char line[MAX_PATH + sizeof kCurrentModeOption + 4];
+  tolvex::FixedText<MAX_PATH + sizeof kCurrentModeOption + 4> command;
   if (length == 0 || length >= sizeof own ||
-      std::snprintf(line, sizeof line, "\"%s\" %s", own, kCurrentModeOption) < 0) {
+      !command.format("\"%s\" %s", own, kCurrentModeOption)) {
     return false;
   }
+  // CreateProcessA may write to the line it is given.
+  char line[decltype(command)::kCapacity];
+  std::memcpy(line, command.c_str(), command.length() + 1);
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
