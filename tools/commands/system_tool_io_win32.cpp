@@ -78,7 +78,21 @@ bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std
   return CloseHandle(file) != 0 ? true : fail(trouble);
 }
 
+// Windows 95, 98 and ME set the top bit of GetVersion()'s answer; NT and its heirs do not.
+// Asked of the version, not of MoveFileExA's error: on 9x that function exists only as a stub.
+bool SystemToolIo::replacesInOneStep() {
+  return (GetVersion() & 0x80000000U) == 0;
+}
+
 bool SystemToolIo::moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) {
+  if (!replacesInOneStep()) {
+    // MoveFileA never replaces a file: moveOver moves the old one aside first.
+    if (replace) {
+      SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+      return fail(trouble);
+    }
+    return MoveFileA(from, to) != 0 ? true : fail(trouble);
+  }
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   return MoveFileExA(from, to, flags) != 0 ? true : fail(trouble);
 }

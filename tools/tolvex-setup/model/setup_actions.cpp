@@ -202,7 +202,9 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
     } else if (trouble.denied) {
       message.append("A read-only folder, or one on a CD-ROM, cannot take the settings file. ");
     }
-    if (written.existed && !trouble.noFolder) {
+    if (!trouble.aside.empty()) {
+      message.appendFormat("The old %s is kept as %s.", file, trouble.aside.c_str());
+    } else if (written.existed && !trouble.noFolder) {
       message.appendFormat("The old %s is kept as it was.", file);
     } else {
       message.append("Nothing was written.");
