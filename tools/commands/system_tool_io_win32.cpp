@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "app/run_context.h"
-#include "tools/commands/stdio_files.h"
 #include "tools/commands/system_tool_io.h"
 
 namespace tolvex_commands {
@@ -35,9 +34,74 @@ bool fail(FileTrouble& trouble) {
 
 }  // namespace
 
+namespace {
+
+// A file that cannot be read, in the words the C runtime's strerror gave it when the tool read
+// files through fopen: scripts have read these texts since.
+bool failAsCRuntime(ReasonText& why) {
+  const DWORD code = GetLastError();
+  const char* text = "Invalid argument";
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      text = "No such file or directory";
+      break;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      text = "Too many open files";
+      break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+      text = "Not enough space";
+      break;
+    default:
+      // Access, sharing, locks and the disk's own errors: all "denied" to the C runtime.
+      if (code == ERROR_ACCESS_DENIED || code == ERROR_NETWORK_ACCESS_DENIED ||
+          (code >= ERROR_WRITE_PROTECT && code <= ERROR_SHARING_BUFFER_EXCEEDED)) {
+        text = "Permission denied";
+      }
+      break;
+  }
+  why.assign(text);
+  return false;
+}
+
+}  // namespace
+
 bool SystemToolIo::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                                 std::size_t& stored, std::size_t& total, ReasonText& why) {
-  return readFileHeadStdio(path, buffer, capacity, stored, total, why);
+  stored = 0;
+  total = 0;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return failAsCRuntime(why);
+  }
+  // The head into the buffer, the rest only counted.
+  std::uint8_t rest[4096];
+  bool ok = true;
+  for (;;) {
+    const bool head = stored < capacity;
+    std::uint8_t* into = head ? buffer + stored : rest;
+    const std::size_t room = head ? capacity - stored : sizeof rest;
+    DWORD got = 0;
+    ok = ReadFile(file, into, static_cast<DWORD>(room < 65536 ? room : 65536), &got, nullptr) != 0;
+    if (!ok || got == 0) {
+      break;
+    }
+    stored += head ? got : 0;
+    total += got;
+  }
+  if (!ok) {
+    const DWORD code = GetLastError();
+    CloseHandle(file);  // only read
+    SetLastError(code);
+    return failAsCRuntime(why);
+  }
+  CloseHandle(file);  // only read
+  return true;
 }
 
 bool SystemToolIo::fileExists(const char* path) {
