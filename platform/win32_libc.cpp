@@ -106,6 +106,18 @@ char* strpbrk(const char* text, const char* set) {
   return nullptr;
 }
 
+std::size_t strcspn(const char* text, const char* set) {
+  std::size_t length = 0;
+  while (text[length] != '\0' && strchr(set, text[length]) == nullptr) {
+    ++length;
+  }
+  return length;
+}
+
+char* strcpy(char* destination, const char* source) {
+  return static_cast<char*>(memcpy(destination, source, strlen(source) + 1));
+}
+
 }  // extern "C"
 
 // The stack probe that the compiler calls before it opens a frame of more than a page (the

@@ -28,10 +28,39 @@ void versionString(const void* record, const char* language, const char* name, F
 
 }  // namespace
 
+// The desktop folder: SHGetFolderPathA where the shell (2000, ME) or shfolder.dll (installed
+// with Internet Explorer 5 and many programs) has it, else through the desktop's ID list, which
+// the shell of Windows 95 gives.
 bool Win32SetupWorld::desktopFolder(tolvex::PathText& folder) {
+  using FolderPathA = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   char path[MAX_PATH];
-  return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path)) &&
-         folder.assign(path);
+  HMODULE shell = GetModuleHandleA("shell32.dll");
+  auto folderPath = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(
+      shell != nullptr ? GetProcAddress(shell, "SHGetFolderPathA") : nullptr));
+  HMODULE shfolder = nullptr;
+  if (folderPath == nullptr) {
+    shfolder = LoadLibraryA("shfolder.dll");
+    folderPath = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(
+        shfolder != nullptr ? GetProcAddress(shfolder, "SHGetFolderPathA") : nullptr));
+  }
+  bool found = false;
+  if (folderPath != nullptr) {
+    found = SUCCEEDED(folderPath(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path));
+  } else {
+    LPITEMIDLIST list = nullptr;
+    IMalloc* memory = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &list))) {
+      found = SHGetPathFromIDListA(list, path) != 0;
+      if (SUCCEEDED(SHGetMalloc(&memory))) {
+        memory->Free(list);
+        memory->Release();
+      }
+    }
+  }
+  if (shfolder != nullptr) {
+    FreeLibrary(shfolder);
+  }
+  return found && folder.assign(path);
 }
 
 bool Win32SetupWorld::createShortcut(const Shortcut& shortcut, tolvex_commands::ReasonText& why) {

@@ -34,7 +34,18 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   if (CreatePipe(&readEnd, &writeEnd, &inherited, 0) == 0) {
     return false;
   }
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  // The new process inherits only the write end: the read end is exchanged for a copy that is
+  // not inheritable (Windows 95 has no SetHandleInformation).
+  HANDLE ownEnd = nullptr;
+  const HANDLE self = GetCurrentProcess();
+  const bool copied =
+      DuplicateHandle(self, readEnd, self, &ownEnd, 0, FALSE, DUPLICATE_SAME_ACCESS) != 0;
+  CloseHandle(readEnd);
+  if (!copied) {
+    CloseHandle(writeEnd);
+    return false;
+  }
+  readEnd = ownEnd;
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
