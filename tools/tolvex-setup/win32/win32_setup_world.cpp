@@ -52,8 +52,11 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writeEnd;
   PROCESS_INFORMATION process;
-  const bool started = CreateProcessA(own, line, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                      nullptr, &startup, &process) != 0;
+  // Windows 9x does not know CREATE_NO_WINDOW; the new Tolvex Setup, a GUI program, has no
+  // console to hide anyway.
+  const DWORD flags = (GetVersion() & 0x80000000U) != 0 ? 0 : CREATE_NO_WINDOW;
+  const bool started = CreateProcessA(own, line, nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                      &startup, &process) != 0;
   // Only the child holds the write end now: the pipe ends when it does.
   CloseHandle(writeEnd);
   DEVMODEA answer;
