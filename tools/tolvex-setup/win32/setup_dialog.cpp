@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <new>
 
 #include "tools/tolvex-setup/model/setup_model.h"
 #include "tools/tolvex-setup/model/shortcut.h"
@@ -381,8 +382,12 @@ int runSetup() {
   InitCommonControls();
   // The folder picker is a shell object: COM first, in a single-threaded apartment.
   const HRESULT com = CoInitialize(nullptr);
-  static tolvex_setup::SetupDialog dialog;
-  dialog.run(GetModuleHandleA(nullptr));
+  // The dialog's state is too large for the stack; it is made here, in static storage, once (a
+  // static object would need a guard or a constructor run before this entry point).
+  alignas(
+      tolvex_setup::SetupDialog) static unsigned char storage[sizeof(tolvex_setup::SetupDialog)];
+  auto* dialog = new (storage) tolvex_setup::SetupDialog;
+  dialog->run(GetModuleHandleA(nullptr));
   if (SUCCEEDED(com)) {
     CoUninitialize();
   }

@@ -37,7 +37,7 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   // The new process inherits only the write end: the read end is exchanged for a copy that is
   // not inheritable (Windows 95 has no SetHandleInformation).
   HANDLE ownEnd = nullptr;
-  const HANDLE self = GetCurrentProcess();
+  HANDLE self = GetCurrentProcess();
   const bool copied =
       DuplicateHandle(self, readEnd, self, &ownEnd, 0, FALSE, DUPLICATE_SAME_ACCESS) != 0;
   CloseHandle(readEnd);
