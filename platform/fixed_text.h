@@ -25,72 +25,186 @@
 
 namespace tolvex {
 
-// The formatting behind FixedText: %d and %i (a signed decimal int), %s (a zero-terminated text)
-// and %%, with no flags, widths or precisions; those are all the program's texts need, and the
+// The formatting behind FixedText: %d and %i (a signed decimal int), %u (unsigned decimal), %x
+// and %X (unsigned hexadecimal), each with an optional l for a long, %s (a zero-terminated text)
+// and %%; a width may come before any but %%, with a - flag (padded on the right) or a 0 flag
+// (numbers padded with zeros). No precisions: that is all the program's texts need, and the
 // program carries no C library formatting code of its own. Writes the bytes that fall within
 // `capacity` (no terminating zero) and returns the length of the whole formatted text, or
 // kFormatRefused for any other conversion or a null text.
 constexpr std::size_t kFormatRefused = static_cast<std::size_t>(-1);
 
+// One conversion's specification, as far as formatInto and CheckedFormat read it: `next` is the
+// character after it, and `kind` the argument it takes ('d' int, 'D' long, 'u' unsigned int,
+// 'U' unsigned long, 's' text, '%' none, 0 for a specification neither knows).
+struct FormatSpec {
+  const char* next = nullptr;
+  char kind = 0;
+  char conversion = 0;
+  bool left = false;
+  bool zeros = false;
+  std::size_t width = 0;
+};
+
+constexpr FormatSpec readFormatSpec(const char* p) {
+  FormatSpec spec;
+  while (*p == '-' || *p == '0') {
+    (*p == '-' ? spec.left : spec.zeros) = true;
+    ++p;
+  }
+  while (*p >= '0' && *p <= '9' && spec.width < 1000) {
+    spec.width = spec.width * 10 + static_cast<std::size_t>(*p++ - '0');
+  }
+  const bool isLong = *p == 'l';
+  if (isLong) {
+    ++p;
+  }
+  spec.conversion = *p;
+  spec.next = *p == '\0' ? p : p + 1;
+  const bool plain = !isLong && !spec.left && !spec.zeros && spec.width == 0;
+  switch (*p) {
+    case 'd':
+    case 'i':
+      spec.kind = isLong ? 'D' : 'd';
+      break;
+    case 'u':
+    case 'x':
+    case 'X':
+      spec.kind = isLong ? 'U' : 'u';
+      break;
+    case 's':
+      spec.kind = isLong || spec.zeros ? 0 : 's';
+      break;
+    case '%':
+      spec.kind = plain ? '%' : 0;
+      break;
+    default:
+      break;
+  }
+  return spec;
+}
+
+// formatInto's work, each byte handed to `emit` in order: for text that goes on elsewhere
+// rather than into one field. Returns the length, or kFormatRefused where it stopped.
+template <typename Emit>
 // NOLINTNEXTLINE(readability-non-const-parameter): va_arg advances the list
-inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, std::va_list args) {
+std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
   std::size_t length = 0;
   const auto put = [&](char c) {
-    if (length < capacity) {
-      out[length] = c;
-    }
+    emit(c);
     ++length;
+  };
+  const auto pad = [&](std::size_t count, char c) {
+    while (count-- > 0) {
+      put(c);
+    }
   };
   for (const char* p = fmt; *p != '\0'; ++p) {
     if (*p != '%') {
       put(*p);
       continue;
     }
-    ++p;
-    if (*p == '%') {
+    const FormatSpec spec = readFormatSpec(p + 1);
+    p = spec.next - 1;
+    if (spec.kind == '%') {
       put('%');
-    } else if (*p == 'd' || *p == 'i') {
-      const int value = va_arg(args, int);
-      // The magnitude as unsigned, so that the most negative int has one too.
-      unsigned magnitude = static_cast<unsigned>(value);
-      if (value < 0) {
-        magnitude = 0U - magnitude;
-        put('-');
-      }
-      char digits[10];
-      std::size_t count = 0;
-      do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10U);
-        magnitude /= 10U;
-      } while (magnitude != 0U);
-      while (count > 0) {
-        put(digits[--count]);
-      }
-    } else if (*p == 's') {
-      const char* text = va_arg(args, const char*);
+      continue;
+    }
+    const char* text = nullptr;
+    std::size_t size = 0;
+    // Digits are made from the end; the longest is an unsigned long's 64 bits in decimal.
+    char digits[24];
+    bool negative = false;
+    if (spec.kind == 's') {
+      text = va_arg(args, const char*);
       if (text == nullptr) {
         return kFormatRefused;
       }
-      while (*text != '\0') {
-        put(*text++);
+      size = std::strlen(text);
+    } else if (spec.kind != 0) {
+      unsigned long magnitude = 0;
+      if (spec.kind == 'd' || spec.kind == 'D') {
+        const long value = spec.kind == 'd' ? va_arg(args, int) : va_arg(args, long);
+        // The magnitude as unsigned, so that the most negative value has one too.
+        magnitude = static_cast<unsigned long>(value);
+        negative = value < 0;
+        if (negative) {
+          magnitude = 0UL - magnitude;
+        }
+      } else {
+        magnitude = spec.kind == 'u' ? va_arg(args, unsigned) : va_arg(args, unsigned long);
       }
+      const bool hex = spec.conversion == 'x' || spec.conversion == 'X';
+      const char* figures = spec.conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
+      const unsigned long base = hex ? 16UL : 10UL;
+      std::size_t count = sizeof digits;
+      do {
+        digits[--count] = figures[magnitude % base];
+        magnitude /= base;
+      } while (magnitude != 0UL);
+      text = digits + count;
+      size = sizeof digits - count;
     } else {
       return kFormatRefused;
     }
+    const std::size_t used = size + (negative ? 1 : 0);
+    const std::size_t padding = spec.width > used ? spec.width - used : 0;
+    const bool zeros = spec.zeros && !spec.left && spec.kind != 's';
+    if (!spec.left && !zeros) {
+      pad(padding, ' ');
+    }
+    if (negative) {
+      put('-');
+    }
+    if (zeros) {
+      pad(padding, '0');
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+      put(text[i]);
+    }
+    if (spec.left) {
+      pad(padding, ' ');
+    }
   }
   return length;
+}
+
+// NOLINTNEXTLINE(readability-non-const-parameter): va_arg advances the list
+inline std::size_t formatInto(char* out, std::size_t capacity, const char* fmt, std::va_list args) {
+  std::size_t at = 0;
+  return formatWith(
+      [&](char c) {
+        if (at < capacity) {
+          out[at] = c;
+        }
+        ++at;
+      },
+      fmt, args);
 }
 
 // Never defined, and not constexpr: a format that does not fit its arguments reaches this call
 // while the compiler evaluates CheckedFormat's constructor, which stops the build there.
 void formatDoesNotFitItsArguments();
 
-// The conversion an argument of type T may fill: 'd' for an int once promoted (%d, %i), 's' for a
-// text (%s), '?' for anything else (unsigned int, long, a pointer to anything but char, ...).
+// The kind of argument a conversion takes that an argument of type T fills, as readFormatSpec
+// names them: 'd' for an int once promoted, 'u' for an unsigned int once promoted, 'D' and 'U'
+// for long and unsigned long, 's' for a text, '?' for anything else (long long, a pointer to
+// anything but char, ...).
 template <typename T>
 constexpr char conversionFor() {
   if constexpr (std::is_integral_v<T>) {
-    return std::is_same_v<std::common_type_t<T, int>, int> ? 'd' : '?';
+    using Promoted = std::common_type_t<T, int>;
+    if constexpr (std::is_same_v<Promoted, int>) {
+      return 'd';
+    } else if constexpr (std::is_same_v<Promoted, unsigned>) {
+      return 'u';
+    } else if constexpr (std::is_same_v<Promoted, long>) {
+      return 'D';
+    } else if constexpr (std::is_same_v<Promoted, unsigned long>) {
+      return 'U';
+    } else {
+      return '?';
+    }
   } else if constexpr (std::is_pointer_v<T> &&
                        std::is_same_v<std::remove_cv_t<std::remove_pointer_t<T>>, char>) {
     return 's';
@@ -101,7 +215,7 @@ constexpr char conversionFor() {
 
 // A format for FixedText, checked where the call is compiled: a constant text whose conversions
 // are formatInto's, one for each argument in order, each of the argument's kind. Any other
-// conversion (%u, %lu, %5d, a lone % at the end) or a wrong count or kind does not compile.
+// conversion (%c, %lld, %.3s, a lone % at the end) or a wrong count or kind does not compile.
 template <typename... Args>
 class CheckedFormat {
  public:
@@ -124,13 +238,12 @@ class CheckedFormat {
       if (*p != '%') {
         continue;
       }
-      ++p;
-      if (*p == '%') {
+      const FormatSpec spec = readFormatSpec(p + 1);
+      p = spec.next - 1;
+      if (spec.kind == '%') {
         continue;
       }
-      const char conversion = *p == 'i' ? 'd' : *p;
-      if ((conversion != 'd' && conversion != 's') || used == sizeof...(Args) ||
-          kWanted[used] != conversion) {
+      if (spec.kind == 0 || used == sizeof...(Args) || kWanted[used] != spec.kind) {
         return false;
       }
       ++used;
@@ -225,9 +338,9 @@ class FixedText {
     return append(other.c_str());
   }
 
-  // Formatting with formatInto's conversions (%d, %i, %s, %%), replacing the text; the format
-  // is checked against the arguments at build time (CheckedFormat). A null text is refused like
-  // a text that does not fit.
+  // Formatting with formatInto's conversions (%d, %i, %u, %x, %X, %s, %%), replacing the text; the
+  // format is checked against the arguments at build time (CheckedFormat). A null text is refused
+  // like a text that does not fit.
   template <typename... Args>
   bool format(CheckedFormat<std::type_identity_t<Args>...> fmt, Args... args) {
     const bool ok = formatAtWith(0, fmt.c_str(), args...);

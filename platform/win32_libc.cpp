@@ -1,7 +1,7 @@
-// The few C library functions that Tolvex.exe calls or that the compiler calls for it (copying
-// and clearing records, text lengths). Tolvex.exe is linked without the C runtime, whose
-// prebuilt code needs newer CPUs and newer DLLs than Windows 95 has; every other program of the
-// project keeps the C runtime and never links this file.
+// The few C library functions that Tolvex.exe and its tools (tolvex-ini.exe, TolvexSetup.exe)
+// call or that the compiler calls for them (copying and clearing records, text lengths and
+// comparisons). They are linked without the C runtime, whose prebuilt code needs newer CPUs and
+// newer DLLs than Windows 95 has. Each program keeps only the functions it calls.
 //
 // The build compiles this file so that the compiler does not turn these loops back into calls of
 // themselves (-fno-builtin, and -fno-tree-loop-distribute-patterns with GCC).
@@ -47,6 +47,85 @@ std::size_t strlen(const char* text) {
     ++length;
   }
   return length;
+}
+
+void* memchr(const void* text, int wanted, std::size_t count) {
+  const auto* at = static_cast<const unsigned char*>(text);
+  for (; count > 0; --count, ++at) {
+    if (*at == static_cast<unsigned char>(wanted)) {
+      return const_cast<unsigned char*>(at);
+    }
+  }
+  return nullptr;
+}
+
+int memcmp(const void* left, const void* right, std::size_t count) {
+  const auto* l = static_cast<const unsigned char*>(left);
+  const auto* r = static_cast<const unsigned char*>(right);
+  for (; count > 0; --count, ++l, ++r) {
+    if (*l != *r) {
+      return *l < *r ? -1 : 1;
+    }
+  }
+  return 0;
+}
+
+int strncmp(const char* left, const char* right, std::size_t count) {
+  for (; count > 0; --count, ++left, ++right) {
+    const auto l = static_cast<unsigned char>(*left);
+    const auto r = static_cast<unsigned char>(*right);
+    if (l != r || l == 0) {
+      return l < r ? -1 : (l > r ? 1 : 0);
+    }
+  }
+  return 0;
+}
+
+int strcmp(const char* left, const char* right) {
+  return strncmp(left, right, static_cast<std::size_t>(-1));
+}
+
+// The C library's signatures: a found character is given back as a pointer into the text.
+char* strchr(const char* text, int wanted) {
+  const char c = static_cast<char>(wanted);
+  for (;; ++text) {
+    if (*text == c) {
+      return const_cast<char*>(text);
+    }
+    if (*text == '\0') {
+      return nullptr;
+    }
+  }
+}
+
+char* strrchr(const char* text, int wanted) {
+  const char* found = nullptr;
+  for (const char* at = strchr(text, wanted); at != nullptr && *at != '\0';
+       at = strchr(at + 1, wanted)) {
+    found = at;
+  }
+  return const_cast<char*>(wanted == 0 ? text + strlen(text) : found);
+}
+
+char* strpbrk(const char* text, const char* set) {
+  for (; *text != '\0'; ++text) {
+    if (strchr(set, *text) != nullptr) {
+      return const_cast<char*>(text);
+    }
+  }
+  return nullptr;
+}
+
+std::size_t strcspn(const char* text, const char* set) {
+  std::size_t length = 0;
+  while (text[length] != '\0' && strchr(set, text[length]) == nullptr) {
+    ++length;
+  }
+  return length;
+}
+
+char* strcpy(char* destination, const char* source) {
+  return static_cast<char*>(memcpy(destination, source, strlen(source) + 1));
 }
 
 }  // extern "C"

@@ -50,11 +50,14 @@ TEST(FixedText, FormattingIsAllOrNothingToo) {
   EXPECT_TRUE(text.overflowed());
 }
 
-// The program formats with conversions of its own: %d, %i, %s and %% only. A call with any other
-// conversion, or with arguments of other kinds or number, does not compile.
+// The program formats with conversions of its own: %d, %i, %u, %x, %X (with l for a long), %s
+// with widths, and %%. A call with any other conversion, or with arguments of other kinds or
+// number, does not compile.
 static_assert(CheckedFormat<int, char*, bool>::fits("%i '%s' 100%% %d"));
-static_assert(!CheckedFormat<unsigned long>::fits("%lu") && !CheckedFormat<int>::fits("%5d"));
+static_assert(CheckedFormat<unsigned long, int, unsigned, long>::fits("%5lu %-3d %02X %ld"));
 static_assert(!CheckedFormat<long>::fits("%d") && !CheckedFormat<unsigned>::fits("%d"));
+static_assert(!CheckedFormat<unsigned>::fits("%lu") && !CheckedFormat<long long>::fits("%lld"));
+static_assert(!CheckedFormat<int>::fits("%c") && !CheckedFormat<const char*>::fits("%05s"));
 static_assert(!CheckedFormat<int>::fits("%s") && !CheckedFormat<const int*>::fits("%s"));
 static_assert(!CheckedFormat<int>::fits("%d %d") && !CheckedFormat<int, int>::fits("%d"));
 static_assert(!CheckedFormat<>::fits("trailing %"));
@@ -70,9 +73,12 @@ const FormatCase kFormatCases[] = {
     {__LINE__, "%d/%d", "-2147483648/2147483647"},
     {__LINE__, "%i bits, %i x '%s'", "-2147483648 bits, 2147483647 x 'a'"},
     {__LINE__, "100%% %d", "100% -2147483648"},
-    {__LINE__, "%u", nullptr},
-    {__LINE__, "%5d", nullptr},
-    {__LINE__, "%ld", nullptr},
+    {__LINE__, "%u|%X", "2147483648|7FFFFFFF"},
+    {__LINE__, "%13d|%-13d", "  -2147483648|2147483647   "},
+    {__LINE__, "%013d|%x", "-002147483648|7fffffff"},
+    {__LINE__, "%c", nullptr},
+    {__LINE__, "%5%", nullptr},
+    {__LINE__, "%lld", nullptr},
     {__LINE__, "trailing %", nullptr},
 };
 
@@ -90,7 +96,10 @@ TEST(FixedText, FormatsTheProgramsConversionsAndRefusesOthers) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     EXPECT_EQ(c.expected ? c.expected : "<refused>", formatted(c.format, INT_MIN, INT_MAX, "a"));
   }
-  FixedText<64> text("kept");
+  FixedText<64> text;
+  EXPECT_TRUE(text.format("%-4s|%3s|%08lX|%lu", "ab", "abcd", 0xBEEFUL, 4294967295UL));
+  EXPECT_STREQ("ab  |abcd|0000BEEF|4294967295", text.c_str());
+  text.assign("kept");
   EXPECT_FALSE(text.format("%s", static_cast<const char*>(nullptr)));
   EXPECT_STREQ("kept", text.c_str());
 }

@@ -692,6 +692,11 @@ CASES = [
          start=tool("check", "missing.ini"), status=2,
          check=lambda h, r, p: [] if "tolvex-ini: cannot read 'missing.ini'" in r.stderr
          else ["no error line for missing.ini"]),
+    Case("tool-write-force-win98", 28,
+         "Windows 98: write --force replaces Tolvex.ini by moves alone and keeps nothing aside",
+         {"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("8,640,480")}, windows="win98",
+         start=tool("write", "--force", "16", "800", "600"),
+         check=check_files(Tolvex_ini="16,800,600", Tolvex_ini_aside=None, Tolvex_ini_new=None)),
     Case("tool-restore-after-kill", 11,
          "Tolvex killed while its application runs: restore names the stored mode and goes there",
          dict(BESIDE, **{"app/tolvex-ini.exe": "ini"}),

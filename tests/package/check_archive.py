@@ -1,12 +1,21 @@
 #!/usr/bin/env python3
-"""Checks the release archive: the files it must hold, an example settings file that decodes to
-16 bits per pixel, 800 x 600, strict, a user's guide README.txt in ASCII with CRLF line ends that
-names the commands a user needs when a title does not start, and the MIT license.
+"""Checks the release archive: the files it must hold, each program as pe_check.py checks it
+(Windows 95's imports, the 80486's code in a 32-bit archive, no C runtime), an example settings
+file that decodes to 16 bits per pixel, 800 x 600, strict, a user's guide README.txt in ASCII with
+CRLF line ends that names the commands a user needs when a title does not start, and the MIT
+license.
 
     check_archive.py build/mingw-i686/Tolvex-1.2.1.0-win32.zip
 """
+import io
+import os
+import struct
 import sys
+import tempfile
 import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "pe"))
+import pe_check  # noqa: E402
 
 EXPECTED = {"Tolvex.exe", "tolvex-ini.exe", "TolvexSetup.exe", "README.txt", "LICENSE", "example/Tolvex.ini"}
 
@@ -49,6 +58,22 @@ def check_license(data, passed, failures):
     return passed
 
 
+def check_program(name, data, passed, failures):
+    """The archived copy of a program, as pe_check.py checks the build's."""
+    (pe_off,) = struct.unpack_from("<I", data, 0x3C)
+    (machine,) = struct.unpack_from("<H", data, pe_off + 4)
+    expect = "i386" if machine == 0x014C else "amd64"
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        out = io.StringIO()
+        rep = pe_check.run_checks(path, expect, None, out, name)
+    fails = [line[5:] for line in out.getvalue().splitlines() if line.startswith("FAIL ")]
+    return check(passed, failures, rep.failed == 0 and not fails,
+                 "%s fails pe_check: %s" % (name, "; ".join(fails)))
+
+
 def main(path):
     failures = []
     passed = 0
@@ -68,7 +93,7 @@ def main(path):
         for exe in ("Tolvex.exe", "tolvex-ini.exe", "TolvexSetup.exe"):
             if exe in names:
                 if archive.read(exe)[:2] == b"MZ":
-                    passed += 1
+                    passed = check_program(exe, archive.read(exe), passed + 1, failures)
                 else:
                     failures.append("%s is not a Windows executable" % exe)
         if "example/Tolvex.ini" in names:

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Check a built Tolvex.exe from the outside: headers, imports and resources.
+"""Check a built Tolvex.exe, TolvexSetup.exe or tolvex-ini.exe from the outside: headers,
+imports, code and resources.
 
-    pe_check.py --expect i386|amd64 [--program TolvexSetup.exe] [--max-size BYTES] PATH.exe
+    pe_check.py --expect i386|amd64 [--program TolvexSetup.exe|tolvex-ini.exe] [--max-size BYTES] PATH.exe
 
 Reads the PE file itself and checks:
   - PE32 for i386 (machine 0x14c) or PE32+ for amd64 (machine 0x8664), an executable image;
@@ -10,6 +11,8 @@ Reads the PE file itself and checks:
   - every imported DLL, normal and delay-loaded, is one of the Windows system DLLs that the
     program may use (KERNEL32.dll, USER32.dll), so a copy starts on a clean Windows;
   - every imported function is one that Windows 95 already has, working (WINDOWS_95 below);
+    the one stub allowed is MoveFileExA, and only beside GetVersion, by which the program
+    calls it on Windows NT alone;
   - the code holds no instruction newer than the 80486 (for amd64: nothing beyond that set but
     CMOVcc and the 64-bit integer forms, which every x86-64 CPU has; no MMX, SSE or later).
     This one disassembles the code sections with the cross objdump of the machine
@@ -22,6 +25,9 @@ Reads the PE file itself and checks:
   - optionally, that the file is no larger than --max-size bytes.
 With --program TolvexSetup.exe the file is checked as Tolvex Setup: the GUI subsystem (2), the
 shell's system DLLs allowed too, its own version texts, and a manifest that declares DPI awareness.
+With --program tolvex-ini.exe it is checked as the command-line tool: the registry's DLL allowed
+too, and no resources. Every program is held to Windows 95's imports, and every 32-bit one to
+the 80486's code (of the 64-bit ones, Tolvex.exe to integer code).
 Prints one line per check ("ok" or "FAIL" with what was expected and found), and ends with
 "pe_check: N passed, M failed". Exits 0 when nothing failed, 1 otherwise, 2 on usage errors.
 """
@@ -61,23 +67,69 @@ def _documented(chapters):
 
 WINDOWS_95 = {
     "KERNEL32.dll": _documented({
-        "Handles and Objects": "CloseHandle",
-        "File I/O": "CreateFileA ReadFile",
+        "Handles and Objects": "CloseHandle DuplicateHandle",
+        "File I/O": "CopyFileA CreateFileA DeleteFileA FindClose FindFirstFileA FindNextFileA "
+        "FlushFileBuffers GetCurrentDirectoryA GetFileAttributesA GetFullPathNameA MoveFileA "
+        "ReadFile SetCurrentDirectoryA WriteFile",
+        "Pipes": "CreatePipe PeekNamedPipe",
         "Synchronization": "CreateMutexA OpenMutexA WaitForSingleObject",
-        "Processes and Threads": "CreateProcessA ExitProcess GetCommandLineA GetCurrentProcessId "
-        "GetEnvironmentVariableA SetEnvironmentVariableA Sleep",
-        "Consoles and Character-Mode Support": "GetConsoleTitleA SetConsoleTitleA",
-        "Error Handling": "GetLastError",
-        "Dynamic-Link Libraries": "GetModuleFileNameA GetModuleHandleA GetProcAddress",
+        "Processes and Threads": "CreateProcessA ExitProcess GetCommandLineA GetCurrentProcess "
+        "GetCurrentProcessId GetEnvironmentVariableA GetExitCodeProcess SetEnvironmentVariableA "
+        "Sleep TerminateProcess",
+        "Consoles and Character-Mode Support": "GetConsoleTitleA GetStdHandle SetConsoleTitleA",
+        "Error Handling": "FormatMessageA GetLastError SetLastError",
+        "Dynamic-Link Libraries": "FreeLibrary GetModuleFileNameA GetModuleHandleA GetProcAddress "
+        "LoadLibraryA",
         "Time": "GetTickCount",
-        "System Information": "GetVersionExA",
+        "System Information": "GetVersion GetVersionExA",
+        "Unicode and Character Sets": "MultiByteToWideChar WideCharToMultiByte",
+        # Exported by Windows 95, 98 and ME as a stub that fails: allowed only beside GetVersion
+        # (STUBS_ON_9X below).
+        "File I/O (stub on Windows 95/98/Me)": "MoveFileExA",
     }),
     "USER32.dll": _documented({
         "Device Contexts": "ChangeDisplaySettingsA EnumDisplaySettingsA",
-        "Windows": "FindWindowA ShowWindow",
-        "Dialog Boxes": "MessageBoxA",
+        "Windows": "FindWindowA ShowWindow EnableWindow",
+        "Window Classes": "GetWindowLongA SetWindowLongA",
+        "Dialog Boxes": "DialogBoxParamA EndDialog GetDlgItem GetDlgItemTextA MessageBoxA "
+        "SendDlgItemMessageA SetDlgItemTextA",
+        "Buttons": "CheckDlgButton CheckRadioButton IsDlgButtonChecked",
+        "Messages and Message Queues": "DispatchMessageA PeekMessageA PostMessageA SendMessageA",
+        "Synchronization": "MsgWaitForMultipleObjects",
+        "Keyboard Input": "SetFocus",
+        "Timers": "KillTimer SetTimer",
+    }),
+    "GDI32.dll": _documented({
+        "Fonts and Text": "CreateFontIndirectA",
+        "Device Contexts": "DeleteObject GetObjectA",
+    }),
+    "ADVAPI32.dll": _documented({
+        "Registry": "RegCloseKey RegOpenKeyExA RegQueryValueExA",
+    }),
+    # The shell of Windows 95 is shell32.dll version 4.00; the Shell Reference gives each of these
+    # "Minimum DLL version shell32.dll version 4.0 or later" (SHGetFolderPathA, of version 5.0,
+    # is looked up at run time).
+    "SHELL32.dll": _documented({
+        "Shell Functions (shell32.dll version 4.00)": "SHBrowseForFolderA SHGetMalloc "
+        "SHGetPathFromIDListA SHGetSpecialFolderLocation",
+    }),
+    "ole32.dll": _documented({
+        "COM Functions": "CoCreateInstance CoInitialize CoTaskMemFree CoUninitialize",
+    }),
+    # Common Controls version 4.00, as Windows 95 installs it ("Minimum DLL version comctl32.dll
+    # version 4.00 or later"); InitCommonControlsEx came with 4.70 (Internet Explorer 3).
+    "COMCTL32.dll": _documented({
+        "Common Controls (comctl32.dll version 4.00)": "InitCommonControls",
+    }),
+    "VERSION.dll": _documented({
+        "Version Information": "GetFileVersionInfoA GetFileVersionInfoSizeA VerQueryValueA",
     }),
 }
+# Stubs that Windows 95 exports, and the import that shows the program asks which Windows it is
+# on before it calls one.
+STUBS_ON_9X = {("kernel32.dll", "MoveFileExA"): ("kernel32.dll", "GetVersion")}
+# The 64-bit build's names for functions that 32-bit USER32 has under the plain name.
+AMD64_NAMES = {"GetWindowLongPtrA": "GetWindowLongA", "SetWindowLongPtrA": "SetWindowLongA"}
 
 # The instructions of the 80486 (integer, system and x87), as objdump names them in Intel syntax.
 _CONDITIONS = "a ae b be c e g ge l le na nae nb nbe nc ne ng nge nl nle no np ns nz o p pe po s z".split()
@@ -137,10 +189,12 @@ EXPECTED_TRANSLATION = [(0x0409, 1200)]
 
 # What differs between the programs: subsystem, DLLs, version texts, DPI awareness.
 SUBSYSTEM_GUI = 2
-# Setup keeps the C runtime (msvcrt) and uses the common controls, the shell's folder picker and
-# shortcuts, version records (VERSION) and the registry's compatibility layers (ADVAPI32).
-SETUP_DLLS = ALLOWED_DLLS + ("msvcrt.dll", "COMCTL32.dll", "SHELL32.dll", "ole32.dll", "GDI32.dll",
-                             "ADVAPI32.dll", "VERSION.dll")
+# Setup uses the common controls, the shell's folder picker and shortcuts, the dialog's font
+# (GDI32), version records (VERSION) and the registry's compatibility layers (ADVAPI32); the
+# command-line tool the registry too. None has a C runtime DLL.
+SETUP_DLLS = ALLOWED_DLLS + ("COMCTL32.dll", "SHELL32.dll", "ole32.dll", "GDI32.dll", "ADVAPI32.dll",
+                             "VERSION.dll")
+INI_DLLS = ALLOWED_DLLS + ("ADVAPI32.dll",)
 SETUP_STRINGS = {
     "FileDescription": "Tolvex Setup, sets a title up for Tolvex.",
     "FileVersion": "1, 2, 1, 0",
@@ -151,9 +205,11 @@ SETUP_STRINGS = {
 }
 PROGRAMS = {
     "Tolvex.exe": {"subsystem": SUBSYSTEM_CONSOLE, "dlls": ALLOWED_DLLS, "strings": EXPECTED_STRINGS, "dpi": False,
-                   "win95": True},
+                   "resources": True, "integer64": True},
     "TolvexSetup.exe": {"subsystem": SUBSYSTEM_GUI, "dlls": SETUP_DLLS, "strings": SETUP_STRINGS, "dpi": True,
-                        "win95": False},
+                        "resources": True, "integer64": False},
+    "tolvex-ini.exe": {"subsystem": SUBSYSTEM_CONSOLE, "dlls": INI_DLLS, "strings": None, "dpi": False,
+                       "resources": False, "integer64": False},
 }
 
 COMMON_CONTROLS = "Microsoft.Windows.Common-Controls"
@@ -486,15 +542,22 @@ def check_imports(pe, rep, allowed_dlls=ALLOWED_DLLS):
     )
 
 
-def check_windows_95_imports(pe, rep):
+def check_windows_95_imports(pe, rep, expect="i386"):
     try:
         imported = [(dll, func) for dll, funcs, _kind in pe.imports() for func in funcs]
     except PEError as e:
         rep.check(False, "imports are in Windows 95", "cannot read the import table: %s" % e)
         return
     table = {dll.lower(): names for dll, names in WINDOWS_95.items()}
+    names = {(dll.lower(), AMD64_NAMES.get(name, name) if expect == "amd64" else name)
+             for dll, name in imported}
     missing = [
-        "%s!%s" % (dll, name) for dll, name in imported if name not in table.get(dll.lower(), {})
+        "%s!%s" % (dll, name) for dll, name in imported
+        if (AMD64_NAMES.get(name, name) if expect == "amd64" else name) not in table.get(dll.lower(), {})
+    ]
+    missing += [
+        "%s!%s, a stub on Windows 95/98/Me, without %s!%s to choose by" % (*stub, *guard)
+        for stub, guard in STUBS_ON_9X.items() if stub in names and guard not in names
     ]
     rep.check(
         bool(imported) and not missing,
@@ -774,16 +837,20 @@ def run_checks(path, expect, max_size, out, program="Tolvex.exe"):
         return rep
     check_headers(pe, expect, rep, profile)
     check_imports(pe, rep, profile["dlls"])
-    if profile["win95"]:
-        check_windows_95_imports(pe, rep)
+    check_windows_95_imports(pe, rep, expect)
+    # The 64-bit tools are the test build's: their Win32 code may use what every x86-64 has.
+    if expect == "i386" or profile["integer64"]:
         check_instructions(path, pe, expect, rep)
-        check_unwind_tables(pe, expect, rep)
+    check_unwind_tables(pe, expect, rep)
     try:
         tree = pe.resources()
     except PEError as e:
         rep.check(False, "resources", "cannot read the resource tree: %s" % e)
         tree = None
-    if tree is not None:
+    if tree is not None and not profile["resources"]:
+        rep.check(not tree, "resources", "expected none, found types %s" % sorted(tree, key=str)
+                  if tree else "none, as expected")
+    elif tree is not None:
         check_version(pe, tree, rep, profile["strings"])
         check_icon(pe, tree, rep)
         check_manifest(pe, tree, rep, profile["dpi"])

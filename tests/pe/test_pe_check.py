@@ -26,6 +26,7 @@ import pe_check  # noqa: E402
 EXE_I686 = os.environ.get("TOLVEX_EXE_I686", os.path.join(REPO, "build/mingw-i686/bin/Tolvex.exe"))
 EXE_X86_64 = os.environ.get("TOLVEX_EXE_X86_64", os.path.join(REPO, "build/mingw-x86_64/bin/Tolvex.exe"))
 SETUP_I686 = os.path.join(os.path.dirname(EXE_I686), "TolvexSetup.exe")
+INI_I686 = os.path.join(os.path.dirname(EXE_I686), "tolvex-ini.exe")
 
 
 def load(path):
@@ -116,6 +117,15 @@ class TolvexSetup(CheckerCase):
         text = self.assert_fails_on(load(EXE_I686), "subsystem", extra=setup, detail="GUI")
         self.assertIn("FAIL manifest DPI awareness", text)
         self.assertIn("FAIL string OriginalFilename: expected 'TolvexSetup.exe'", text)
+        # The tools are held to Windows 95 too: Setup's W function of the shell (NT only), and
+        # tolvex-ini's MoveFileExA (a stub on 9x) without GetVersion to call it on NT alone.
+        bad = patch_once(load(SETUP_I686), b"SHGetPathFromIDListA\0", b"SHGetPathFromIDListW\0")
+        self.assert_fails_on(bad, "imports are in Windows 95", extra=setup, detail="IDListW")
+        ini = ("--program", "tolvex-ini.exe")
+        self.assertEqual(self.run_checker(load(INI_I686), extra=ini)[0], 0)
+        bad = patch_once(load(INI_I686), b"GetVersion\0", b"ReadFile\0\0\0")
+        self.assert_fails_on(bad, "imports are in Windows 95", extra=ini, detail="a stub on")
+        self.assert_fails_on(load(EXE_I686), "resources", extra=ini, detail="expected none")
 
 
 class HeaderAndImportFaults(CheckerCase):
@@ -170,6 +180,8 @@ class InstructionFaults(CheckerCase):
         (EXE_I686, "i386", b"\x0f\x44\xc1", "cmove"),
         (EXE_I686, "i386", b"\x0f\x1f\x00", "nop DWORD PTR"),
         (EXE_I686, "i386", b"\x0f\x31\x90", "rdtsc"),
+        (INI_I686, "i386", b"\x0f\x44\xc1", "cmove"),
+        (SETUP_I686, "i386", b"\x0f\x44\xc1", "cmove"),
         (EXE_X86_64, "amd64", b"\x0f\x57\xc0", "xorps"),
         (EXE_X86_64, "amd64", b"\x0f\x44\xc1", None),
     )
@@ -188,10 +200,11 @@ class InstructionFaults(CheckerCase):
                 data = load(path)
                 at = data.find(b"\x90" * 3, pe_check.PEFile(bytes(data)).offset(0x1000))
                 data[at : at + 3] = planted
+                extra = () if path in (EXE_I686, EXE_X86_64) else ("--program", os.path.basename(path))
                 if detail is None:
                     self.assertEqual(self.run_checker(data, expect)[0], 0)
                 else:
-                    self.assert_fails_on(data, "instructions are", expect=expect, detail=detail)
+                    self.assert_fails_on(data, "instructions are", expect=expect, extra=extra, detail=detail)
 
 
 class VersionRecordFaults(CheckerCase):

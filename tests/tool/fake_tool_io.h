@@ -40,6 +40,12 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
   tolvex::Platform* platform = nullptr;  // the display; none unless a test gives one
   bool otherCopyRunning = false;
   int writes = 0;
+  // Windows 95, 98 and ME: no move over an existing file. The moves counted from 1 in
+  // `failingMoves` fail, and so does removing the file named `undeletable`.
+  bool nineX = false;
+  std::vector<int> failingMoves;
+  int moves = 0;
+  std::string undeletable;
 
   Bytes input;
   bool inputFails = false;
@@ -85,6 +91,11 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
     return true;
   }
   bool moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) override {
+    ++moves;
+    if (std::count(failingMoves.begin(), failingMoves.end(), moves) != 0 || (nineX && replace)) {
+      trouble.reason.assign("Sharing violation");
+      return false;
+    }
     if (!replace && files.count(to) != 0) {
       trouble.exists = true;
       trouble.reason.assign("File exists");
@@ -94,7 +105,10 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
     files.erase(from);
     return true;
   }
-  bool removeFile(const char* path) override { return files.erase(path) == 1; }
+  bool removeFile(const char* path) override {
+    return path != undeletable && files.erase(path) == 1;
+  }
+  bool replacesInOneStep() override { return !nineX; }
   tolvex::Platform* system() override { return platform; }
   bool tolvexRunning() override { return otherCopyRunning; }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/tool/fake_tool_io.h"
+#include "tools/tolvex-ini/command_line.h"
 
 namespace tolvex_commands {
 namespace {
@@ -336,6 +337,29 @@ TEST(CommandLine, HelpForEveryCommand) {
   EXPECT_EQ(help, io.out);
   EXPECT_EQ(0, io.run({"show", "-h"}));
   EXPECT_EQ(help, io.out);
+}
+
+// tolvex-ini.exe splits its command line itself, as the C runtime did: arguments joined by "|".
+TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
+  const std::pair<const char*, const char*> rows[] = {
+      {R"("C:\A B\tolvex-ini.exe"  show "x y.ini")", R"(C:\A B\tolvex-ini.exe|show|x y.ini)"},
+      {R"(t -o C:\d\ a\\"b c" \\\"q)", R"(t|-o|C:\d\|a\b c|\"q)"},
+      {R"(t "a ""b"" c" "" x"y)", R"(t|a "b" c||xy)"},
+  };
+  for (const auto& [line, expected] : rows) {
+    char text[64];
+    const char* argv[8];
+    const int count = tolvex_ini::splitCommandLine(line, text, sizeof text, argv, 8);
+    std::string joined;
+    for (int i = 0; i < count; ++i) {
+      joined += (i == 0 ? "" : "|") + std::string(argv[i]);
+    }
+    EXPECT_EQ(expected, joined) << line;
+  }
+  char small[8];
+  const char* argv[2];
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t 12345678", small, sizeof small, argv, 2));
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", small, sizeof small, argv, 2));
 }
 
 TEST(EncodeDecode, ComplementEveryByteBothWays) {

@@ -168,6 +168,53 @@ TEST(Write, NeverLosesTheOldFile) {
   }
 }
 
+// Windows 9x replaces by moves alone: whichever step fails, the old bytes stay at the file's
+// name or at the aside name, and tolvex-ini's message says which.
+struct NineXCase {
+  int line;
+  std::vector<int> failingMoves;  // 1 aside, 2 in, 3 back
+  bool undeletable;
+  std::map<std::string, Bytes> files;  // after the write; "old" and "new" stand for the bytes
+  const char* err;
+};
+
+TEST(Write, OnWindows9xTheOldFileIsAlwaysAtItsNameOrAside) {
+  const Bytes old = storedSettings("8,640,480");
+  const Bytes fresh = storedSettings("16,800,600");
+  const char* kept = "tolvex-ini: cannot write 'Tolvex.ini': Sharing violation; the old file is ";
+  const NineXCase cases[] = {
+      {__LINE__, {}, false, {{"Tolvex.ini", fresh}}, ""},
+      {__LINE__, {1}, false, {{"Tolvex.ini", old}}, "kept as it was\n"},
+      {__LINE__, {2}, false, {{"Tolvex.ini", old}}, "kept as it was\n"},
+      {__LINE__, {2, 3}, false, {{"Tolvex.ini.aside", old}}, "kept as 'Tolvex.ini.aside'\n"},
+      {__LINE__,
+       {},
+       true,
+       {{"Tolvex.ini", fresh}, {"Tolvex.ini.aside", old}},
+       "tolvex-ini: the old file could not be deleted; it is kept as 'Tolvex.ini.aside'\n"},
+  };
+  for (const NineXCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    FakeToolIo io;
+    io.nineX = true;
+    io.files["Tolvex.ini"] = old;
+    io.failingMoves = c.failingMoves;
+    io.undeletable = c.undeletable ? "Tolvex.ini.aside" : "";
+    const int status = io.run({"write", "--force", "16", "800", "600"});
+    EXPECT_EQ(c.files, io.files);
+    EXPECT_EQ(c.failingMoves.empty() ? 0 : 2, status);
+    EXPECT_EQ(c.failingMoves.empty() ? c.err : std::string(kept) + c.err, io.err);
+  }
+  FakeToolIo io;  // an aside name in use is passed over, and with no old file nothing is aside
+  io.nineX = true;
+  io.files = {{"Tolvex.ini", old}, {"Tolvex.ini.aside", {1}}};
+  EXPECT_EQ(0, io.run({"write", "--force", "16", "800", "600"}));
+  EXPECT_EQ(0, io.run({"write", "--force", "-o", "New.ini", "16", "800", "600"}));
+  EXPECT_EQ((std::map<std::string, Bytes>{
+                {"New.ini", fresh}, {"Tolvex.ini", fresh}, {"Tolvex.ini.aside", {1}}}),
+            io.files);
+}
+
 // ---- show ----
 
 struct ShowCase {

@@ -13,10 +13,17 @@ constexpr char kLayersKey[] =
 class RegistryLayers final : public LayersSource {
  public:
   bool read(LayersRoot root, const char* program, LayersText& value) override {
-    // The 64-bit view on 64-bit Windows, where the Properties page writes; ignored elsewhere.
+    // The 64-bit view on 64-bit Windows, where the Properties page writes; asked for from
+    // Windows XP on, since older ones do not know the flag. Windows 9x and NT 4 have no Layers
+    // key at all: no layers set.
+    const DWORD version = GetVersion();
+    const DWORD major = version & 0xFFU;
+    const bool knowsViews = (version & 0x80000000U) == 0 &&
+                            (major > 5 || (major == 5 && ((version >> 8) & 0xFFU) >= 1));
     HKEY key = nullptr;
     if (RegOpenKeyExA(root == LayersRoot::kCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                      kLayersKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+                      kLayersKey, 0, KEY_QUERY_VALUE | (knowsViews ? KEY_WOW64_64KEY : 0),
+                      &key) != ERROR_SUCCESS) {
       return false;
     }
     // Value names are compared without regard to case by the registry itself.

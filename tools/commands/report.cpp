@@ -2,8 +2,6 @@
 #include "tools/commands/report.h"
 
 #include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/messages.h"
@@ -15,29 +13,22 @@ void TextOut::text(const char* s) {
   bytes(s, std::strlen(s));
 }
 
-void TextOut::format(const char* fmt, ...) {
+void TextOut::formatChecked(const char* fmt, ...) {
   std::va_list args;
   va_start(args, fmt);
-  char line[512];
-  std::va_list again;
-  va_copy(again, args);
-  const int needed = std::vsnprintf(line, sizeof line, fmt, args);
-  if (needed >= 0 && static_cast<std::size_t>(needed) < sizeof line) {
-    bytes(line, static_cast<std::size_t>(needed));
-  } else if (needed >= 0) {
-    // Long paths and names: format once more into a buffer of the right size.
-    const auto size = static_cast<std::size_t>(needed) + 1;
-    char* big = static_cast<char*>(std::malloc(size));
-    if (big != nullptr && std::vsnprintf(big, size, fmt, again) == needed) {
-      bytes(big, size - 1);
-    } else {
-      markLost();
-    }
-    std::free(big);
-  } else {
-    markLost();
-  }
-  va_end(again);
+  // Long paths and names go on in pieces of the buffer's size.
+  char piece[256];
+  std::size_t used = 0;
+  (void)tolvex::formatWith(
+      [&](char c) {
+        if (used == sizeof piece) {
+          bytes(piece, used);
+          used = 0;
+        }
+        piece[used++] = c;
+      },
+      fmt, args);
+  bytes(piece, used);
   va_end(args);
 }
 
@@ -84,7 +75,11 @@ void TextOut::escaped(const char* s, bool quoted) {
 }
 
 void TextOut::padded(const char* name) {
-  format("%-*s", kLabelWidth, name);
+  text(name);
+  for (std::size_t length = std::strlen(name); length < static_cast<std::size_t>(kLabelWidth);
+       ++length) {
+    text(" ");
+  }
 }
 
 void TextOut::messageLines(const char* message, const char* firstLabel, const char* prefix) {

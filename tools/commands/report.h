@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
+#include "platform/fixed_text.h"
 #include "settings/settings_text.h"
 
 namespace tolvex_commands {
@@ -24,7 +26,12 @@ class TextOut {
   void padded(const char* name);
 
   void text(const char* s);
-  void format(const char* fmt, ...) TOLVEX_PRINTF_FORMAT(2, 3);
+  // The text fields' formatting (platform/fixed_text.h), checked where the call is compiled,
+  // of any length.
+  template <typename... Args>
+  void format(tolvex::CheckedFormat<std::type_identity_t<Args>...> fmt, Args... args) {
+    formatChecked(fmt.c_str(), args...);
+  }
 
   // Bytes as a reader can tell them apart: printable ASCII as it is, everything else as a C
   // escape. In quoted form the quote and the backslash are escaped too; names and paths are
@@ -37,8 +44,8 @@ class TextOut {
   // (nullptr) the lines are only indented by the prefix.
   void messageLines(const char* message, const char* firstLabel, const char* prefix);
 
-  // Some text was lost on the way: a long line there was no memory to format, or text that did
-  // not fit where it goes. What was written is then not the whole report.
+  // Some text was lost on the way: text that did not fit where it goes (long lines are written
+  // in pieces, so formatting itself loses nothing). What was written is then not the whole report.
   bool lost() const { return lost_; }
 
  protected:
@@ -46,6 +53,8 @@ class TextOut {
   void markLost() { lost_ = true; }
 
  private:
+  // Only ever called with a format that CheckedFormat has matched to the arguments.
+  void formatChecked(const char* fmt, ...);
   bool lost_ = false;
 };
 

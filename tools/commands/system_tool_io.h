@@ -21,6 +21,9 @@ class SystemToolIo final : public ToolIo {
                     FileTrouble& trouble) override;
   bool moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) override;
   bool removeFile(const char* path) override;
+#ifdef _WIN32
+  bool replacesInOneStep() override;
+#endif
   tolvex::Platform* system() override;
   bool tolvexRunning() override;
 

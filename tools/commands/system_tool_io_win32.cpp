@@ -1,10 +1,7 @@
 // SystemToolIo on Windows: files with Win32, the display through Tolvex's own Win32 backend.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "app/run_context.h"
-#include "tools/commands/stdio_files.h"
 #include "tools/commands/system_tool_io.h"
 
 namespace tolvex_commands {
@@ -19,10 +16,7 @@ bool failWithLastError(ReasonText& why) {
     --length;
   }
   if (length == 0 || !why.assignBytes(text, length)) {
-    // FixedText formats only %d, %i and %s (Tolvex.exe's own formatter): the number is made here.
-    char number[32];
-    (void)std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(code));
-    why.assign(number);
+    why.format("error %lu", static_cast<unsigned long>(code));
   }
   return false;
 }
@@ -40,9 +34,74 @@ bool fail(FileTrouble& trouble) {
 
 }  // namespace
 
+namespace {
+
+// A file that cannot be read, in the words the C runtime's strerror gave it when the tool read
+// files through fopen: scripts have read these texts since.
+bool failAsCRuntime(ReasonText& why) {
+  const DWORD code = GetLastError();
+  const char* text = "Invalid argument";
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      text = "No such file or directory";
+      break;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      text = "Too many open files";
+      break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+      text = "Not enough space";
+      break;
+    default:
+      // Access, sharing, locks and the disk's own errors: all "denied" to the C runtime.
+      if (code == ERROR_ACCESS_DENIED || code == ERROR_NETWORK_ACCESS_DENIED ||
+          (code >= ERROR_WRITE_PROTECT && code <= ERROR_SHARING_BUFFER_EXCEEDED)) {
+        text = "Permission denied";
+      }
+      break;
+  }
+  why.assign(text);
+  return false;
+}
+
+}  // namespace
+
 bool SystemToolIo::readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                                 std::size_t& stored, std::size_t& total, ReasonText& why) {
-  return readFileHeadStdio(path, buffer, capacity, stored, total, why);
+  stored = 0;
+  total = 0;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return failAsCRuntime(why);
+  }
+  // The head into the buffer, the rest only counted.
+  std::uint8_t rest[4096];
+  bool ok = true;
+  for (;;) {
+    const bool head = stored < capacity;
+    std::uint8_t* into = head ? buffer + stored : rest;
+    const std::size_t room = head ? capacity - stored : sizeof rest;
+    DWORD got = 0;
+    ok = ReadFile(file, into, static_cast<DWORD>(room < 65536 ? room : 65536), &got, nullptr) != 0;
+    if (!ok || got == 0) {
+      break;
+    }
+    stored += head ? got : 0;
+    total += got;
+  }
+  if (!ok) {
+    const DWORD code = GetLastError();
+    CloseHandle(file);  // only read
+    SetLastError(code);
+    return failAsCRuntime(why);
+  }
+  CloseHandle(file);  // only read
+  return true;
 }
 
 bool SystemToolIo::fileExists(const char* path) {
@@ -83,7 +142,21 @@ bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std
   return CloseHandle(file) != 0 ? true : fail(trouble);
 }
 
+// Windows 95, 98 and ME set the top bit of GetVersion()'s answer; NT and its heirs do not.
+// Asked of the version, not of MoveFileExA's error: on 9x that function exists only as a stub.
+bool SystemToolIo::replacesInOneStep() {
+  return (GetVersion() & 0x80000000U) == 0;
+}
+
 bool SystemToolIo::moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) {
+  if (!replacesInOneStep()) {
+    // MoveFileA never replaces a file: moveOver moves the old one aside first.
+    if (replace) {
+      SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+      return fail(trouble);
+    }
+    return MoveFileA(from, to) != 0 ? true : fail(trouble);
+  }
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   return MoveFileExA(from, to, flags) != 0 ? true : fail(trouble);
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/text_fields.h"
 #include "platform/fixed_text.h"
 #include "platform/platform.h"
 #include "settings/settings_text.h"
@@ -31,6 +32,9 @@ struct FileTrouble {
   bool mismatch = false;
   bool removed = false;
   ReasonText reason;
+  // Where the old file's bytes are when they are no longer at its own name: a replace that
+  // moved it aside and could not move it back, or could not delete it. Empty otherwise.
+  tolvex::PathText aside;
 };
 
 // The new file as it was read back before it took the old one's place: its first bytes, as
@@ -55,6 +59,9 @@ class ToolIo {
   // Renames `from` to `to` in one step, over an existing `to` only when `replace`.
   virtual bool moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) = 0;
   virtual bool removeFile(const char* path) = 0;
+  // Whether moveFile can replace an existing file at all. Windows 95, 98 and ME cannot (their
+  // MoveFileExA is a stub that fails): moveOver then moves the old file aside first.
+  virtual bool replacesInOneStep() { return true; }
 
   // The system Tolvex runs on, for the commands that ask the display (check, modes, restore);
   // nullptr where there is none to ask (the Linux build).
@@ -72,6 +79,12 @@ class ToolIo {
 // on any failure the new file is removed. Without `replace` an existing `path` is never replaced.
 bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::size_t size,
                  bool replace, FileTrouble& trouble, ReadBack& back);
+
+// Renames `from` to `to`, over an existing `to`: in one step where the system can; elsewhere
+// the old `to` is moved aside to a free name, `from` moved in, the old file moved back if that
+// fails, and only then deleted. At every moment the old bytes are at `to` or at the aside name,
+// which a failure that leaves them there gives in `trouble.aside`.
+bool moveOver(ToolIo& io, const char* from, const char* to, FileTrouble& trouble);
 
 }  // namespace tolvex_commands
 

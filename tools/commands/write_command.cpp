@@ -214,11 +214,57 @@ bool replaceFile(ToolIo& io, const char* path, const std::uint8_t* bytes, std::s
     return false;
   }
   trouble.step = FileStep::kReplace;
-  if (!io.moveFile(temporary.c_str(), path, replace, trouble)) {
+  if (!(replace ? moveOver(io, temporary.c_str(), path, trouble)
+                : io.moveFile(temporary.c_str(), path, false, trouble))) {
     (void)io.removeFile(temporary.c_str());
     return false;
   }
+  // An old file that could not be deleted after the new one took its place stays named.
+  tolvex::PathText aside;
+  aside.assign(trouble.aside);
   trouble = FileTrouble();
+  trouble.aside.assign(aside);
+  return true;
+}
+
+bool moveOver(ToolIo& io, const char* from, const char* to, FileTrouble& trouble) {
+  trouble.aside.clear();
+  if (io.replacesInOneStep()) {
+    return io.moveFile(from, to, true, trouble);
+  }
+  if (!io.fileExists(to)) {
+    return io.moveFile(from, to, false, trouble);
+  }
+  tolvex::PathText aside;
+  for (int attempt = 0;; ++attempt) {
+    aside.assign(to);
+    aside.append(".aside");
+    if (attempt > 0) {
+      aside.appendFormat("%d", attempt);
+    }
+    if (aside.overflowed() || attempt == 10) {
+      trouble.reason.assign(aside.overflowed() ? "File name too long"
+                                               : "No free name for the old file");
+      return false;
+    }
+    if (!io.fileExists(aside.c_str())) {
+      break;
+    }
+  }
+  if (!io.moveFile(to, aside.c_str(), false, trouble)) {
+    return false;  // the old file is still at its name
+  }
+  if (!io.moveFile(from, to, false, trouble)) {
+    // The reason is the move's; the way back only decides where the old bytes are.
+    FileTrouble back;
+    if (!io.moveFile(aside.c_str(), to, false, back)) {
+      trouble.aside.assign(aside);
+    }
+    return false;
+  }
+  if (!io.removeFile(aside.c_str())) {
+    trouble.aside.assign(aside);
+  }
   return true;
 }
 

@@ -223,7 +223,11 @@ int printTrouble(Console& console, const WriteRequest& request, const WriteOutco
     err.text(trouble.step == FileStep::kReadBack ? "cannot read back '" : "cannot write '");
     err.escaped(request.path, false);
     err.format("': %s", trouble.reason.c_str());
-    if (outcome.existed) {
+    if (!trouble.aside.empty()) {
+      err.text("; the old file is kept as '");
+      err.escaped(trouble.aside.c_str(), false);
+      err.text("'");
+    } else if (outcome.existed) {
       err.text(trouble.noRoom
                    ? "; the folder has no room for the new file beside the old one, which is kept"
                    : "; the old file is kept as it was");
@@ -272,6 +276,12 @@ int runWrite(int argc, const char* const* argv, ToolIo& io, Console& console) {
              static_cast<int>(applied.height), applied.strictFlag != 0 ? "strict" : "lenient");
   out.escaped(applied.appPath.c_str(), false);
   out.text(request.fields == 5 ? "\n" : " (default)\n");
+  if (!outcome.trouble.aside.empty()) {
+    Printer err = errorLine(console);
+    err.text("the old file could not be deleted; it is kept as '");
+    err.escaped(outcome.trouble.aside.c_str(), false);
+    err.text("'\n");
+  }
   return kExitOk;
 }
 
@@ -410,7 +420,7 @@ int runModes(int argc, const char* const* argv, ToolIo& io, Console& console) {
       ++last;
     }
     const Mode& size = modes[first];
-    out.format("  %c %5lu x %-5lu", size.tolvexWidth ? '*' : ' ',
+    out.format("  %s %5lu x %-5lu", size.tolvexWidth ? "*" : " ",
                static_cast<unsigned long>(size.width), static_cast<unsigned long>(size.height));
     // "8 bits: 60 Hz; 16 bits: 60, 75 Hz"
     for (int i = first; i <= last; ++i) {

@@ -1,6 +1,5 @@
 // Tolvex Setup's buttons: Save (the write command), Check (check), Start the title and Restore
 // display (restore), with their outcomes in the dialog's words.
-#include <cstdio>
 #include <cstring>
 
 #include "display/display_mode.h"
@@ -98,9 +97,33 @@ Field controlOf(Value field) {
 // A number as text, whatever its size.
 using NumberText = tolvex::FixedText<24>;
 void numberText(std::int64_t value, NumberText& text) {
+  // Digits from the end, each the remainder of 10, with no 64-bit division: the magnitude is
+  // four 16-bit parts divided in turn (the tools run on 32-bit CPUs without a C library).
+  std::uint32_t parts[4];
+  const std::uint64_t magnitude =
+      value < 0 ? 0U - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  for (int i = 0; i < 4; ++i) {
+    parts[i] = static_cast<std::uint32_t>(magnitude >> (16 * (3 - i))) & 0xFFFFU;
+  }
   char digits[24];
-  (void)std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value));
-  text.assign(digits);
+  std::size_t count = sizeof digits;
+  digits[--count] = '\0';
+  bool more = true;
+  while (more) {
+    std::uint32_t remainder = 0;
+    more = false;
+    for (std::uint32_t& part : parts) {
+      const std::uint32_t current = (remainder << 16) | part;
+      part = current / 10U;
+      remainder = current % 10U;
+      more = more || part != 0;
+    }
+    digits[--count] = static_cast<char>('0' + remainder);
+  }
+  if (value < 0) {
+    digits[--count] = '-';
+  }
+  text.assign(digits + count);
 }
 
 // Why Tolvex would reject a value, in the dialog's words.
@@ -192,7 +215,9 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
     } else if (trouble.denied) {
       message.append("A read-only folder, or one on a CD-ROM, cannot take the settings file. ");
     }
-    if (written.existed && !trouble.noFolder) {
+    if (!trouble.aside.empty()) {
+      message.appendFormat("The old %s is kept as %s.", file, trouble.aside.c_str());
+    } else if (written.existed && !trouble.noFolder) {
       message.appendFormat("The old %s is kept as it was.", file);
     } else {
       message.append("Nothing was written.");

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <new>
 
 #include "tools/tolvex-setup/model/setup_model.h"
 #include "tools/tolvex-setup/model/shortcut.h"
@@ -27,6 +28,20 @@ constexpr UINT kTitleTimerMs = 250;
 constexpr UINT kNameChosen = WM_APP + 1;
 const char* const kDepthLabels[kDepthCount] = {"8 bits per pixel", "16 bits per pixel",
                                                "24 bits per pixel (as 32)", "32 bits per pixel"};
+
+// Windows 95, 98 and ME: their paths are ANSI paths already, and their W functions stubs.
+bool isWindows9x() {
+  return (GetVersion() & 0x80000000U) != 0;
+}
+
+// A function that only Windows NT has, looked up where it runs; nullptr elsewhere.
+template <typename Function>
+Function ntFunction(const char* dll, const char* name) {
+  HMODULE module = GetModuleHandleA(dll);
+  return module == nullptr || isWindows9x()
+             ? nullptr
+             : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
 class SetupDialog final : public Questions {
  public:
@@ -239,10 +254,14 @@ class SetupDialog final : public Questions {
     if (chosen == nullptr) {
       return;
     }
+    // Where Windows has wide paths, the code page must hold the one chosen.
+    using PathFromListW = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
+    const auto pathFromListW = ntFunction<PathFromListW>("shell32.dll", "SHGetPathFromIDListW");
     wchar_t wide[MAX_PATH];
-    const bool found = SHGetPathFromIDListW(chosen, wide) != 0;
+    const bool found = pathFromListW != nullptr ? pathFromListW(chosen, wide) != 0
+                                                : SHGetPathFromIDListA(chosen, folder) != 0;
     CoTaskMemFree(chosen);
-    if (found && !ansiPath(wide, folder, sizeof folder)) {
+    if (found && pathFromListW != nullptr && !ansiPath(wide, folder, sizeof folder)) {
       showFolderNotAnsi();
     } else if (found) {
       controlsToModel();
@@ -347,18 +366,50 @@ class SetupDialog final : public Questions {
 
 }  // namespace tolvex_setup
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
-  if (std::strcmp(lpCmdLine, tolvex_setup::kCurrentModeOption) == 0) {
+namespace {
+
+// The command line after the program's name, as WinMain was given it by the C runtime.
+const char* argumentsAfterProgram(const char* line) {
+  if (*line == '"') {
+    for (++line; *line != '\0' && *line != '"'; ++line) {
+    }
+    line += *line == '"' ? 1 : 0;
+  } else {
+    for (; *line != '\0' && *line != ' ' && *line != '\t'; ++line) {
+    }
+  }
+  while (*line == ' ' || *line == '\t') {
+    ++line;
+  }
+  return line;
+}
+
+int runSetup() {
+  if (std::strcmp(argumentsAfterProgram(GetCommandLineA()), tolvex_setup::kCurrentModeOption) ==
+      0) {
     return tolvex_setup::writeCurrentMode();
   }
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  // The dialog uses only USER32's classes: the first common controls' call is enough, and every
+  // Windows has it.
+  InitCommonControls();
   // The folder picker is a shell object: COM first, in a single-threaded apartment.
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  static tolvex_setup::SetupDialog dialog;
-  dialog.run(hInstance);
+  const HRESULT com = CoInitialize(nullptr);
+  // The dialog's state is too large for the stack; it is made here, in static storage, once (a
+  // static object would need a guard or a constructor run before this entry point).
+  alignas(
+      tolvex_setup::SetupDialog) static unsigned char storage[sizeof(tolvex_setup::SetupDialog)];
+  auto* dialog = new (storage) tolvex_setup::SetupDialog;
+  dialog->run(GetModuleHandleA(nullptr));
   if (SUCCEEDED(com)) {
     CoUninitialize();
   }
   return 0;
+}
+
+}  // namespace
+
+// Like Tolvex.exe, Tolvex Setup carries no C runtime, so that it runs on every Windows from
+// Windows 95 and on every CPU from the 80486: Windows calls tolvexSetupStart directly.
+extern "C" [[noreturn]] void tolvexSetupStart() {
+  ExitProcess(static_cast<UINT>(runSetup()));
 }

@@ -5,8 +5,6 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include <cstdio>
-
 #include "tools/tolvex-setup/win32/win32_setup_world.h"
 
 namespace tolvex_setup {
@@ -14,30 +12,55 @@ namespace tolvex_setup {
 namespace {
 
 void failWith(const char* what, HRESULT result, tolvex_commands::ReasonText& why) {
-  // FixedText formats only %d, %i and %s: the number is made here.
-  char text[96];
-  (void)std::snprintf(text, sizeof text, "%s failed (0x%08lX)", what,
-                      static_cast<unsigned long>(result));
-  why.assign(text);
+  why.format("%s failed (0x%08lX)", what, static_cast<unsigned long>(result));
 }
 
 // One string of the record's first language, e.g. "ProductName".
 void versionString(const void* record, const char* language, const char* name, FileName& value) {
-  char path[96];
-  (void)std::snprintf(path, sizeof path, "\\StringFileInfo\\%s\\%s", language, name);
+  tolvex::FixedText<96> path;
   void* text = nullptr;
   UINT length = 0;
-  if (VerQueryValueA(record, path, &text, &length) != 0 && text != nullptr) {
+  if (path.format("\\StringFileInfo\\%s\\%s", language, name) &&
+      VerQueryValueA(record, path.c_str(), &text, &length) != 0 && text != nullptr) {
     value.assign(static_cast<const char*>(text));
   }
 }
 
 }  // namespace
 
+// The desktop folder: SHGetFolderPathA where the shell (2000, ME) or shfolder.dll (installed
+// with Internet Explorer 5 and many programs) has it, else through the desktop's ID list, which
+// the shell of Windows 95 gives.
 bool Win32SetupWorld::desktopFolder(tolvex::PathText& folder) {
+  using FolderPathA = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   char path[MAX_PATH];
-  return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path)) &&
-         folder.assign(path);
+  HMODULE shell = GetModuleHandleA("shell32.dll");
+  auto folderPath = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(
+      shell != nullptr ? GetProcAddress(shell, "SHGetFolderPathA") : nullptr));
+  HMODULE shfolder = nullptr;
+  if (folderPath == nullptr) {
+    shfolder = LoadLibraryA("shfolder.dll");
+    folderPath = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(
+        shfolder != nullptr ? GetProcAddress(shfolder, "SHGetFolderPathA") : nullptr));
+  }
+  bool found = false;
+  if (folderPath != nullptr) {
+    found = SUCCEEDED(folderPath(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path));
+  } else {
+    LPITEMIDLIST list = nullptr;
+    IMalloc* memory = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &list))) {
+      found = SHGetPathFromIDListA(list, path) != 0;
+      if (SUCCEEDED(SHGetMalloc(&memory))) {
+        memory->Free(list);
+        memory->Release();
+      }
+    }
+  }
+  if (shfolder != nullptr) {
+    FreeLibrary(shfolder);
+  }
+  return found && folder.assign(path);
 }
 
 bool Win32SetupWorld::createShortcut(const Shortcut& shortcut, tolvex_commands::ReasonText& why) {
@@ -88,16 +111,17 @@ bool Win32SetupWorld::versionNames(const char* program, FileName& product, FileN
   // The record's first language and code page, as Explorer reads it.
   void* found = nullptr;
   UINT length = 0;
-  char language[16] = "040904b0";
+  tolvex::FixedText<16> language("040904b0");
   if (VerQueryValueA(record, "\\VarFileInfo\\Translation", &found, &length) != 0 &&
       found != nullptr && length >= 2 * sizeof(WORD)) {
     const auto* translation = static_cast<const WORD*>(found);
-    (void)std::snprintf(language, sizeof language, "%04x%04x", translation[0], translation[1]);
+    language.format("%04x%04x", static_cast<unsigned>(translation[0]),
+                    static_cast<unsigned>(translation[1]));
   }
   product.clear();
   internal.clear();
-  versionString(record, language, "ProductName", product);
-  versionString(record, language, "InternalName", internal);
+  versionString(record, language.c_str(), "ProductName", product);
+  versionString(record, language.c_str(), "InternalName", internal);
   return true;
 }
 

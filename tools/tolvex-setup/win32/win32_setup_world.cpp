@@ -51,28 +51,47 @@ bool waitPainting(HANDLE process, DWORD limit) {
 bool askNewProcess(tolvex::DevModeA* mode) {
   static_assert(sizeof(tolvex::DevModeA) == sizeof(DEVMODEA), "");
   const char* own = ownModuleName();
-  static tolvex::FixedText<tolvex::kModuleNameRoom + sizeof kCurrentModeOption + 4> line;
-  if (own == nullptr || !line.format("\"%s\" %s", own, kCurrentModeOption)) {
+  if (own == nullptr) {
     return false;
   }
-  // CreateProcessA may write into the command line.
-  static char commandLine[decltype(line)::kCapacity];
-  std::memcpy(commandLine, line.c_str(), line.length() + 1);
+  // "<own>" <option>, built in place: CreateProcessA may write into the command line. The module
+  // name is at most kModuleNameRoom bytes, so the line always fits.
+  static char commandLine[tolvex::kModuleNameRoom + sizeof kCurrentModeOption + 4];
+  const std::size_t ownLength = std::strlen(own);
+  commandLine[0] = '"';
+  std::memcpy(commandLine + 1, own, ownLength);
+  commandLine[ownLength + 1] = '"';
+  commandLine[ownLength + 2] = ' ';
+  std::memcpy(commandLine + ownLength + 3, kCurrentModeOption, sizeof kCurrentModeOption);
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
   if (CreatePipe(&readEnd, &writeEnd, &inherited, 2 * sizeof(DEVMODEA)) == 0) {
     return false;
   }
+  // The new process inherits only the write end: the read end is exchanged for a copy that is
+  // not inheritable (Windows 95 has no SetHandleInformation).
+  HANDLE ownEnd = nullptr;
+  HANDLE self = GetCurrentProcess();
+  const bool copied =
+      DuplicateHandle(self, readEnd, self, &ownEnd, 0, FALSE, DUPLICATE_SAME_ACCESS) != 0;
+  CloseHandle(readEnd);
+  if (!copied) {
+    CloseHandle(writeEnd);
+    return false;
+  }
+  readEnd = ownEnd;
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writeEnd;
   PROCESS_INFORMATION process;
-  const bool started = SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0) != 0 &&
-                       CreateProcessA(own, commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                      nullptr, nullptr, &startup, &process) != 0;
+  // Windows 9x does not know CREATE_NO_WINDOW; the new Tolvex Setup, a GUI program, has no
+  // console to hide anyway.
+  const DWORD flags = (GetVersion() & 0x80000000U) != 0 ? 0 : CREATE_NO_WINDOW;
+  const bool started = CreateProcessA(own, commandLine, nullptr, nullptr, TRUE, flags, nullptr,
+                                      nullptr, &startup, &process) != 0;
   // Only the child holds the write end now: the pipe ends when it does.
   CloseHandle(writeEnd);
   DEVMODEA answer;
@@ -139,9 +158,20 @@ bool ansiPath(const wchar_t* wide, char* path, int size) {
 }
 
 bool Win32SetupWorld::folderInCodePage() {
+  // Windows 9x reaches files by ANSI names only (its W functions are stubs): any folder it can
+  // enter, Tolvex can run from.
+  using CurrentDirectoryW = DWORD(WINAPI*)(DWORD, LPWSTR);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  const auto currentDirectoryW = kernel == nullptr || (GetVersion() & 0x80000000U) != 0
+                                     ? nullptr
+                                     : reinterpret_cast<CurrentDirectoryW>(reinterpret_cast<void*>(
+                                           GetProcAddress(kernel, "GetCurrentDirectoryW")));
+  if (currentDirectoryW == nullptr) {
+    return true;
+  }
   static wchar_t wide[tolvex::kModuleNameRoom + 1];
   static char path[2 * (tolvex::kModuleNameRoom + 1)];
-  const DWORD length = GetCurrentDirectoryW(tolvex::kModuleNameRoom + 1, wide);
+  const DWORD length = currentDirectoryW(tolvex::kModuleNameRoom + 1, wide);
   return length > 0 && length <= tolvex::kModuleNameRoom &&
          ansiPath(wide, path, static_cast<int>(sizeof path));
 }

@@ -43,6 +43,7 @@ class SetupToolIo final : public tolvex_commands::ToolIo {
     return files_.moveFile(from, to, replace, trouble);
   }
   bool removeFile(const char* path) override { return files_.removeFile(path); }
+  bool replacesInOneStep() override { return files_.replacesInOneStep(); }
   tolvex::Platform* system() override { return &platform_; }
   bool tolvexRunning() override { return files_.tolvexRunning(); }
 

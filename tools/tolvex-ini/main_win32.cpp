@@ -1,0 +1,131 @@
+// tolvex-ini.exe's entry point: the tool's logic (ini_tool.cpp) on the machine's files and
+// display (SystemToolIo), and the standard streams through ReadFile and WriteFile.
+//
+// Like Tolvex.exe, the program carries no C runtime, so that it runs on every Windows from
+// Windows 95 and on every CPU from the 80486: Windows calls tolvexIniStart directly, the
+// arguments are split here as the C runtime split them, and the process ends with ExitProcess.
+#include <windows.h>
+
+#include "tools/commands/system_tool_io.h"
+#include "tools/tolvex-ini/command_line.h"
+#include "tools/tolvex-ini/ini_tool.h"
+
+namespace {
+
+using tolvex_commands::failWithLastError;
+
+// Every byte of `size`, however many calls that takes.
+bool writeAll(HANDLE handle, const void* bytes, std::size_t size) {
+  const auto* at = static_cast<const char*>(bytes);
+  while (size > 0) {
+    DWORD wrote = 0;
+    const DWORD chunk = static_cast<DWORD>(size < 65536 ? size : 65536);
+    if (WriteFile(handle, at, chunk, &wrote, nullptr) == 0 || wrote == 0) {
+      return false;
+    }
+    at += wrote;
+    size -= wrote;
+  }
+  return true;
+}
+
+class Win32Console final : public tolvex_ini::Console {
+ public:
+  // A failed write to standard output is told once, at the end (finish()).
+  void writeOut(const char* text, std::size_t size) override {
+    if (!writeText(out_, text, size, !binary_) && outError_ == 0) {
+      outError_ = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+    }
+  }
+  void writeErr(const char* text, std::size_t size) override {
+    (void)writeText(err_, text, size, true);
+  }
+
+  // The streams are bytes from here on; until then report lines end in CR LF on standard
+  // output as the C runtime's text mode wrote them.
+  void useBinaryStreams() override { binary_ = true; }
+
+  long readInput(std::uint8_t* buffer, std::size_t capacity, tolvex_ini::ReasonText& why) override {
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(capacity < 65536 ? capacity : 65536);
+    if (ReadFile(in_, buffer, chunk, &got, nullptr) == 0) {
+      // A pipe whose writer has gone is the end of the input.
+      if (GetLastError() == ERROR_BROKEN_PIPE) {
+        return 0;
+      }
+      (void)failWithLastError(why);
+      return -1;
+    }
+    return static_cast<long>(got);
+  }
+
+  bool writeOutput(const std::uint8_t* bytes, std::size_t size,
+                   tolvex_ini::ReasonText& why) override {
+    return writeAll(out_, bytes, size) ? true : failWithLastError(why);
+  }
+
+  // A report that did not reach its reader (a full disk, a closed pipe) is a failure too.
+  int finish(int status) {
+    if (outError_ == 0) {
+      return status;
+    }
+    tolvex_ini::ReasonText why;
+    SetLastError(outError_);
+    (void)failWithLastError(why);
+    tolvex::FixedText<sizeof why + 64> line;
+    line.format("tolvex-ini: standard output: %s\n", why.c_str());
+    writeErr(line.c_str(), line.length());
+    return tolvex_ini::kExitTrouble;
+  }
+
+ private:
+  static bool writeText(HANDLE handle, const char* text, std::size_t size, bool crlf) {
+    if (!crlf) {
+      return writeAll(handle, text, size);
+    }
+    char piece[512];
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      if (used + 2 > sizeof piece) {
+        if (!writeAll(handle, piece, used)) {
+          return false;
+        }
+        used = 0;
+      }
+      if (text[i] == '\n') {
+        piece[used++] = '\r';
+      }
+      piece[used++] = text[i];
+    }
+    return writeAll(handle, piece, used);
+  }
+
+  HANDLE in_ = GetStdHandle(STD_INPUT_HANDLE);
+  HANDLE out_ = GetStdHandle(STD_OUTPUT_HANDLE);
+  HANDLE err_ = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD outError_ = 0;
+  bool binary_ = false;
+};
+
+// The longest command line Windows gives is 32767 characters: its arguments, with a zero after
+// each, fit twice that, and there are fewer of them than characters.
+constexpr int kMaxArguments = 32768 / 2;
+char gArgumentText[65536];
+const char* gArguments[kMaxArguments];
+
+}  // namespace
+
+extern "C" [[noreturn]] void tolvexIniStart() {
+  tolvex_commands::SystemToolIo io;
+  Win32Console console;
+  const int count = tolvex_ini::splitCommandLine(GetCommandLineA(), gArgumentText,
+                                                 sizeof gArgumentText, gArguments, kMaxArguments);
+  int status = tolvex_ini::kExitTrouble;
+  if (count < 0) {
+    constexpr char kTooLong[] = "tolvex-ini: the command line is too long\n";
+    console.writeErr(kTooLong, sizeof kTooLong - 1);
+  } else {
+    status = console.finish(tolvex_ini::runIniTool(count, gArguments, io, console));
+  }
+  ExitProcess(static_cast<UINT>(status));
+}
