@@ -733,7 +733,7 @@ CASES = [
 
     # --- Setup: Try this mode, the shortcut, renamed copies; check: the compatibility line ----
     *[Case(name, 23, what, {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
-           start=setup_exe, time_limit=120, check=check_trial(ending),
+           start=setup_exe, time_limit=120, check=check_trial(ending), windows="win7",
            on_poll=D.DialogScript(
                D.keys("alt+z", "Home", "shift+End"), D.typed("800 x 600"), D.keys("alt+r"),
                D.in_window("Try this mode", keys, "trial", (800, 600)),
