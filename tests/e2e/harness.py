@@ -161,12 +161,12 @@ def _decide_i386():
 
 
 def _in_chroot():
-    """Whether this process's root is not the machine's (that of process 1)."""
+    """Whether this process runs in a chroot: then no mount has its root as mount point."""
     try:
-        own, machine = os.stat("/"), os.stat("/proc/1/root/")
+        with open("/proc/self/mountinfo") as f:
+            return not any(fields[4] == "/" for fields in map(str.split, f) if len(fields) > 4)
     except OSError:
         return False
-    return (own.st_dev, own.st_ino) != (machine.st_dev, machine.st_ino)
 
 
 def wine_for(exe):
