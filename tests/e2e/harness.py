@@ -151,9 +151,22 @@ def _decide_i386():
         return HarnessError(CANNOT_RUN_I386 + lacking + "and unshare (util-linux) is missing")
     if _exits_zero(list(WINE_32_QEMU.command) + ["--version"], timeout=120):
         return WINE_32_QEMU
+    if _in_chroot():
+        return HarnessError(CANNOT_RUN_I386 + lacking + "and a chroot cannot make the user "
+                            "namespace whose binfmt_misc would run Wine under qemu (enter the "
+                            "root through scripts/debian13 --i386-ns)")
     return HarnessError(CANNOT_RUN_I386 + lacking + "and Wine under qemu cannot start: it needs a "
                         "binfmt_misc of its own in a user namespace, which needs Linux 6.7 or "
                         "later (this is %s)" % platform.release())
+
+
+def _in_chroot():
+    """Whether this process runs in a chroot: then no mount has its root as mount point."""
+    try:
+        with open("/proc/self/mountinfo") as f:
+            return not any(fields[4] == "/" for fields in map(str.split, f) if len(fields) > 4)
+    except OSError:
+        return False
 
 
 def wine_for(exe):
