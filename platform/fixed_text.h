@@ -34,10 +34,11 @@ namespace tolvex {
 // kFormatRefused for any other conversion or a null text.
 constexpr std::size_t kFormatRefused = static_cast<std::size_t>(-1);
 
-// One conversion's specification, as far as formatInto and CheckedFormat read it: `next` is the
-// character after it, and `kind` the argument it takes ('d' int, 'D' long, 'u' unsigned int,
-// 'U' unsigned long, 's' text, '%' none, 0 for a specification neither knows).
-struct FormatSpec {
+// One conversion directive (flags, width, length and conversion), as far as formatInto and
+// CheckedFormat read it: `next` is the character after it, and `kind` the argument it takes ('d'
+// int, 'D' long, 'u' unsigned int, 'U' unsigned long, 's' text, '%' none, 0 for a directive neither
+// knows).
+struct FormatDirective {
   const char* next = nullptr;
   char kind = 0;
   char conversion = 0;
@@ -46,42 +47,42 @@ struct FormatSpec {
   std::size_t width = 0;
 };
 
-constexpr FormatSpec readFormatSpec(const char* p) {
-  FormatSpec spec;
+constexpr FormatDirective readFormatSpec(const char* p) {
+  FormatDirective directive;
   while (*p == '-' || *p == '0') {
-    (*p == '-' ? spec.left : spec.zeros) = true;
+    (*p == '-' ? directive.left : directive.zeros) = true;
     ++p;
   }
-  while (*p >= '0' && *p <= '9' && spec.width < 1000) {
-    spec.width = spec.width * 10 + static_cast<std::size_t>(*p++ - '0');
+  while (*p >= '0' && *p <= '9' && directive.width < 1000) {
+    directive.width = directive.width * 10 + static_cast<std::size_t>(*p++ - '0');
   }
   const bool isLong = *p == 'l';
   if (isLong) {
     ++p;
   }
-  spec.conversion = *p;
-  spec.next = *p == '\0' ? p : p + 1;
-  const bool plain = !isLong && !spec.left && !spec.zeros && spec.width == 0;
+  directive.conversion = *p;
+  directive.next = *p == '\0' ? p : p + 1;
+  const bool plain = !isLong && !directive.left && !directive.zeros && directive.width == 0;
   switch (*p) {
     case 'd':
     case 'i':
-      spec.kind = isLong ? 'D' : 'd';
+      directive.kind = isLong ? 'D' : 'd';
       break;
     case 'u':
     case 'x':
     case 'X':
-      spec.kind = isLong ? 'U' : 'u';
+      directive.kind = isLong ? 'U' : 'u';
       break;
     case 's':
-      spec.kind = isLong || spec.zeros ? 0 : 's';
+      directive.kind = isLong || directive.zeros ? 0 : 's';
       break;
     case '%':
-      spec.kind = plain ? '%' : 0;
+      directive.kind = plain ? '%' : 0;
       break;
     default:
       break;
   }
-  return spec;
+  return directive;
 }
 
 // formatInto's work, each byte handed to `emit` in order: for text that goes on elsewhere
@@ -104,9 +105,9 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
       put(*p);
       continue;
     }
-    const FormatSpec spec = readFormatSpec(p + 1);
-    p = spec.next - 1;
-    if (spec.kind == '%') {
+    const FormatDirective directive = readFormatSpec(p + 1);
+    p = directive.next - 1;
+    if (directive.kind == '%') {
       put('%');
       continue;
     }
@@ -115,16 +116,16 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
     // Digits are made from the end; the longest is an unsigned long's 64 bits in decimal.
     char digits[24];
     bool negative = false;
-    if (spec.kind == 's') {
+    if (directive.kind == 's') {
       text = va_arg(args, const char*);
       if (text == nullptr) {
         return kFormatRefused;
       }
       size = std::strlen(text);
-    } else if (spec.kind != 0) {
+    } else if (directive.kind != 0) {
       unsigned long magnitude = 0;
-      if (spec.kind == 'd' || spec.kind == 'D') {
-        const long value = spec.kind == 'd' ? va_arg(args, int) : va_arg(args, long);
+      if (directive.kind == 'd' || directive.kind == 'D') {
+        const long value = directive.kind == 'd' ? va_arg(args, int) : va_arg(args, long);
         // The magnitude as unsigned, so that the most negative value has one too.
         magnitude = static_cast<unsigned long>(value);
         negative = value < 0;
@@ -132,10 +133,10 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
           magnitude = 0UL - magnitude;
         }
       } else {
-        magnitude = spec.kind == 'u' ? va_arg(args, unsigned) : va_arg(args, unsigned long);
+        magnitude = directive.kind == 'u' ? va_arg(args, unsigned) : va_arg(args, unsigned long);
       }
-      const bool hex = spec.conversion == 'x' || spec.conversion == 'X';
-      const char* figures = spec.conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
+      const bool hex = directive.conversion == 'x' || directive.conversion == 'X';
+      const char* figures = directive.conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
       const unsigned long base = hex ? 16UL : 10UL;
       std::size_t count = sizeof digits;
       do {
@@ -148,9 +149,9 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
       return kFormatRefused;
     }
     const std::size_t used = size + (negative ? 1 : 0);
-    const std::size_t padding = spec.width > used ? spec.width - used : 0;
-    const bool zeros = spec.zeros && !spec.left && spec.kind != 's';
-    if (!spec.left && !zeros) {
+    const std::size_t padding = directive.width > used ? directive.width - used : 0;
+    const bool zeros = directive.zeros && !directive.left && directive.kind != 's';
+    if (!directive.left && !zeros) {
       pad(padding, ' ');
     }
     if (negative) {
@@ -162,7 +163,7 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
     for (std::size_t i = 0; i < size; ++i) {
       put(text[i]);
     }
-    if (spec.left) {
+    if (directive.left) {
       pad(padding, ' ');
     }
   }
@@ -238,12 +239,12 @@ class CheckedFormat {
       if (*p != '%') {
         continue;
       }
-      const FormatSpec spec = readFormatSpec(p + 1);
-      p = spec.next - 1;
-      if (spec.kind == '%') {
+      const FormatDirective directive = readFormatSpec(p + 1);
+      p = directive.next - 1;
+      if (directive.kind == '%') {
         continue;
       }
-      if (spec.kind == 0 || used == sizeof...(Args) || kWanted[used] != spec.kind) {
+      if (directive.kind == 0 || used == sizeof...(Args) || kWanted[used] != directive.kind) {
         return false;
       }
       ++used;
