@@ -120,19 +120,26 @@ char upperAscii(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// The next blank-separated word of `text` from `at` on: its start, and `at` moved past it (an
+// empty word, start == at, when only blanks are left).
+std::size_t nextWord(const char* text, std::size_t length, std::size_t& at) {
+  while (at < length && isBlank(text[at])) {
+    ++at;
+  }
+  const std::size_t start = at;
+  while (at < length && !isBlank(text[at])) {
+    ++at;
+  }
+  return start;
+}
+
 }  // namespace
 
 bool holdsLayer(const char* layers, std::size_t length, const char* layer) {
   const std::size_t wanted = std::strlen(layer);
   std::size_t at = 0;
   while (at < length) {
-    while (at < length && isBlank(layers[at])) {
-      ++at;
-    }
-    const std::size_t start = at;
-    while (at < length && !isBlank(layers[at])) {
-      ++at;
-    }
+    const std::size_t start = nextWord(layers, length, at);
     bool same = at - start == wanted;
     for (std::size_t i = 0; same && i < wanted; ++i) {
       same = upperAscii(layers[start + i]) == upperAscii(layer[i]);
@@ -171,13 +178,7 @@ void RunContext::addColourLayer() {
   FixedText<kCompatLayerCapacity> value;
   std::size_t at = 0;
   while (at < length) {
-    while (at < length && isBlank(current[at])) {
-      ++at;
-    }
-    const std::size_t start = at;
-    while (at < length && !isBlank(current[at])) {
-      ++at;
-    }
+    const std::size_t start = nextWord(current, length, at);
     if (at == start) {
       break;
     }
