@@ -50,19 +50,18 @@ void RunContext::showMessage(const char* caption) {
 
 // programDir is always a folder: empty (the current folder) or argument 0 up to and including
 // its last backslash. baseName is the file name that follows, up to its leftmost dot. Only the
-// backslash separates folders; '/' and ':' are ordinary bytes, and bytes are looked at singly.
-// The pieces are cut straight out of argument 0, so an overlong argument 0 only matters when the
-// piece itself does not fit; such a piece is marked overflowed and every path made from it is
-// treated as a file that cannot be opened or started.
+// backslash separates folders; '/' and ':' are ordinary bytes. On a double-byte code page the
+// second byte of a character may be 0x5C: that is no backslash, or "ソフト.exe" would be the file
+// "フト.exe" in a folder ending in half a character ('.' is never a second byte). The pieces are
+// cut straight out of argument 0, so an overlong argument 0 only matters when the piece itself
+// does not fit; such a piece is marked overflowed and every path made from it is treated as a
+// file that cannot be opened or started.
 void RunContext::derivePaths(const char* argument0) {
+  LeadBytes leadBytes;
+  platform_.leadBytes(leadBytes);
   const std::size_t length = std::strlen(argument0);
-  std::size_t nameStart = 0;
-  for (std::size_t p = length; p > 0; --p) {
-    if (argument0[p - 1] == '\\') {
-      nameStart = p;
-      break;
-    }
-  }
+  const std::size_t backslash = leadBytes.lastBackslash(argument0, length);
+  const std::size_t nameStart = backslash < length ? backslash + 1 : 0;
   programDir.assignBytes(argument0, nameStart);
   baseName.assignBytes(argument0 + nameStart,
                        settingsNameLength(argument0 + nameStart, length - nameStart));

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/lead_bytes.h"
+
 namespace tolvex {
 
 using Handle = void*;
@@ -157,6 +159,9 @@ class Platform {
   // SetEnvironmentVariableA(name, value): this process's environment, which a child started
   // with no environment of its own inherits. Nonzero on success.
   virtual int setEnvironmentVariable(const char* name, const char* value) = 0;
+
+  // The lead bytes of the ANSI code page (platform/lead_bytes.h): none on a single-byte one.
+  virtual void leadBytes(LeadBytes& table) = 0;
 
   // Reads up to `capacity` bytes of a file opened for reading in binary mode, then closes it.
   // Returns the number of bytes read, or -1 when the file cannot be opened.

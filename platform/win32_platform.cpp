@@ -113,15 +113,11 @@ void Win32Platform::sleep(std::uint32_t milliseconds) {
 }
 
 std::uint32_t Win32Platform::getConsoleProcessCount() {
-  // GetConsoleProcessList is not there before Windows XP: look it up rather than import it, so
+  // GetConsoleProcessList is not there before Windows XP: looked up rather than imported, so
   // the program still starts on older systems (it then never shows a console again).
   using GetConsoleProcessListFn = DWORD(WINAPI*)(LPDWORD, DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr) {
-    return 0;
-  }
-  auto getList = reinterpret_cast<GetConsoleProcessListFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "GetConsoleProcessList")));
+  const auto getList =
+      systemFunction<GetConsoleProcessListFn>("kernel32.dll", "GetConsoleProcessList");
   if (getList == nullptr) {
     return 0;
   }
@@ -134,12 +130,7 @@ bool Win32Platform::getConsoleWindow(WindowHandle* window) {
   // Windows 95, 98 and NT 4 have no GetConsoleWindow: looked up, not imported, as above.
   using GetConsoleWindowFn = HWND(WINAPI*)();
   *window = nullptr;
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr) {
-    return false;
-  }
-  auto getWindow = reinterpret_cast<GetConsoleWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "GetConsoleWindow")));
+  const auto getWindow = systemFunction<GetConsoleWindowFn>("kernel32.dll", "GetConsoleWindow");
   if (getWindow == nullptr) {
     return false;
   }
@@ -202,6 +193,10 @@ long Win32Platform::readFile(const char* path, std::uint8_t* buffer, std::size_t
   return static_cast<long>(count);
 }
 
+void Win32Platform::leadBytes(LeadBytes& table) {
+  ansiLeadBytes(table);
+}
+
 bool Win32Platform::mutexExists(const char* name) {
   // Opened, never created: asking must not make the object exist.
   // A mutex that cannot be opened (other rights, another kind of object by that name) does not
@@ -212,6 +207,27 @@ bool Win32Platform::mutexExists(const char* name) {
   }
   CloseHandle(mutex);
   return true;
+}
+
+void ansiLeadBytes(LeadBytes& table) {
+  // Only bytes from 0x80 on lead, on every code page Windows has.
+  for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(byte))) {
+      table.add(static_cast<std::uint8_t>(byte));
+    }
+  }
+}
+
+bool isWindows9x() {
+  return (GetVersion() & 0x80000000U) != 0;
+}
+
+void* systemFunctionAddress(const char* dll, const char* name, bool ntOnly) {
+  HMODULE module = GetModuleHandleA(dll);
+  if (module == nullptr || (ntOnly && isWindows9x())) {
+    return nullptr;
+  }
+  return reinterpret_cast<void*>(GetProcAddress(module, name));
 }
 
 const char* processCommandLine() {

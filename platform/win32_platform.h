@@ -32,10 +32,29 @@ class Win32Platform : public Platform {
   std::uint32_t getEnvironmentVariable(const char* name, char* buffer, std::uint32_t size) override;
   int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
+  void leadBytes(LeadBytes& table) override;
 
   // Whether a mutex of this name exists now (tolvex-ini's check; Tolvex itself never asks).
   bool mutexExists(const char* name);
 };
+
+// The lead bytes of the ANSI code page, as IsDBCSLeadByte answers for each byte.
+void ansiLeadBytes(LeadBytes& table);
+
+// Windows 95, 98 and ME: ANSI is the form in which they hold names, and their W functions are
+// stubs. The one place that reads GetVersion's top bit.
+bool isWindows9x();
+
+// A function of a system DLL that this program has loaded (kernel32.dll, user32.dll, ...),
+// looked up where it runs rather than imported, so that the program still starts on a Windows
+// that lacks it: nullptr when the DLL or the function is not there, and on Windows 9x too when
+// `ntOnly` (a W function, a stub there).
+void* systemFunctionAddress(const char* dll, const char* name, bool ntOnly);
+
+template <typename Function>
+Function systemFunction(const char* dll, const char* name, bool ntOnly = false) {
+  return reinterpret_cast<Function>(systemFunctionAddress(dll, name, ntOnly));
+}
 
 // Windows gives no command line longer than 32,767 UTF-16 units, so its ANSI form, at most two
 // bytes a unit, always fits in this many bytes with its zero.

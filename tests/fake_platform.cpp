@@ -256,6 +256,18 @@ long FakePlatform::readFile(const char* path, std::uint8_t* buffer, std::size_t 
   return static_cast<long>(count);
 }
 
+void FakePlatform::leadBytes(LeadBytes& table) {
+  calls.push_back("IsDBCSLeadByte(0x80-0xFF)");
+  table = codePage;
+}
+
+LeadBytes shiftJis() {
+  LeadBytes table;
+  table.addRange(0x81, 0x9F);
+  table.addRange(0xE0, 0xFC);
+  return table;
+}
+
 std::vector<std::uint8_t> storedSettings(const std::string& text) {
   std::vector<std::uint8_t> bytes;
   for (unsigned char c : text) {

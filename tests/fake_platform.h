@@ -47,6 +47,8 @@ class FakePlatform final : public Platform {
   std::uint32_t versionMajor = 6;
   std::uint32_t versionMinor = 1;
   std::map<std::string, std::string> environment;
+  // The ANSI code page's lead bytes: none (a single-byte code page) unless a test says so.
+  LeadBytes codePage;
   // Files that can be opened, by name, with their bytes.
   std::map<std::string, std::vector<std::uint8_t>> files;
 
@@ -92,10 +94,14 @@ class FakePlatform final : public Platform {
   std::uint32_t getEnvironmentVariable(const char* name, char* buffer, std::uint32_t size) override;
   int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
+  void leadBytes(LeadBytes& table) override;
 
  private:
   int processesStarted_ = 0;
 };
+
+// Code page 932 (Shift-JIS) as Windows gives its lead bytes.
+LeadBytes shiftJis();
 
 // The stored form of a settings text: every byte complemented.
 std::vector<std::uint8_t> storedSettings(const std::string& text);

@@ -18,6 +18,7 @@ struct PathCase {
   const char* programDir;
   const char* baseName;
   const char* appPath;
+  bool shiftJis = false;  // the ANSI code page is 932, whose second bytes may be 0x5C
 };
 
 // programDir is always a folder (empty, or ending with the last backslash); baseName runs to
@@ -40,6 +41,14 @@ const PathCase kPathCases[] = {
     {__LINE__, "\\\\server\\share\\x.y.z", "\\\\server\\share\\", "x",
      "\\\\server\\share\\PROJECTOR.EXE"},
     {__LINE__, "C:\\A\xE4\\\x81\\.exe", "C:\\A\xE4\\\x81\\", "", "C:\\A\xE4\\\x81\\PROJECTOR.EXE"},
+    // Code page 932: "ソ" is 0x83 0x5C and "表" 0x95 0x5C, whose second bytes are no backslash.
+    {__LINE__, "C:\\G\\\x83\\\x83t\x83g.exe", "C:\\G\\", "\x83\\\x83t\x83g", "C:\\G\\PROJECTOR.EXE",
+     true},
+    {__LINE__, "\x83\\\x83t\x83g", "", "\x83\\\x83t\x83g", "PROJECTOR.EXE", true},
+    {__LINE__, "C:\\\x95\\\x8E\xA6\\T.exe", "C:\\\x95\\\x8E\xA6\\", "T",
+     "C:\\\x95\\\x8E\xA6\\PROJECTOR.EXE", true},
+    {__LINE__, "C:\\A\xE4\\\x81\\.exe", "C:\\", "A\xE4\\\x81\\", "C:\\PROJECTOR.EXE", true},
+    {__LINE__, "C:\\A\\\x81", "C:\\A\\", "\x81", "C:\\A\\PROJECTOR.EXE", true},
     // The longest folder that still leaves room for "PROJECTOR.EXE" in 1,024 bytes.
     {__LINE__, std::string(1009, 'f') + "\\x.exe", nullptr, "x", nullptr},
 };
@@ -109,6 +118,7 @@ TEST(RunContextPaths, DerivedFromArgumentZero) {
   for (const PathCase& c : kPathCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakePlatform platform;
+    platform.codePage = c.shiftJis ? shiftJis() : LeadBytes();
     RunContext run(platform, c.argument0.c_str());
     const std::string folder =
         c.programDir ? c.programDir : c.argument0.substr(0, c.argument0.rfind('\\') + 1);
@@ -159,7 +169,8 @@ TEST(RunContextPaths, OverlongPiecesAreMarkedNeverCut) {
 TEST(RunContextConstruction, DefaultsAndTwoCopiesOfTheStoredMode) {
   FakePlatform platform;
   RunContext run(platform, "D:\\Shows\\Intro.exe");
-  EXPECT_EQ((std::vector<std::string>{"EnumDisplaySettingsA(-2)", "EnumDisplaySettingsA(-2)"}),
+  EXPECT_EQ((std::vector<std::string>{"EnumDisplaySettingsA(-2)", "EnumDisplaySettingsA(-2)",
+                                      "IsDBCSLeadByte(0x80-0xFF)"}),
             platform.calls);
   EXPECT_EQ(0, std::memcmp(&platform.storedMode, &run.savedMode, sizeof(DevModeA)));
   EXPECT_EQ(0, std::memcmp(&platform.storedMode, &run.workingMode, sizeof(DevModeA)));

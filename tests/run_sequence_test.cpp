@@ -28,6 +28,7 @@ std::string launchCall(const std::string& name) {
 Calls startOfRun() {
   return {"EnumDisplaySettingsA(-2)",
           "EnumDisplaySettingsA(-2)",
+          "IsDBCSLeadByte(0x80-0xFF)",
           mutexCall(),
           "GetLastError",
           "GetConsoleTitleA(1024)",
@@ -63,9 +64,9 @@ TEST(RunSequence, SecondCopyEndsRightAfterTheGuard) {
   platform.lastError = kErrorAlreadyExists;
   platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};
   EXPECT_EQ(0, runTolvex(platform, kProgram.c_str()));
-  expectCalls(
-      __LINE__, platform,
-      {"EnumDisplaySettingsA(-2)", "EnumDisplaySettingsA(-2)", mutexCall(), "GetLastError"});
+  expectCalls(__LINE__, platform,
+              {"EnumDisplaySettingsA(-2)", "EnumDisplaySettingsA(-2)", "IsDBCSLeadByte(0x80-0xFF)",
+               mutexCall(), "GetLastError"});
   EXPECT_TRUE(platform.boxes.empty());
 }
 

@@ -104,6 +104,8 @@ class ServedFilePlatform final : public tolvex::Platform {
     return 1;
   }
 
+  void leadBytes(tolvex::LeadBytes&) override {}  // a single-byte code page
+
   std::int32_t changeDisplaySettings(DevModeA*, std::uint32_t) override { unexpected(); }
   Handle createMutex(SecurityAttributes*, bool, const char*) override { unexpected(); }
   std::uint32_t getLastError() override { unexpected(); }

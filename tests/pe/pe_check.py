@@ -82,7 +82,7 @@ WINDOWS_95 = {
         "LoadLibraryA",
         "Time": "GetTickCount",
         "System Information": "GetVersion GetVersionExA",
-        "Unicode and Character Sets": "MultiByteToWideChar WideCharToMultiByte",
+        "Unicode and Character Sets": "IsDBCSLeadByte MultiByteToWideChar WideCharToMultiByte",
         # Exported by Windows 95, 98 and ME as a stub that fails: allowed only beside GetVersion
         # (STUBS_ON_9X below).
         "File I/O (stub on Windows 95/98/Me)": "MoveFileExA",

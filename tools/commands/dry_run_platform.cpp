@@ -107,4 +107,8 @@ long DryRunPlatform::readFile(const char* path, std::uint8_t* buffer, std::size_
   return system_.readFile(replaced ? settingsFile_ : path, buffer, capacity);
 }
 
+void DryRunPlatform::leadBytes(tolvex::LeadBytes& table) {
+  system_.leadBytes(table);
+}
+
 }  // namespace tolvex_commands

@@ -46,6 +46,7 @@ class DryRunPlatform final : public tolvex::Platform {
   std::uint32_t getEnvironmentVariable(const char* name, char* buffer, std::uint32_t size) override;
   int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
+  void leadBytes(tolvex::LeadBytes& table) override;
 
  private:
   tolvex::Platform& system_;
