@@ -59,7 +59,7 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
   workingMode.dmPelsHeight = static_cast<std::uint32_t>(requestedHeight);
 
   switchedDepth = 0;
-  std::int32_t result = trySwitch(kSwitchOnly);
+  std::int32_t result = trySwitch(kSwitchForNow);
   if (result != 0) {
     // Some drivers only take a mode that is also stored. The stored settings hold the requested
     // mode only when this attempt wrote them: on success, and with DISP_CHANGE_RESTART (stored
@@ -78,7 +78,7 @@ std::int32_t RunContext::switchMode(std::int32_t requestedDepth, std::int32_t re
     }
     // Lenient: keep the size and let the depth be whatever the card gives. Never a message.
     workingMode.dmFields = kSizeOnlyFields;
-    return trySwitch(kSwitchOnly);
+    return trySwitch(kSwitchForNow);
   }
 
   if (result == 0) {

@@ -100,6 +100,7 @@ constexpr std::uint32_t kDmPelsWidth = 0x00080000;
 constexpr std::uint32_t kDmPelsHeight = 0x00100000;
 constexpr std::uint32_t kCdsUpdateRegistry = 0x00000001;
 constexpr std::uint32_t kCdsTest = 0x00000002;
+constexpr std::uint32_t kCdsFullscreen = 0x00000004;
 constexpr std::uint32_t kCdsGlobal = 0x00000008;
 constexpr std::int32_t kDispChangeSuccessful = 0;  // DISP_CHANGE_SUCCESSFUL
 constexpr std::int32_t kDispChangeRestart = 1;     // DISP_CHANGE_RESTART

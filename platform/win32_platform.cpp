@@ -35,7 +35,7 @@ static_assert(kDmBitsPerPel == DM_BITSPERPEL && kDmPelsWidth == DM_PELSWIDTH &&
                   kDmPelsHeight == DM_PELSHEIGHT,
               "");
 static_assert(kCdsUpdateRegistry == CDS_UPDATEREGISTRY && kCdsGlobal == CDS_GLOBAL &&
-                  kCdsTest == CDS_TEST,
+                  kCdsTest == CDS_TEST && kCdsFullscreen == CDS_FULLSCREEN,
               "");
 static_assert(kDispChangeSuccessful == DISP_CHANGE_SUCCESSFUL &&
                   kDispChangeRestart == DISP_CHANGE_RESTART,

@@ -52,7 +52,7 @@ TEST(SwitchMode, StrictFailuresTellTheUserFromTheTable) {
 
     EXPECT_EQ(c.code, run.switchMode(16, 1024, 768));
 
-    std::vector<std::string> expected = {attempt(0x1C0000, 0), attempt(0x1C0000, 9)};
+    std::vector<std::string> expected = {attempt(0x1C0000, 4), attempt(0x1C0000, 9)};
     if (c.caption != nullptr) {
       expected.push_back(std::string("MessageBoxA(null, ") + c.caption + ", 0)");
       ASSERT_EQ(1u, platform.boxes.size());
@@ -75,8 +75,8 @@ TEST(SwitchMode, LenientFailuresRetryOnceWithoutDepthAndStaySilent) {
     platform.changeResults = {c.code, c.code, -2};
 
     EXPECT_EQ(-2, run.switchMode(16, 1024, 768)) << "the size-only attempt's answer is returned";
-    EXPECT_EQ((std::vector<std::string>{attempt(0x1C0000, 0), attempt(0x1C0000, 9),
-                                        attempt(0x180000, 0)}),
+    EXPECT_EQ((std::vector<std::string>{attempt(0x1C0000, 4), attempt(0x1C0000, 9),
+                                        attempt(0x180000, 4)}),
               platform.calls);
     EXPECT_TRUE(platform.boxes.empty());
   }
@@ -90,14 +90,14 @@ TEST(SwitchMode, AcceptedAttemptsStopThere) {
     run.strictFlag = strict;
     platform.calls.clear();
     EXPECT_EQ(0, run.switchMode(16, 1024, 768));
-    EXPECT_EQ((std::vector<std::string>{attempt(0x1C0000, 0)}), platform.calls)
+    EXPECT_EQ((std::vector<std::string>{attempt(0x1C0000, 4)}), platform.calls)
         << "a mode the first attempt takes is never stored";
     EXPECT_FALSE(run.storedModeChanged);
 
     platform.calls.clear();
     platform.changeResults = {-1, 0};
     EXPECT_EQ(0, run.switchMode(16, 1024, 768));
-    EXPECT_EQ((std::vector<std::string>{attempt(0x1C0000, 0), attempt(0x1C0000, 9)}),
+    EXPECT_EQ((std::vector<std::string>{attempt(0x1C0000, 4), attempt(0x1C0000, 9)}),
               platform.calls);
     EXPECT_TRUE(run.storedModeChanged);
   }

@@ -44,7 +44,7 @@ Calls startOfRun() {
           "ReadFile(D:\\Shows\\Intro.ini, 999)"};
 }
 
-const char kSwitchDefault[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 800x600, 0)";
+const char kSwitchDefault[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 800x600, 4)";
 const char kStoreDefault[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 800x600, 9)";
 const char kRestore[] = "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 0)";
 const char kRestoreAndStore[] = "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 9)";
@@ -222,32 +222,32 @@ const std::string kUnreadable(2000, 'x');
 
 // clang-format off
 const ColourLayerCase kColourLayerCases[] = {
-    {__LINE__, nullptr, {}, 6, 1, nullptr, {change(k16, 0), kVer, kRun}},
+    {__LINE__, nullptr, {}, 6, 1, nullptr, {change(k16, 4), kVer, kRun}},
     {__LINE__, nullptr, {}, 6, 2, nullptr,
-     {change(k16, 0), kVer, kGet, setLayer("16BITCOLOR"), kRun}},
+     {change(k16, 4), kVer, kGet, setLayer("16BITCOLOR"), kRun}},
     {__LINE__, "8,640,480", {}, 10, 0, nullptr,
-     {change(k8, 0), kVer, kGet, setLayer("256COLOR"), kRun}},
-    {__LINE__, "24,640,480", {}, 10, 0, nullptr, {change("32 640x480", 0), kRun}},
-    {__LINE__, "32,640,480", {}, 10, 0, nullptr, {change("32 640x480", 0), kRun}},
+     {change(k8, 4), kVer, kGet, setLayer("256COLOR"), kRun}},
+    {__LINE__, "24,640,480", {}, 10, 0, nullptr, {change("32 640x480", 4), kRun}},
+    {__LINE__, "32,640,480", {}, 10, 0, nullptr, {change("32 640x480", 4), kRun}},
     {__LINE__, "8,640,480", {-1, 0}, 10, 0, " RunAsInvoker \t HighDpiAware ",
-     {change(k8, 0), change(k8, 9), kVer, kGet, setLayer("RunAsInvoker HighDpiAware 256COLOR"),
+     {change(k8, 4), change(k8, 9), kVer, kGet, setLayer("RunAsInvoker HighDpiAware 256COLOR"),
       kRun}, {kRestoreAndStore}},
-    {__LINE__, nullptr, {}, 10, 0, "16bitcolor RunAsInvoker", {change(k16, 0), kVer, kGet, kRun}},
+    {__LINE__, nullptr, {}, 10, 0, "16bitcolor RunAsInvoker", {change(k16, 4), kVer, kGet, kRun}},
     {__LINE__, nullptr, {}, 10, 0, kLongest.c_str(),
-     {change(k16, 0), kVer, kGet, setLayer(kLongest + " 16BITCOLOR"), kRun}},
-    {__LINE__, nullptr, {}, 10, 0, kTooLong.c_str(), {change(k16, 0), kVer, kGet, kRun}},
-    {__LINE__, nullptr, {}, 10, 0, kUnreadable.c_str(), {change(k16, 0), kVer, kGet, kRun}},
+     {change(k16, 4), kVer, kGet, setLayer(kLongest + " 16BITCOLOR"), kRun}},
+    {__LINE__, nullptr, {}, 10, 0, kTooLong.c_str(), {change(k16, 4), kVer, kGet, kRun}},
+    {__LINE__, nullptr, {}, 10, 0, kUnreadable.c_str(), {change(k16, 4), kVer, kGet, kRun}},
     {__LINE__, nullptr, {-2, -2}, 10, 0, nullptr,
-     {change(k16, 0), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_BADMODE, 0)"}},
+     {change(k16, 4), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_BADMODE, 0)"}},
     {__LINE__, "16,800,600,0", {-2, -2}, 10, 0, nullptr,
-     {change(k16, 0), change(k16, 9), change(k16, 0, "0x180000"), kRun}, {kRestore}},
+     {change(k16, 4), change(k16, 9), change(k16, 4, "0x180000"), kRun}, {kRestore}},
     {__LINE__, nullptr, {-2, -3}, 6, 1, nullptr,
-     {change(k16, 0), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_NOTUPDATED, 0)"},
+     {change(k16, 4), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_NOTUPDATED, 0)"},
      {kRestore}},
-    {__LINE__, nullptr, {-1, 0, -3}, 6, 1, nullptr, {change(k16, 0), change(k16, 9), kVer, kRun},
+    {__LINE__, nullptr, {-1, 0, -3}, 6, 1, nullptr, {change(k16, 4), change(k16, 9), kVer, kRun},
      {kRestoreAndStore, kRestore}},
     {__LINE__, nullptr, {-1, 1}, 6, 1, nullptr,
-     {change(k16, 0), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_RESTART, 0)"},
+     {change(k16, 4), change(k16, 9), "MessageBoxA(null, Tolvex Error: DISP_CHANGE_RESTART, 0)"},
      {kRestoreAndStore}},
 };
 // clang-format on

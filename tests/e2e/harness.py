@@ -509,6 +509,28 @@ class Harness:
         r = self._run_quiet(list(self.wine.command) + ["--version"], timeout=20 * self.patience)
         return r.stdout.decode("latin-1").strip()
 
+    def wine_major(self):
+        """This Wine's major version (8 for "wine-8.0.2"), asked once; 0 if it does not say."""
+        if getattr(self, "_wine_major", None) is None:
+            m = re.match(r"wine-(\d+)", self._wine_version())
+            self._wine_major = int(m.group(1)) if m else 0
+        return self._wine_major
+
+    def undoes_temporary_switch(self):
+        """Whether this Wine, as Windows does, puts the display back by itself when the process
+        that switched it with CDS_FULLSCREEN ends without switching back. Measured: Wine 10 does,
+        Wine 8 keeps the mode."""
+        return self.wine_major() >= 10
+
+    def wait_for_mode(self, mode, seconds):
+        """Waits until the X mode is `mode`, at most `seconds`; the mode last seen."""
+        deadline = time.monotonic() + seconds
+        seen = self.x_mode()
+        while seen != mode and time.monotonic() < deadline:
+            time.sleep(0.1)
+            seen = self.x_mode()
+        return seen
+
     def _prepare_prefix(self):
         marker = os.path.join(self.prefix, ".tolvex-e2e-ready")
         snapshot = self.snapshot

@@ -10,7 +10,8 @@
 //
 // and, when the process is about to end (after its hold), one line `exiting=<pid>`.
 //
-// Besides the run's facts, the record holds the __COMPAT_LAYER the process started with.
+// Besides the run's facts, the record holds the __COMPAT_LAYER the process started with, and the
+// id of the process that started it.
 //
 // Optional environment variables:
 //   TOLVEX_PROBE_HOLD      after logging, stay alive until the file named by this value followed
@@ -21,6 +22,8 @@
 //
 // Only kernel32 and user32 are used, so the copy runs anywhere Tolvex runs.
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -123,6 +126,26 @@ void writeRecord(const Record& rec) {
   CloseHandle(file);
 }
 
+// The process that started this one (Tolvex), for a harness that ends it by its Windows id; 0
+// when it cannot be told.
+DWORD parentProcessId() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    return 0;
+  }
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  DWORD parent = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) {
+      parent = entry.th32ParentProcessID;
+      break;
+    }
+  }
+  CloseHandle(snapshot);
+  return parent;
+}
+
 // Waits until the harness releases this process (TOLVEX_PROBE_HOLD), looking every 20 ms. A
 // harness that went away is not waited for beyond kHoldCeiling.
 constexpr DWORD kHoldCeiling = 10 * 60 * 1000;
@@ -158,6 +181,7 @@ int main() {
   rec.text("module", (n > 0 && n < sizeof(buf)) ? buf : "");
 
   rec.number("pid", static_cast<long long>(GetCurrentProcessId()));
+  rec.number("parent_pid", static_cast<long long>(parentProcessId()));
 
   // The compatibility layers the process was started with (empty when none).
   rec.text("compat_layer", getEnv("__COMPAT_LAYER", buf, sizeof(buf)) ? buf : "");

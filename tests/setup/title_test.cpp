@@ -29,7 +29,7 @@ struct TrialCase {
   std::string reportHas;  // in the report, or in the message of Try
 };
 
-const char kTo640[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 640x480, 0)";
+const char kTo640[] = "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 640x480, 4)";
 const char kBack[] = "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 0)";
 const std::string kShown = "Try this mode: 640 x 480 at 16 bits per pixel was shown.\n";
 
@@ -46,14 +46,14 @@ const TrialCase kTrialCases[] = {
     {__LINE__, "640,480", 1, 0, 1, {"try", "try", "back"}, TrialState::kWentBack, "",
      {kTo640, kBack}, kShown + "You chose Go back: not confirmed.\n"},
     {__LINE__, "1152 x 864", 2, -2, 1, {"try", "back"}, TrialState::kRefused, "",
-     {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 0)",
+     {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 4)",
       "ChangeDisplaySettingsA(fields=0x1C0000 bpp=32 1152x864, 9)", kBack},
      "the display refused 1152 x 864 at 32 bits per pixel\n(DISP_CHANGE_BADMODE): Tolvex would "
      "start nothing.\nBack to the stored mode"},
     {__LINE__, "1152 x 864", 1, -2, 1, {"lenient", "try", "works"},
-     TrialState::kConfirmed, "", {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 0)",
+     TrialState::kConfirmed, "", {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 4)",
       "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 9)",
-      "ChangeDisplaySettingsA(fields=0x180000 bpp=16 1152x864, 0)", kBack},
+      "ChangeDisplaySettingsA(fields=0x180000 bpp=16 1152x864, 4)", kBack},
      "1152 x 864 at the display's own depth was shown"},
     {__LINE__, "960 x 540", 1, 0, 1, {"try"}, TrialState::kIdle, "", {},
      "Tolvex would reject the Size 960 x 540: the width has to be 640, 800, 832, 1024"},
