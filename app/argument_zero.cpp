@@ -4,26 +4,6 @@
 
 namespace tolvex {
 
-ArgumentZero findArgumentZero(const char* commandLine) {
-  ArgumentZero token{commandLine, 0, false};
-  if (commandLine == nullptr || commandLine[0] == '\0') {
-    token.useModuleName = true;
-    return token;
-  }
-  if (commandLine[0] == '"') {
-    token.begin = commandLine + 1;
-    while (token.begin[token.length] != '\0' && token.begin[token.length] != '"') {
-      ++token.length;
-    }
-    return token;
-  }
-  while (commandLine[token.length] != '\0' && commandLine[token.length] != ' ' &&
-         commandLine[token.length] != '\t') {
-    ++token.length;
-  }
-  return token;
-}
-
 bool copyArgumentZero(const char* commandLine, char* out, std::size_t capacity) {
   const ArgumentZero token = findArgumentZero(commandLine);
   if (token.useModuleName || token.length >= capacity) {
@@ -50,6 +30,40 @@ const char* readArgumentZero(const char* commandLine, ModuleFileNameQuery module
   }
   out[length] = '\0';
   return out;
+}
+
+AnsiArgument ansiArgumentZero(Platform& platform, const LeadBytes& leadBytes, const char* held,
+                              char* out, std::size_t capacity, HeldText& outside) {
+  if (platform.ansiPath(held, false, out, capacity) >= 0) {
+    return AnsiArgument::kAsGiven;
+  }
+  // In UTF-8 every 0x5C byte is a backslash.
+  const std::size_t length = std::strlen(held);
+  std::size_t nameStart = length;
+  while (nameStart > 0 && held[nameStart - 1] != '\\') {
+    --nameStart;
+  }
+  const long shortLength = platform.ansiPath(held, true, out, capacity);
+  if (shortLength < 0) {
+    // The folder as the user sees it (ASCII is in every code page: a folder of ASCII alone is
+    // not the trouble, its file name is, and the whole path is named).
+    std::size_t shown = length;
+    for (std::size_t i = 0; i < nameStart; ++i) {
+      if (static_cast<unsigned char>(held[i]) >= 0x80) {
+        shown = nameStart;
+      }
+    }
+    outside.assignBytes(held, shown);
+    return AnsiArgument::kOutsideCodePage;
+  }
+  // Its own name where the code page holds it, since its settings file is named after it.
+  const auto shortEnd = static_cast<std::size_t>(shortLength);
+  const std::size_t backslash = leadBytes.lastBackslash(out, shortEnd);
+  const std::size_t shortName = backslash < shortEnd ? backslash + 1 : 0;
+  if (platform.ansiPath(held + nameStart, false, out + shortName, capacity - shortName) < 0) {
+    platform.ansiPath(held, true, out, capacity);
+  }
+  return AnsiArgument::kShortForm;
 }
 
 }  // namespace tolvex

@@ -12,15 +12,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/first_token.h"
+#include "platform/fixed_text.h"
+#include "platform/platform.h"
+
 namespace tolvex {
 
-struct ArgumentZero {
-  const char* begin;   // inside the command line; the bytes are not terminated there
-  std::size_t length;  // in bytes
-  bool useModuleName;  // the command line was empty: ask for the module file name instead
-};
+using ArgumentZero = FirstToken<char>;
 
-ArgumentZero findArgumentZero(const char* commandLine);
+inline ArgumentZero findArgumentZero(const char* commandLine) {
+  return firstToken(commandLine);
+}
 
 // Copies argument 0 of `commandLine` into `out` (`capacity` bytes, the terminating zero
 // included). Returns false, with `out` untouched, when the module file name is wanted instead
@@ -42,6 +44,25 @@ constexpr std::uint32_t kModuleNameRoom = 32767;
 // not be read whole).
 const char* readArgumentZero(const char* commandLine, ModuleFileNameQuery moduleFileName, char* out,
                              std::size_t capacity);
+
+// A name as Windows holds it, in UTF-8.
+using HeldText = FixedText<kHeldPathCapacity>;
+
+// How the ANSI functions reach the file that argument 0 names.
+enum class AnsiArgument {
+  kAsGiven,          // by the ANSI argument 0 itself: Windows holds no other form, or it is whole
+  kShortForm,        // by the short (8.3) form of its folders, and of its name when need be
+  kOutsideCodePage,  // by no path: its name holds characters the code page lacks, and no short
+                     // form without them
+};
+
+// Compares argument 0 as Windows holds it (`held`, UTF-8) with its ANSI form, character for
+// character, with no look-alike or '?' standing in for one. Where that form is not exact, its
+// short (8.3) form, written to `out`, with the program's own file name as it is where the code
+// page holds it (its settings file is named after it); where there is none, the folder as the
+// user sees it in `outside`.
+AnsiArgument ansiArgumentZero(Platform& platform, const LeadBytes& leadBytes, const char* held,
+                              char* out, std::size_t capacity, HeldText& outside);
 
 }  // namespace tolvex
 

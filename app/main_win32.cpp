@@ -16,6 +16,14 @@ extern "C" [[noreturn]] void tolvexStart() {
   static_assert(sizeof buffer >= tolvex::kModuleNameRoom, "room for the longest module name");
   const char* argument0 = tolvex::readArgumentZero(tolvex::processCommandLine(),
                                                    &tolvex::moduleFileName, buffer, sizeof buffer);
-  const int status = tolvex::runTolvex(platform, argument0);
+  // Windows NT holds argument 0 in UTF-16: the run takes the ANSI one only where it names the
+  // same file. One too long to compare is taken as one that could not be read whole.
+  char held[tolvex::kHeldPathCapacity];
+  const std::size_t heldLength = tolvex::heldArgumentZero(held, sizeof held);
+  if (heldLength >= sizeof held) {
+    argument0 = nullptr;
+  }
+  const int status =
+      tolvex::runTolvex(platform, argument0, nullptr, heldLength > 0 ? held : nullptr);
   tolvex::exitProcess(static_cast<unsigned int>(status));
 }

@@ -25,6 +25,15 @@ constexpr const char kLaunchFailedBefore[] = "Tolvex failed to launch '";
 constexpr const char kLaunchFailedAfter[] =
     "' or 'proj.exe'\r\rEither the application is in the wrong place or its name is wrong.";
 
+// Where argument 0 names a folder that no ANSI path reaches: the folder as the user sees it
+// comes between these, and the box is shown with MessageBoxW.
+constexpr const char kCaptionOutsideCodePage[] = "Tolvex Error: Bad folder name";
+static_assert(sizeof kCaptionOutsideCodePage <= kCaptionCapacity, "the caption fits its field");
+constexpr const char kOutsideCodePageBefore[] = "Tolvex cannot run from '";
+constexpr const char kOutsideCodePageAfter[] =
+    "'\r\rIts name has characters that this Windows cannot pass to the title. Rename the "
+    "folder, or move the title to a folder whose name has none of them.";
+
 }  // namespace tolvex
 
 #endif

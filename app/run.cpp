@@ -52,8 +52,9 @@ void launchStage(RunContext& run) {
 
 }  // namespace
 
-int runTolvex(Platform& platform, const char* argument0, RunObserver* observer) {
-  RunContext run(platform, argument0, observer);
+int runTolvex(Platform& platform, const char* argument0, RunObserver* observer,
+              const char* heldArgument0) {
+  RunContext run(platform, argument0, observer, heldArgument0);
 
   // Single-instance guard. The handle is neither tested nor kept: the object stays open until
   // the process ends, which is what keeps a second copy out for the whole run.
@@ -71,7 +72,11 @@ int runTolvex(Platform& platform, const char* argument0, RunObserver* observer) 
   run.findConsoleWindow();
   run.hideConsoleWindow();
 
-  if (run.readSettings(run.settingsPath.c_str()) >= 0) {
+  if (!run.outsideCodePage.empty()) {
+    // No ANSI path reaches Tolvex's folder: its settings and its title would be another
+    // folder's, or none. Said once, and nothing is switched or started.
+    run.showOutsideCodePage();
+  } else if (run.readSettings(run.settingsPath.c_str()) >= 0) {
     const std::int32_t result = run.switchMode(run.depth, run.width, run.height);
     if (result == 0 || run.strictFlag != 1) {
       launchStage(run);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "app/argument_zero.h"
 #include "app/run_defaults.h"
 #include "app/run_observer.h"
 #include "app/text_fields.h"
@@ -20,7 +21,10 @@ class RunContext {
  public:
   // `observer`, when not null, is told what the run does (run_observer.h). A null `argument0`
   // is one that could not be read whole: the folder and name made from it are unusable.
-  RunContext(Platform& platform, const char* argument0, RunObserver* observer = nullptr);
+  // `heldArgument0`, when not null, is argument 0 as Windows holds it (UTF-8; Windows NT): the
+  // ANSI `argument0` is taken only where it names the same file (argument_zero.h).
+  RunContext(Platform& platform, const char* argument0, RunObserver* observer = nullptr,
+             const char* heldArgument0 = nullptr);
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;
 
@@ -44,6 +48,8 @@ class RunContext {
   void waitForApp();
   // Shows messageText in a message box with this caption and one OK button, owned by no window.
   void showMessage(const char* caption);
+  // Where no ANSI path reaches Tolvex's own folder: says so, naming it as the user sees it.
+  void showOutsideCodePage();
 
   // The record's fields, read and written directly by the operations above and their tests.
   ProcessInformation processInfo;
@@ -69,6 +75,10 @@ class RunContext {
   // Set when both stored-mode queries of the constructor answered: without them the way back
   // has no mode to go to (Tolvex runs on regardless; Tolvex Setup's trial does not).
   bool storedModeRead = false;
+  // Where argument 0 names a file that no ANSI path reaches (its folder's name holds characters
+  // that the code page lacks, and has no short form without them): that folder as the user sees
+  // it, in UTF-8; empty otherwise. The folder and name made from argument 0 are then unusable.
+  HeldText outsideCodePage;
   // Set when hideConsoleWindow hid a window.
   bool consoleHidden = false;
   // The depth of a switch that asked for it (dmFields naming the depth) and succeeded; 0 when
@@ -76,7 +86,7 @@ class RunContext {
   std::int32_t switchedDepth = 0;
 
  private:
-  void derivePaths(const char* argument0);
+  void derivePaths(const char* argument0, const char* heldArgument0);
   // One switch attempt with workingMode, and one back to savedMode (display/display_mode.cpp).
   std::int32_t trySwitch(std::uint32_t flags);
   std::int32_t tryRestore(std::uint32_t flags);
@@ -87,7 +97,8 @@ class RunContext {
 
 // The whole run: builds the record from argument 0, runs every stage, returns the exit status
 // (always 0). Tolvex.exe passes no observer.
-int runTolvex(Platform& platform, const char* argument0, RunObserver* observer = nullptr);
+int runTolvex(Platform& platform, const char* argument0, RunObserver* observer = nullptr,
+              const char* heldArgument0 = nullptr);
 
 }  // namespace tolvex
 

@@ -31,6 +31,8 @@ class RunObserver {
   virtual void launchAttempted(const char* /*name*/, int /*result*/) {}
   // A message box, shown and closed.
   virtual void messageBoxShown(const char* /*text*/, const char* /*caption*/) {}
+  // The same for the one box whose text is UTF-8 (it names a folder the code page cannot hold).
+  virtual void unicodeMessageBoxShown(const char* /*utf8Text*/, const char* /*caption*/) {}
   // A switch back to the saved mode at the end of the run: one, or two when storing the saved
   // mode again was refused and a plain switch back (flags 0) followed.
   virtual void restoreAttempted(const DevModeA& /*mode*/, std::uint32_t /*flags*/,

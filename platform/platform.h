@@ -111,6 +111,12 @@ constexpr int kSwHide = 0;
 constexpr int kSwShow = 5;
 constexpr std::uint32_t kMbOk = 0x00000000;
 
+// The longest name as Windows holds it (UTF-8, its terminating zero included) that Tolvex
+// compares with its ANSI form: four times the path fields, since a character of one ANSI byte
+// may take three in UTF-8, and a folder that only its short form names may be longer still.
+// Tolvex takes a longer argument 0 as one it could not read whole.
+constexpr std::size_t kHeldPathCapacity = 4096;
+
 class Platform {
  public:
   // EnumDisplaySettingsA(NULL, iModeNum, mode).
@@ -163,6 +169,19 @@ class Platform {
 
   // The lead bytes of the ANSI code page (platform/lead_bytes.h): none on a single-byte one.
   virtual void leadBytes(LeadBytes& table) = 0;
+
+  // Windows NT holds names in UTF-16, and hands the ANSI functions a copy in which a character
+  // that the code page lacks has become a look-alike or '?': a path to another file, or to none.
+  //
+  // The path `utf8` (a name as Windows holds it, in UTF-8) in the ANSI code page, every
+  // character as it is, none replaced (WideCharToMultiByte with WC_NO_BEST_FIT_CHARS and its
+  // lost-character flag); with `shortForm`, of its short (8.3) form (GetShortPathNameW)
+  // instead. Its length in `ansi` (zero-terminated), or -1 when a character has no ANSI form,
+  // there is no short form, or it does not fit.
+  virtual long ansiPath(const char* utf8, bool shortForm, char* ansi, std::size_t capacity) = 0;
+  // MessageBoxW: a message box whose text is UTF-8, for a name the code page cannot hold.
+  virtual int messageBoxUnicode(WindowHandle owner, const char* utf8Text, const char* caption,
+                                std::uint32_t type) = 0;
 
   // Reads up to `capacity` bytes of a file opened for reading in binary mode, then closes it.
   // Returns the number of bytes read, or -1 when the file cannot be opened.

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/first_token.h"
+
 namespace tolvex {
 
 // The portable records must be the Win32 ones, member for member.
@@ -197,6 +199,61 @@ void Win32Platform::leadBytes(LeadBytes& table) {
   ansiLeadBytes(table);
 }
 
+namespace {
+
+// Room for a held path in UTF-16: never more units than its UTF-8 has bytes.
+constexpr int kWideRoom = static_cast<int>(kHeldPathCapacity);
+// Room for a message box's text in UTF-16: more than the 8,000 bytes of any text Tolvex makes.
+constexpr int kMessageRoom = 8192;
+
+// UTF-16 to the ANSI code page with nothing replaced: the bytes written (zero included), or 0.
+// Windows NT 4 knows no WC_NO_BEST_FIT_CHARS: there only a '?' for a missing character is seen.
+int exactAnsi(const wchar_t* wide, char* ansi, int capacity) {
+  BOOL lost = FALSE;
+  int length =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, capacity, nullptr, &lost);
+  if (length == 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+    length = WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, capacity, nullptr, &lost);
+  }
+  return lost ? 0 : length;
+}
+
+}  // namespace
+
+long Win32Platform::ansiPath(const char* utf8, bool shortForm, char* ansi, std::size_t capacity) {
+  wchar_t wide[kWideRoom];
+  if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, kWideRoom) == 0) {
+    return -1;
+  }
+  wchar_t shortWide[kWideRoom];
+  if (shortForm) {
+    using ShortPathNameW = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+    const auto shortPathName =
+        systemFunction<ShortPathNameW>("kernel32.dll", "GetShortPathNameW", true);
+    const DWORD length = shortPathName != nullptr ? shortPathName(wide, shortWide, kWideRoom) : 0;
+    if (length == 0 || length >= static_cast<DWORD>(kWideRoom)) {
+      return -1;
+    }
+  }
+  // A room past INT_MAX turns negative, which Windows refuses: never a write past `capacity`.
+  const int length = exactAnsi(shortForm ? shortWide : wide, ansi, static_cast<int>(capacity));
+  return length > 0 ? length - 1 : -1;
+}
+
+int Win32Platform::messageBoxUnicode(WindowHandle owner, const char* utf8Text, const char* caption,
+                                     std::uint32_t type) {
+  using MessageBoxWFn = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+  const auto messageBoxW = systemFunction<MessageBoxWFn>("user32.dll", "MessageBoxW", true);
+  wchar_t text[kMessageRoom];
+  wchar_t title[128];
+  if (messageBoxW == nullptr ||
+      MultiByteToWideChar(CP_UTF8, 0, utf8Text, -1, text, kMessageRoom) == 0 ||
+      MultiByteToWideChar(CP_ACP, 0, caption, -1, title, 128) == 0) {
+    return MessageBoxA(static_cast<HWND>(owner), utf8Text, caption, type);
+  }
+  return messageBoxW(static_cast<HWND>(owner), text, title, type);
+}
+
 bool Win32Platform::mutexExists(const char* name) {
   // Opened, never created: asking must not make the object exist.
   // A mutex that cannot be opened (other rights, another kind of object by that name) does not
@@ -233,6 +290,38 @@ void* systemFunctionAddress(const char* dll, const char* name, bool ntOnly) {
 const char* processCommandLine() {
   const char* line = GetCommandLineA();
   return line != nullptr ? line : "";
+}
+
+std::size_t heldArgumentZero(char* utf8, std::size_t capacity) {
+  using CommandLineW = LPWSTR(WINAPI*)();
+  using ModuleFileNameW = DWORD(WINAPI*)(HMODULE, LPWSTR, DWORD);
+  const auto commandLineW = systemFunction<CommandLineW>("kernel32.dll", "GetCommandLineW", true);
+  const auto moduleFileNameW =
+      systemFunction<ModuleFileNameW>("kernel32.dll", "GetModuleFileNameW", true);
+  if (commandLineW == nullptr || moduleFileNameW == nullptr || capacity == 0) {
+    return 0;
+  }
+  FirstToken<wchar_t> token = firstToken<wchar_t>(commandLineW());
+  wchar_t module[kWideRoom];
+  if (token.useModuleName) {
+    token.begin = module;
+    token.length = moduleFileNameW(nullptr, module, kWideRoom);
+    if (token.length >= static_cast<std::size_t>(kWideRoom)) {
+      return capacity;  // a full buffer: the name may go on past it
+    }
+  }
+  if (token.length == 0) {
+    return 0;
+  }
+  // A command line holds at most 32,767 characters; a room past INT_MAX turns negative, which
+  // Windows refuses, as in ansiPath.
+  const int length = WideCharToMultiByte(CP_UTF8, 0, token.begin, static_cast<int>(token.length),
+                                         utf8, static_cast<int>(capacity - 1), nullptr, nullptr);
+  if (length <= 0) {
+    return capacity;
+  }
+  utf8[length] = '\0';
+  return static_cast<std::size_t>(length);
 }
 
 std::uint32_t moduleFileName(char* name, std::uint32_t size) {

@@ -33,6 +33,9 @@ class Win32Platform : public Platform {
   int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
   void leadBytes(LeadBytes& table) override;
+  long ansiPath(const char* utf8, bool shortForm, char* ansi, std::size_t capacity) override;
+  int messageBoxUnicode(WindowHandle owner, const char* utf8Text, const char* caption,
+                        std::uint32_t type) override;
 
   // Whether a mutex of this name exists now (tolvex-ini's check; Tolvex itself never asks).
   bool mutexExists(const char* name);
@@ -62,6 +65,11 @@ constexpr std::size_t kArgumentZeroCapacity = 65536;
 
 // The process's command line as Windows keeps it (GetCommandLineA), never null.
 const char* processCommandLine();
+
+// Argument 0 as Windows NT holds it, in UTF-8: the first token of GetCommandLineW, or the module
+// file name (GetModuleFileNameW) when the command line is empty. Its length in `utf8`; 0 where
+// Windows holds it in ANSI (Windows 9x) or it is empty; `capacity` or more when it does not fit.
+std::size_t heldArgumentZero(char* utf8, std::size_t capacity);
 
 // GetModuleFileNameA(NULL, name, size): the program's full file name, answered as Windows does
 // (app/argument_zero.h, ModuleFileNameQuery).

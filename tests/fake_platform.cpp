@@ -261,6 +261,46 @@ void FakePlatform::leadBytes(LeadBytes& table) {
   table = codePage;
 }
 
+long FakePlatform::ansiPath(const char* utf8, bool shortForm, char* ansi, std::size_t capacity) {
+  calls.push_back(std::string(shortForm ? "GetShortPathNameW(" : "WideCharToMultiByte(") + utf8 +
+                  ")");
+  // The short form of the path's longest start that has one; without one a path is its own, as
+  // where 8.3 names are not made.
+  std::string held = utf8;
+  std::size_t matched = 0;
+  for (const auto& [path, shortPath] : shortPaths) {
+    if (shortForm && path.size() > matched && held.compare(0, path.size(), path) == 0) {
+      held = shortPath + std::string(utf8).substr(path.size());
+      matched = path.size();
+    }
+  }
+  std::string bytes;
+  for (std::size_t at = 0; at < held.size();) {
+    const auto lead = static_cast<unsigned char>(held[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::string character = held.substr(at, length);
+    const auto ansiChar = ansiChars.find(character);
+    if (lead >= 0x80 && ansiChar == ansiChars.end()) {
+      return -1;
+    }
+    bytes += lead < 0x80 ? character : ansiChar->second;
+    at += length;
+  }
+  if (bytes.size() >= capacity) {
+    return -1;
+  }
+  std::memcpy(ansi, bytes.c_str(), bytes.size() + 1);
+  return static_cast<long>(bytes.size());
+}
+
+int FakePlatform::messageBoxUnicode(WindowHandle owner, const char* utf8Text, const char* caption,
+                                    std::uint32_t type) {
+  calls.push_back("MessageBoxW(" + showHandle(owner) + ", " + caption + ", " +
+                  std::to_string(type) + ")");
+  boxes.push_back({utf8Text, caption});
+  return 1;
+}
+
 LeadBytes shiftJis() {
   LeadBytes table;
   table.addRange(0x81, 0x9F);

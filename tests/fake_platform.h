@@ -49,6 +49,11 @@ class FakePlatform final : public Platform {
   std::map<std::string, std::string> environment;
   // The ANSI code page's lead bytes: none (a single-byte code page) unless a test says so.
   LeadBytes codePage;
+  // Names as Windows holds them (UTF-8) in the ANSI code page: ASCII as it is, any other
+  // character only as `ansiChars` gives it (its bytes in the code page), else lost; the short
+  // form of a path as `shortPaths` gives it for its longest start there, else the path itself.
+  std::map<std::string, std::string> ansiChars;
+  std::map<std::string, std::string> shortPaths;
   // Files that can be opened, by name, with their bytes.
   std::map<std::string, std::vector<std::uint8_t>> files;
 
@@ -95,6 +100,9 @@ class FakePlatform final : public Platform {
   int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
   void leadBytes(LeadBytes& table) override;
+  long ansiPath(const char* utf8, bool shortForm, char* ansi, std::size_t capacity) override;
+  int messageBoxUnicode(WindowHandle owner, const char* utf8Text, const char* caption,
+                        std::uint32_t type) override;
 
  private:
   int processesStarted_ = 0;

@@ -18,8 +18,21 @@ struct PathCase {
   const char* programDir;
   const char* baseName;
   const char* appPath;
-  bool shiftJis = false;  // the ANSI code page is 932, whose second bytes may be 0x5C
+  bool shiftJis = false;       // the ANSI code page is 932, whose second bytes may be 0x5C
+  const char* held = nullptr;  // argument 0 as Windows NT holds it (UTF-8), when it does
+  const char* outside = "";    // the folder named where no ANSI path reaches it
 };
+
+// What the fake's code page holds (Shift-JIS's and ó, for the rows' sake), and the short forms
+// that Windows gives.
+void holdNames(FakePlatform& platform) {
+  platform.ansiChars = {{"ó", "\xF3"},   {"ソ", "\x83\\"}, {"フ", "\x83t"},
+                        {"ト", "\x83g"}, {"表", "\x95\\"}, {"示", "\x8E\xA6"}};
+  platform.shortPaths = {{"C:\\Users\\Łódź\\Title\\", "C:\\Users\\LDZ~1\\Title\\"},
+                         {"C:\\Игра\\", "C:\\2C1B~1\\"},
+                         {"Łódź\\T\\", "LDZ~1\\T\\"},
+                         {"C:\\G\\Łódź.exe", "C:\\G\\LDZ~1.EXE"}};
+}
 
 // programDir is always a folder (empty, or ending with the last backslash); baseName runs to
 // the leftmost dot after it; '/' and ':' separate nothing.
@@ -49,6 +62,20 @@ const PathCase kPathCases[] = {
      "C:\\\x95\\\x8E\xA6\\PROJECTOR.EXE", true},
     {__LINE__, "C:\\A\xE4\\\x81\\.exe", "C:\\", "A\xE4\\\x81\\", "C:\\PROJECTOR.EXE", true},
     {__LINE__, "C:\\A\\\x81", "C:\\A\\", "\x81", "C:\\A\\PROJECTOR.EXE", true},
+    // Where the ANSI argument 0 has lost characters ("Lodz" for "Łódź", '?' for Cyrillic), the
+    // short form of the folders, and of the name only where the code page lacks it.
+    {__LINE__, "C:\\Users\\Lodz\\Title\\Tolvex.exe", "C:\\Users\\LDZ~1\\Title\\", "Tolvex", nullptr,
+     false, "C:\\Users\\Łódź\\Title\\Tolvex.exe"},
+    {__LINE__, "C:\\????\\Tolvex.exe", "C:\\2C1B~1\\", "Tolvex", nullptr, false,
+     "C:\\Игра\\Tolvex.exe"},
+    {__LINE__, "Lodz\\T\\Intró.exe", "LDZ~1\\T\\", "Intr\xF3", nullptr, false,
+     "Łódź\\T\\Intró.exe"},
+    {__LINE__, "C:\\G\\Lodz.exe", "C:\\G\\", "LDZ~1", nullptr, false, "C:\\G\\Łódź.exe"},
+    {__LINE__, "C:\\G\\\x83\\\x83t\x83g.exe", "C:\\G\\", "\x83\\\x83t\x83g", nullptr, true,
+     "C:\\G\\ソフト.exe"},
+    // No short form: nothing of argument 0 is used, and the folder is named as it is.
+    {__LINE__, "C:\\Lodz\\T.exe", "", "", nullptr, false, "C:\\Łódź\\T.exe", "C:\\Łódź\\"},
+    {__LINE__, "C:\\Lodz.exe", "", "", nullptr, false, "C:\\Łódź.exe", "C:\\Łódź.exe"},
     // The longest folder that still leaves room for "PROJECTOR.EXE" in 1,024 bytes.
     {__LINE__, std::string(1009, 'f') + "\\x.exe", nullptr, "x", nullptr},
 };
@@ -119,7 +146,13 @@ TEST(RunContextPaths, DerivedFromArgumentZero) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakePlatform platform;
     platform.codePage = c.shiftJis ? shiftJis() : LeadBytes();
-    RunContext run(platform, c.argument0.c_str());
+    holdNames(platform);
+    RunContext run(platform, c.argument0.c_str(), nullptr, c.held);
+    EXPECT_STREQ(c.outside, run.outsideCodePage.c_str());
+    if (c.outside[0] != '\0') {
+      EXPECT_TRUE(run.programDir.overflowed() && run.appPath.overflowed());
+      continue;
+    }
     const std::string folder =
         c.programDir ? c.programDir : c.argument0.substr(0, c.argument0.rfind('\\') + 1);
     const std::string app = c.appPath ? c.appPath : folder + "PROJECTOR.EXE";

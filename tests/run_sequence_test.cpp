@@ -142,6 +142,25 @@ TEST(RunSequence, RejectedSettingsSkipSwitchAndLaunchButRestore) {
                                 "GetConsoleProcessList"}));
 }
 
+TEST(RunSequence, FolderNoAnsiPathReachesIsNamedAndNothingIsReadSwitchedOrStarted) {
+  FakePlatform platform;
+  platform.startable = {"PROJECTOR.EXE", "PROJ.EXE", "L\\PROJECTOR.EXE"};
+  platform.files["Tolvex.ini"] = storedSettings("16,800,600");
+  EXPECT_EQ(0, runTolvex(platform, "L\\Intro.exe", nullptr, "Ł\\Intro.exe"));
+  Calls expected = startOfRun();
+  expected.resize(expected.size() - 2);  // no settings file is read
+  expected.insert(expected.begin() + 3,
+                  {"WideCharToMultiByte(Ł\\Intro.exe)", "GetShortPathNameW(Ł\\Intro.exe)"});
+  expectCalls(__LINE__, platform,
+              concat(expected, {"MessageBoxW(null, Tolvex Error: Bad folder name, 0)", kRestore,
+                                "GetConsoleProcessList"}));
+  ASSERT_EQ(1u, platform.boxes.size());
+  EXPECT_EQ(
+      "Tolvex cannot run from 'Ł\\'\r\rIts name has characters that this Windows cannot pass to "
+      "the title. Rename the folder, or move the title to a folder whose name has none of them.",
+      platform.boxes[0].text);
+}
+
 TEST(RunSequence, RefusedStrictSwitchSkipsTheLaunchAndPutsTheStoredModeBack) {
   FakePlatform platform;
   platform.startable = {"D:\\Shows\\PROJECTOR.EXE"};

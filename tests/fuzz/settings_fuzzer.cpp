@@ -105,6 +105,10 @@ class ServedFilePlatform final : public tolvex::Platform {
   }
 
   void leadBytes(tolvex::LeadBytes&) override {}  // a single-byte code page
+  long ansiPath(const char*, bool, char*, std::size_t) override { unexpected(); }
+  int messageBoxUnicode(WindowHandle, const char*, const char*, std::uint32_t) override {
+    unexpected();
+  }
 
   std::int32_t changeDisplaySettings(DevModeA*, std::uint32_t) override { unexpected(); }
   Handle createMutex(SecurityAttributes*, bool, const char*) override { unexpected(); }

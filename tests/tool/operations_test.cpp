@@ -398,7 +398,7 @@ struct CheckCase {
 // Tolvex's run with one display call more: after the request is taken, a second switch (to
 // 640 x 480) before the launch. The report must follow the run, not the count of calls.
 int runWithOneMoreSwitch(tolvex::Platform& platform, const char* argument0,
-                         tolvex::RunObserver* observer) {
+                         tolvex::RunObserver* observer, const char*) {
   tolvex::RunContext run(platform, argument0, observer);
   if (run.readSettings(run.settingsPath.c_str()) >= 0 &&
       run.switchMode(run.depth, run.width, run.height) == 0 && run.switchMode(16, 640, 480) == 0 &&

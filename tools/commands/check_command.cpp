@@ -73,10 +73,10 @@ class CheckObserver final : public tolvex::RunObserver {
     }
   }
   void messageBoxShown(const char* text, const char* caption) override {
-    if (BoxShown* box = seen_.boxes.add()) {
-      box->text.assign(text);
-      box->caption.assign(caption);
-    }
+    keepBox(text, caption, false);
+  }
+  void unicodeMessageBoxShown(const char* utf8Text, const char* caption) override {
+    keepBox(utf8Text, caption, true);
   }
   void restoreAttempted(const tolvex::DevModeA& mode, std::uint32_t flags,
                         std::int32_t result) override {
@@ -86,6 +86,14 @@ class CheckObserver final : public tolvex::RunObserver {
   }
 
  private:
+  void keepBox(const char* text, const char* caption, bool utf8) {
+    if (BoxShown* box = seen_.boxes.add()) {
+      box->text.assign(text);
+      box->caption.assign(caption);
+      box->utf8 = utf8;
+    }
+  }
+
   CheckOutcome& seen_;
   bool bareSeen_ = false;
 };
@@ -111,7 +119,8 @@ void checkTolvex(ToolIo& io, const CheckRequest& request, CheckOutcome& outcome)
   outcome.otherCopy = io.tolvexRunning();
   DryRunPlatform dry(*system, request.file);
   CheckObserver seen(outcome);
-  (request.run != nullptr ? request.run : &tolvex::runTolvex)(dry, request.tolvex, &seen);
+  (request.run != nullptr ? request.run : &tolvex::runTolvex)(dry, request.tolvex, &seen,
+                                                              request.held);
 
   // The layer this run adds is the last of the value it gives the title.
   const char* layers = outcome.colourLayers.c_str();

@@ -111,4 +111,13 @@ void DryRunPlatform::leadBytes(tolvex::LeadBytes& table) {
   system_.leadBytes(table);
 }
 
+long DryRunPlatform::ansiPath(const char* utf8, bool shortForm, char* ansi, std::size_t capacity) {
+  return system_.ansiPath(utf8, shortForm, ansi, capacity);
+}
+
+int DryRunPlatform::messageBoxUnicode(tolvex::WindowHandle, const char*, const char*,
+                                      std::uint32_t) {
+  return 1;  // IDOK, as from the box that Tolvex would show
+}
+
 }  // namespace tolvex_commands

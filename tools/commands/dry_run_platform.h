@@ -47,6 +47,9 @@ class DryRunPlatform final : public tolvex::Platform {
   int setEnvironmentVariable(const char* name, const char* value) override;
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
   void leadBytes(tolvex::LeadBytes& table) override;
+  long ansiPath(const char* utf8, bool shortForm, char* ansi, std::size_t capacity) override;
+  int messageBoxUnicode(tolvex::WindowHandle owner, const char* utf8Text, const char* caption,
+                        std::uint32_t type) override;
 
  private:
   tolvex::Platform& system_;

@@ -105,10 +105,11 @@ void printShown(TextOut& out, const char* path, const ShowOutcome& shown);
 
 // A whole run of Tolvex, as tolvex::runTolvex.
 using RunSequence = int (*)(tolvex::Platform& platform, const char* argument0,
-                            tolvex::RunObserver* observer);
+                            tolvex::RunObserver* observer, const char* heldArgument0);
 
 struct CheckRequest {
   const char* tolvex = "Tolvex.exe";  // Tolvex as started
+  const char* held = nullptr;         // the same as Windows NT holds it (UTF-8), when known
   const char* file = nullptr;         // read in place of Tolvex.ini in the current folder
   RunSequence run = nullptr;          // nullptr: Tolvex's own
 };
@@ -163,6 +164,7 @@ struct LaunchTried {
 struct BoxShown {
   tolvex::MessageText text;
   tolvex::CaptionText caption;
+  bool utf8 = false;  // the text is UTF-8 (it names a folder the code page cannot hold), not ANSI
 };
 
 // The compatibility layers Windows applies to the program the run would start, as its
