@@ -270,7 +270,10 @@ def parse_probe_log(path):
             current = None
         elif current is not None and "=" in line:
             key, value = line.split("=", 1)
-            current[key] = _unescape_probe(value)
+            value = _unescape_probe(value)
+            # Values ending in _w are names as Windows holds them, in UTF-8.
+            current[key] = value.encode("latin-1").decode("utf-8", "replace") \
+                if key.endswith("_w") else value
     return records
 
 

@@ -10,8 +10,9 @@
 //
 // and, when the process is about to end (after its hold), one line `exiting=<pid>`.
 //
-// Besides the run's facts, the record holds the __COMPAT_LAYER the process started with, and the
-// id of the process that started it.
+// Besides the run's facts, the record holds the __COMPAT_LAYER the process started with, the id
+// of the process that started it, its own path as Windows holds it (module_w, UTF-8) and the
+// ANSI code page (acp).
 //
 // Optional environment variables:
 //   TOLVEX_PROBE_HOLD      after logging, stay alive until the file named by this value followed
@@ -179,6 +180,18 @@ int main() {
 
   n = GetModuleFileNameA(nullptr, buf, sizeof(buf));
   rec.text("module", (n > 0 && n < sizeof(buf)) ? buf : "");
+  // The same as Windows holds it, in full (a program started by a short 8.3 path is known by
+  // it), in UTF-8: which file it is, whatever the ANSI code page makes of its name.
+  wchar_t wide[MAX_PATH * 4];
+  wchar_t full[MAX_PATH * 4];
+  n = GetModuleFileNameW(nullptr, wide, MAX_PATH * 4);
+  DWORD length = n > 0 && n < MAX_PATH * 4 ? GetLongPathNameW(wide, full, MAX_PATH * 4) : 0;
+  int bytes = length > 0 && length < MAX_PATH * 4
+                  ? WideCharToMultiByte(CP_UTF8, 0, full, -1, buf, static_cast<int>(sizeof(buf)),
+                                        nullptr, nullptr)
+                  : 0;
+  rec.text("module_w", bytes > 0 ? buf : "");
+  rec.number("acp", static_cast<long long>(GetACP()));
 
   rec.number("pid", static_cast<long long>(GetCurrentProcessId()));
   rec.number("parent_pid", static_cast<long long>(parentProcessId()));
