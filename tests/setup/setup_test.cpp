@@ -47,8 +47,11 @@ const OpenCase kOpenCases[] = {
     {__LINE__, {{"Tolvex.ini", {'1', '6', ',', '6', '4', '0'}}, {"SHOW.EXE", kExe}},
      {"SHOW.EXE"}, "", "800 x 600", 16, true, "Hint:        the file looks like plain text",
      Field::kNone},
-    // "表示" and "時刻表": the second bytes of "表" (0x95 0x5C) are no backslash.
-    {__LINE__, {}, {}, "", "800 x 600", 16, true, "No Tolvex.ini", Field::kNone,
+    // "表示" and "時刻表": the second bytes of "表" (0x95 0x5C) are no backslash; the report names
+    // the program "表示.exe" as its characters.
+    {__LINE__, {{"Tolvex.ini", storedSettings("16,800,600,1,\x95\\\x8E\xA6.exe")}}, {},
+     "\x95\\\x8E\xA6.exe", "800 x 600", 16, true, "Application: \x95\\\x8E\xA6.exe (in",
+     Field::kNone,
      "C:\\G\\\x95\\\x8E\xA6", "\x95\\\x8E\xA6"},
     {__LINE__, {}, {}, "", "800 x 600", 16, true, "No Tolvex.ini", Field::kNone,
      "C:\\\x8E\x9E\x8D\x8F\x95\\", "\x8E\x9E\x8D\x8F\x95\\"},

@@ -540,7 +540,9 @@ void SetupModel::check() {
   }
   // The verdict first (and the message box that goes with it); then the note about a
   // Tolvex.ini that hides the named file; then how check came to the verdict.
+  // The report box is an ANSI control: names in it are their characters.
   tolvex_commands::TextInto<ReportText::kCapacity> into(report);
+  into.namesAsCharacters(tolvex_commands::codePage(world_.io()));
   sayVerdict(into, checked);
   shadowingNote();
   saySteps(into, checked);
@@ -548,6 +550,7 @@ void SetupModel::check() {
     // Never a report cut short: the verdict alone, and a word that the rest was left out.
     report.clear();
     tolvex_commands::TextInto<ReportText::kCapacity> verdict(report);
+    verdict.namesAsCharacters(tolvex_commands::codePage(world_.io()));
     sayVerdict(verdict, checked);
     report.append("How Check came to this is too long for this window.\n");
     if (verdict.lost() || report.overflowed()) {

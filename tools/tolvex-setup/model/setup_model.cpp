@@ -147,7 +147,9 @@ Field SetupModel::readSettings() {
     if (!shown.read) {
       report.format("%s cannot be read: %s.\n", file.c_str(), shown.why.c_str());
     } else {
+      // The report box is an ANSI control: names in it are their characters.
       tolvex_commands::TextInto<ReportText::kCapacity> into(report);
+      into.namesAsCharacters(tolvex_commands::codePage(world_.io()));
       tolvex_commands::printShown(into, file.c_str(), shown);
       if (shown.verdict == tolvex_commands::FileVerdict::kIgnored &&
           tolvex_commands::looksLikePlainText(shown.stored, shown.size)) {
