@@ -49,10 +49,7 @@ _WITH_BINFMT = ('rule=$1; shift; mount -t binfmt_misc binfmt_misc /proc/sys/fs/b
 START_MODE = (1280, 1024)
 # Message boxes of Tolvex all carry a caption starting like this.
 BOX_CAPTION_RE = "^Tolvex Error"
-# The ANSI code pages the cases can ask for, and the locale Wine derives each from: Wine 8 and
-# 10 take a process's ANSI and OEM code pages from the locale it starts in (LC_ALL), whatever
-# locale the prefix was made under. A UTF-8 locale keeps the Unix file names UTF-8 under every
-# code page, so a case lays out its Japanese or Polish names as they are.
+# The locale whose ANSI code page Wine gives its programs; UTF-8 keeps the Unix names UTF-8.
 CODE_PAGE_LOCALES = {932: "ja_JP", 1250: "pl_PL", 1252: "en_US"}
 # The Wine prefix is rebuilt when this changes (or when Wine's version changes).
 PREFIX_LAYOUT = "tolvex-e2e-prefix 1"
@@ -473,32 +470,21 @@ class Harness:
         raise HarnessError("no Xorg server could be started (see %s)" % self.xorg_log)
 
     def code_page_env(self, code_page):
-        """LC_ALL and LOCPATH under which Wine gives programs this ANSI code page.
+        """LC_ALL and LOCPATH for this code page, the locale compiled into the work folder.
 
-        The locale is compiled with localedef into the work folder (in the build tree) on first
-        use, never into the system's locales. One prefix serves every code page: Wine derives
-        the code pages from each process's locale, and when it finds the user's international
-        settings in the registry written for another locale, it writes them anew (the registry
-        goes back to the snapshot at each reset() anyway). Between cases reset() ends the Wine
-        server (`wineserver -k`, then `-w` waits until it is gone), so no process started under
-        one case's locale lives on into the next.
+        One prefix serves all: Wine takes the code pages from each process's locale, whatever
+        the prefix was made under, and rewrites the registry's international settings when they
+        are another locale's. reset() ends the server (`wineserver -k`, `-w`) between cases.
         """
-        if code_page not in CODE_PAGE_LOCALES:
-            raise HarnessError("no locale known for code page %s" % code_page)
         name = CODE_PAGE_LOCALES[code_page] + ".UTF-8"
         folder = os.path.join(self.work_dir, "locales")
         if not os.path.isdir(os.path.join(folder, name)):
             os.makedirs(folder, exist_ok=True)
-            try:
-                r = subprocess.run(["localedef", "-i", CODE_PAGE_LOCALES[code_page], "-f", "UTF-8",
-                                    os.path.join(folder, name)], stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
-            except (OSError, subprocess.TimeoutExpired) as e:
-                raise HarnessError("localedef for %s: %s (scripts/install-deps installs locales)"
-                                   % (name, e)) from e
-            if r.returncode != 0 or not os.path.isdir(os.path.join(folder, name)):
-                raise HarnessError("localedef could not compile %s: %s"
-                                   % (name, r.stdout.decode("latin-1")[-500:]))
+            make = ["localedef", "-i", CODE_PAGE_LOCALES[code_page], "-f", "UTF-8",
+                    os.path.join(folder, name)]
+            if not shutil.which("localedef") or self._run_quiet(make, 120).returncode != 0:
+                raise HarnessError("localedef cannot compile %s (install-deps installs locales)"
+                                   % name)
         return {"LC_ALL": name, "LOCPATH": folder}
 
     def wine_env(self, extra=None):

@@ -93,9 +93,8 @@ class Case:
     layer: str = None  # the __COMPAT_LAYER every application must start with; None: not checked
     wrap: tuple = ()  # a command put before Wine's (setpriv)
     before: object = None  # hook(h, paths, env) after the layout, before the start
-    # The ANSI code page Wine gives the programs (932, 1250, 1252: harness.CODE_PAGE_LOCALES);
-    # None: the locale the tests run in. Names in `files` and paths are Unicode; what the
-    # programs write (probe records, output) is read in this code page.
+    # The ANSI code page Wine gives the programs (harness.CODE_PAGE_LOCALES), in which what they
+    # write (probe records, output) is read; None: the tests' locale's.
     code_page: int = None
 
 
@@ -467,20 +466,8 @@ def setup_exe(p):
     return [p.unix("work/TolvexSetup.exe")]
 
 
-def ansi(text, code_page):
-    """Text as a program of this code page writes it, read as latin-1 (as the dialog is read)."""
-    return text.encode("cp%d" % code_page).decode("latin-1")
-
-
-def check_code_page(code_page):
-    """The probe was given this ANSI code page."""
-    def check(h, result, paths):
-        got = [rec.get("acp") for rec in result.records]
-        return [] if got == [str(code_page)] else ["ANSI code pages %r, expected %d" % (got, code_page)]
-    return check
-
-
 SJIS_SETUP = "時刻表"  # its last byte in code page 932, of 表, is 0x5C
+SJIS_READ = SJIS_SETUP.encode("cp932").decode("latin-1")  # as the dialog's text is read
 
 
 def launch_msg(rel_app):
@@ -860,7 +847,8 @@ CASES = [
            {folder + "/PROJECTOR.EXE": "probe", "work": None},
            start=lambda p, f=folder: [p.unix(f + "/PROJECTOR.EXE")], code_page=cp,
            launches=[Launch(folder + "/PROJECTOR.EXE", folder + "/PROJECTOR.EXE")],
-           check=check_code_page(cp))
+           check=lambda h, r, p, cp=cp: [] if [x.get("acp") for x in r.records] == [str(cp)]
+           else ["ANSI code page %r" % [x.get("acp") for x in r.records]])
       for cp, folder in ((932, "ソフト"), (1250, "Łódź"), (1252, "Café"))],
     Case("setup-sjis-folder", 32,
          "code page 932: Setup opened in 時刻表 guesses the Name 時刻表; Start the title starts it",
@@ -870,11 +858,10 @@ CASES = [
          time_limit=90, during=(800, 600),
          launches=[Launch(SJIS_SETUP + "/PROJECTOR.EXE", SJIS_SETUP + "/PROJECTOR.EXE")],
          on_poll=D.DialogScript(
-             D.read_report("name", ansi(SJIS_SETUP, 932), D.IDC_NAME), D.keys("alt+a"),
+             D.read_report("name", SJIS_READ, D.IDC_NAME), D.keys("alt+a"),
              D.until(lambda h, r, p: H.probe_exits(p.unix("probe.log")) and h.x_mode() == START),
              D.keys("Escape")),
-         check=lambda h, r, p: [] if r.notes["name"] == ansi(SJIS_SETUP, 932)
-         else ["Name %r" % r.notes["name"]]),
+         check=lambda h, r, p: [] if r.notes["name"] == SJIS_READ else ["Name %r" % r.notes["name"]]),
     Case("tool-check-sjis-tolvex", 32,
          "code page 932: check --tolvex ソフト.exe reads ソフト.ini, names GAME.EXE, prints 932",
          {"app/tolvex-ini.exe": "ini", "work/ソフト.exe": "tolvex", "work/GAME.EXE": "probe",
