@@ -11,7 +11,7 @@ void inFolder(const char* folder, const char* name, const tolvex::LeadBytes& lea
               tolvex::PathText& path) {
   path.assign(folder);
   const std::size_t length = path.length();
-  if (length > 0 && !leadBytes.endsWithBackslash(path.c_str(), length)) {
+  if (length > 0 && !leadBytes.endsWithBackslash(folder, length)) {
     path.append("\\");
   }
   path.append(name);

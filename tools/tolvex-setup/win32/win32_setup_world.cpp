@@ -217,13 +217,15 @@ bool Win32SetupWorld::copyNewFile(const char* from, const char* to,
 }
 
 bool Win32SetupWorld::startProgram(const char* program, tolvex_commands::ReasonText& why) {
-  tolvex::PathText folder;
-  currentFolder(folder);
+  // The current folder as currentFolder() reads it, looked at in Windows' own answer.
+  char here[MAX_PATH];
+  const DWORD length = GetCurrentDirectoryA(sizeof here, here);
+  const char* folder = length > 0 && length < sizeof here ? here : ".";
   tolvex::PathText path(folder);
   // A folder "時刻表" ends in the byte 0x5C, a second byte: it still needs its backslash.
   tolvex::LeadBytes leadBytes;
   tolvex::ansiLeadBytes(leadBytes);
-  path.append(leadBytes.endsWithBackslash(folder.c_str(), folder.length()) ? "" : "\\");
+  path.append(leadBytes.endsWithBackslash(folder, std::strlen(folder)) ? "" : "\\");
   path.append(program);
   // The command line Explorer gives: the program's full path, quoted.
   tolvex::PathText commandLine;
@@ -238,8 +240,8 @@ bool Win32SetupWorld::startProgram(const char* program, tolvex_commands::ReasonT
   PROCESS_INFORMATION process;
   char line[tolvex::kPathCapacity];
   std::memcpy(line, commandLine.c_str(), commandLine.length() + 1);
-  if (CreateProcessA(path.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                     &startup, &process) == 0) {
+  if (CreateProcessA(path.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                     &process) == 0) {
     return failWithLastError(why);
   }
   CloseHandle(process.hThread);
