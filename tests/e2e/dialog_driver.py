@@ -13,6 +13,7 @@ CAPTION = "Tolvex Setup"
 # tools/tolvex-setup/win32/setup_ids.h
 IDC_PROGRAM = 1005
 IDC_SCREEN_SIZE = 1010
+IDC_NAME = 1017
 IDE_REPORT = 1021
 
 

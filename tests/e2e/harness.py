@@ -49,6 +49,8 @@ _WITH_BINFMT = ('rule=$1; shift; mount -t binfmt_misc binfmt_misc /proc/sys/fs/b
 START_MODE = (1280, 1024)
 # Message boxes of Tolvex all carry a caption starting like this.
 BOX_CAPTION_RE = "^Tolvex Error"
+# The locale whose ANSI code page Wine gives its programs; UTF-8 keeps the Unix names UTF-8.
+CODE_PAGE_LOCALES = {932: "ja_JP", 1250: "pl_PL", 1252: "en_US"}
 # The Wine prefix is rebuilt when this changes (or when Wine's version changes).
 PREFIX_LAYOUT = "tolvex-e2e-prefix 1"
 REG_FILES = ("system.reg", "user.reg", "userdef.reg")
@@ -469,6 +471,24 @@ class Harness:
             self._end_process(proc)
             self.log("Xorg on :%d did not come up; trying the next number" % n)
         raise HarnessError("no Xorg server could be started (see %s)" % self.xorg_log)
+
+    def code_page_env(self, code_page):
+        """LC_ALL and LOCPATH for this code page, the locale compiled into the work folder.
+
+        One prefix serves all: Wine takes the code pages from each process's locale, whatever
+        the prefix was made under, and rewrites the registry's international settings when they
+        are another locale's. reset() ends the server (`wineserver -k`, `-w`) between cases.
+        """
+        name = CODE_PAGE_LOCALES[code_page] + ".UTF-8"
+        folder = os.path.join(self.work_dir, "locales")
+        if not os.path.isdir(os.path.join(folder, name)):
+            os.makedirs(folder, exist_ok=True)
+            make = ["localedef", "-i", CODE_PAGE_LOCALES[code_page], "-f", "UTF-8",
+                    os.path.join(folder, name)]
+            if not shutil.which("localedef") or self._run_quiet(make, 120).returncode != 0:
+                raise HarnessError("localedef cannot compile %s (install-deps installs locales)"
+                                   % name)
+        return {"LC_ALL": name, "LOCPATH": folder}
 
     def wine_env(self, extra=None):
         env = {k: v for k, v in os.environ.items()

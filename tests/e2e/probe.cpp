@@ -11,8 +11,9 @@
 // and, when the process is about to end (after its hold), one line `exiting=<pid>`.
 //
 // Besides the run's facts, the record holds the __COMPAT_LAYER the process started with, the id
-// of the process that started it, its own path as Windows holds it (module_w, UTF-8) and the
-// ANSI code page (acp).
+// of the process that started it, its own path as Windows holds it (module_w, UTF-8), and the
+// ANSI and OEM code pages it was given (acp=, oemcp=): Wine derives them from the locale it was
+// started in.
 //
 // Optional environment variables:
 //   TOLVEX_PROBE_HOLD      after logging, stay alive until the file named by this value followed
@@ -191,13 +192,15 @@ int main() {
                                         nullptr, nullptr)
                   : 0;
   rec.text("module_w", bytes > 0 ? buf : "");
-  rec.number("acp", static_cast<long long>(GetACP()));
 
   rec.number("pid", static_cast<long long>(GetCurrentProcessId()));
   rec.number("parent_pid", static_cast<long long>(parentProcessId()));
 
   // The compatibility layers the process was started with (empty when none).
   rec.text("compat_layer", getEnv("__COMPAT_LAYER", buf, sizeof(buf)) ? buf : "");
+
+  rec.number("acp", static_cast<long long>(GetACP()));
+  rec.number("oemcp", static_cast<long long>(GetOEMCP()));
 
   addMode(rec, "current", ENUM_CURRENT_SETTINGS);
   addMode(rec, "registry", ENUM_REGISTRY_SETTINGS);

@@ -45,8 +45,9 @@ def ini(text):
 class Paths:
     """Unix and Wine paths inside one case folder."""
 
-    def __init__(self, root):
+    def __init__(self, root, encoding="utf-8"):
         self.root = root
+        self.encoding = encoding  # of what the programs write: their ANSI code page's
 
     def unix(self, rel):
         return os.path.join(self.root, rel)
@@ -94,6 +95,9 @@ class Case:
     layer: str = None  # the __COMPAT_LAYER every application must start with; None: not checked
     wrap: tuple = ()  # a command put before Wine's (setpriv)
     before: object = None  # hook(h, paths, env) after the layout, before the start
+    # The ANSI code page Wine gives the programs (harness.CODE_PAGE_LOCALES), in which what they
+    # write (probe records, output) is read; None: the tests' locale's.
+    code_page: int = None
 
 
 # ----- hooks and extra checks -----------------------------------------------------------------
@@ -377,7 +381,7 @@ def check_restore_after_kill(h, result, paths):
 
 
 def read_output(paths):
-    with open(paths.unix("tolvex.out"), encoding="utf-8", errors="replace") as f:
+    with open(paths.unix("tolvex.out"), encoding=paths.encoding, errors="replace") as f:
         return f.read()
 
 
@@ -494,7 +498,7 @@ def outside_code_page(folder, what):
                        folder + "/Tolvex.ini": ini("16,800,600,1,GAME.EXE"),
                        "Lódz/Title/Tolvex.ini": ini("16,640,480,1,GAME.EXE"),
                        "Lódz/Title/GAME.EXE": "probe", "work": None},
-                what=what, exe=folder + "/Tolvex.exe", during=(800, 600),
+                what=what, exe=folder + "/Tolvex.exe", during=(800, 600), code_page=1252,
                 launches=[Launch(folder + "/GAME.EXE", short_form(folder + "/GAME.EXE"))])
 
 
@@ -538,6 +542,10 @@ def check_launch_untouched(h, result, paths):
 
 def setup_exe(p):
     return [p.unix("work/TolvexSetup.exe")]
+
+
+SJIS_SETUP = "時刻表"  # its last byte in code page 932, of 表, is 0x5C
+SJIS_READ = SJIS_SETUP.encode("cp932").decode("latin-1")  # as the dialog's text is read
 
 
 def launch_msg(rel_app):
@@ -932,6 +940,47 @@ CASES = [
          "PROJECTOR.EXE (its Properties, Compatibility tab)\n" + " " * 13 + "16BITCOLOR, the layer "
          "Tolvex adds for this mode on this Windows, is set there already\n" in read_output(p)
          else ["no compatibility line: %r" % read_output(p)]),
+
+    # --- issue 32: the ANSI code page a case asks for; names on double-byte code pages -------
+    # (`tolvex-ini show "設定表"`, quoted, waits for the splitter that knows lead bytes.)
+    *[Case("codepage-%d" % cp, 32, "Wine gives a program code page %d; the folder %s, laid out "
+           "by its UTF-8 name, is its path in that code page" % (cp, folder),
+           {folder + "/PROJECTOR.EXE": "probe", "work": None},
+           start=lambda p, f=folder: [p.unix(f + "/PROJECTOR.EXE")], code_page=cp,
+           launches=[Launch(folder + "/PROJECTOR.EXE", folder + "/PROJECTOR.EXE")],
+           check=lambda h, r, p, cp=cp: [] if [x.get("acp") for x in r.records] == [str(cp)]
+           else ["ANSI code page %r" % [x.get("acp") for x in r.records]])
+      for cp, folder in ((932, "ソフト"), (1250, "Łódź"), (1252, "Café"))],
+    Case("setup-sjis-folder", 32,
+         "code page 932: Setup opened in 時刻表 guesses the Name 時刻表; Start the title starts it",
+         {SJIS_SETUP + "/TolvexSetup.exe": "setup", SJIS_SETUP + "/Tolvex.exe": "tolvex",
+          SJIS_SETUP + "/PROJECTOR.EXE": "probe"},
+         cwd=SJIS_SETUP, start=lambda p: [p.unix(SJIS_SETUP + "/TolvexSetup.exe")], code_page=932,
+         time_limit=90, during=(800, 600),
+         launches=[Launch(SJIS_SETUP + "/PROJECTOR.EXE", SJIS_SETUP + "/PROJECTOR.EXE")],
+         on_poll=D.DialogScript(
+             D.read_report("name", SJIS_READ, D.IDC_NAME), D.keys("alt+a"),
+             D.until(lambda h, r, p: H.probe_exits(p.unix("probe.log")) and h.x_mode() == START),
+             D.keys("Escape")),
+         check=lambda h, r, p: [] if r.notes["name"] == SJIS_READ else ["Name %r" % r.notes["name"]]),
+    Case("tool-check-sjis-tolvex", 32,
+         "code page 932: check --tolvex ソフト.exe reads ソフト.ini, names GAME.EXE, prints 932",
+         {"app/tolvex-ini.exe": "ini", "work/ソフト.exe": "tolvex", "work/GAME.EXE": "probe",
+          "work/ソフト.ini": ini("16,800,600,1,GAME.EXE")},
+         start=tool("check", "--tolvex", "ソフト.exe"), code_page=932,
+         output=[("Tolvex:", "ソフト.exe (nothing is switched, started or written by this check)"),
+                 ("Launch:", "GAME.EXE: there"),
+                 ("Verdict:", "Tolvex switches to 800 x 600 at 16 bits per pixel and starts "
+                  "GAME.EXE")],
+         on_poll=watch_x_mode, check=check_x_mode_unchanged),
+    Case("tool-show-sjis-names", 32,
+         "code page 932: show prints the names 設定.ini and 表示.exe in 932; the text stays escaped",
+         {"app/tolvex-ini.exe": "ini",
+          "work/設定.ini": H.complement("16,800,600,1,表示.exe".encode("cp932"))},
+         start=tool("show", "設定.ini"), code_page=932,
+         output=[("File:", "設定.ini (21 bytes)"),
+                 ("Text:", '"16,800,600,1,\\x95\\\\\\x8E\\xA6.exe"'),
+                 ("Application:", "表示.exe (in Tolvex's folder)")]),
 ]
 
 
@@ -1064,13 +1113,15 @@ def start_argv(case, paths):
 
 def run_case(h, case):
     root = h.case_dir(case.name)
-    paths = Paths(root)
+    paths = Paths(root, "cp%d" % case.code_page if case.code_page else "utf-8")
     files = {k: (v(paths) if callable(v) else v) for k, v in case.files.items()}
     h.reset()
     if case.windows:
         h.set_windows_version(case.windows)
     h.layout(root, files)
     env = dict(case.env)
+    if case.code_page:
+        env.update(h.code_page_env(case.code_page))
     if case.before:
         case.before(h, paths, h.wine_env(env))
     on_record = on_poll = None
@@ -1087,6 +1138,10 @@ def run_case(h, case):
                   on_poll=on_poll, out_base=paths.unix("tolvex"))
     finally:
         h.wrap = ()
+    if case.code_page:  # the records' ANSI bytes, read as latin-1, as the code page's text
+        r.records = [{k: v if k.endswith("_w") else
+                      v.encode("latin-1").decode(paths.encoding, "replace")
+                      for k, v in rec.items()} for rec in r.records]
     stored = h.stored_mode(root) if case.display else None
     fails = judge(h, case, paths, r, stored)
     if case.check and not r.timed_out:

@@ -76,7 +76,8 @@ WINDOWS_95 = {
         "Processes and Threads": "CreateProcessA ExitProcess GetCommandLineA GetCurrentProcess "
         "GetCurrentProcessId GetEnvironmentVariableA GetExitCodeProcess SetEnvironmentVariableA "
         "Sleep TerminateProcess",
-        "Consoles and Character-Mode Support": "GetConsoleTitleA GetStdHandle SetConsoleTitleA",
+        "Consoles and Character-Mode Support": "GetConsoleMode GetConsoleTitleA GetStdHandle "
+        "SetConsoleTitleA",
         "Error Handling": "FormatMessageA GetLastError SetLastError",
         "Dynamic-Link Libraries": "FreeLibrary GetModuleFileNameA GetModuleHandleA GetProcAddress "
         "LoadLibraryA",
@@ -98,6 +99,7 @@ WINDOWS_95 = {
         "Synchronization": "MsgWaitForMultipleObjects",
         "Keyboard Input": "SetFocus",
         "Timers": "KillTimer SetTimer",
+        "Strings": "CharToOemBuffA",
     }),
     "GDI32.dll": _documented({
         "Fonts and Text": "CreateFontIndirectA",

@@ -26,6 +26,8 @@ struct OpenCase {
   bool strict;
   std::string reportHas;
   Field focus;
+  const char* folder = nullptr;  // on code page 932, in place of C:\Games\Intro
+  const char* name = "Intro";    // guessed from the folder's name
 };
 
 // clang-format off
@@ -45,6 +47,14 @@ const OpenCase kOpenCases[] = {
     {__LINE__, {{"Tolvex.ini", {'1', '6', ',', '6', '4', '0'}}, {"SHOW.EXE", kExe}},
      {"SHOW.EXE"}, "", "800 x 600", 16, true, "Hint:        the file looks like plain text",
      Field::kNone},
+    // "表示" and "時刻表": the second bytes of "表" (0x95 0x5C) are no backslash; the report names
+    // the program "表示.exe" as its characters.
+    {__LINE__, {{"Tolvex.ini", storedSettings("16,800,600,1,\x95\\\x8E\xA6.exe")}}, {},
+     "\x95\\\x8E\xA6.exe", "800 x 600", 16, true, "Application: \x95\\\x8E\xA6.exe (in",
+     Field::kNone,
+     "C:\\G\\\x95\\\x8E\xA6", "\x95\\\x8E\xA6"},
+    {__LINE__, {}, {}, "", "800 x 600", 16, true, "No Tolvex.ini", Field::kNone,
+     "C:\\\x8E\x9E\x8D\x8F\x95\\", "\x8E\x9E\x8D\x8F\x95\\"},
 };
 // clang-format on
 
@@ -53,8 +63,11 @@ TEST(SetupOpen, ReadsTheFolderAsShowDoes) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     FakeSetupWorld world;
     world.files.files = c.files;
+    tolvex::FakePlatform system;
+    system.codePage = tolvex::shiftJis();
+    world.files.platform = c.folder != nullptr ? &system : nullptr;
     SetupModel model(world);
-    const Outcome opened = model.open(nullptr);
+    const Outcome opened = model.open(c.folder);
     EXPECT_TRUE(opened.ok);
     EXPECT_EQ(c.focus, opened.focus);
     EXPECT_EQ(c.programs, texts(model.programs, model.programCount));
@@ -64,7 +77,7 @@ TEST(SetupOpen, ReadsTheFolderAsShowDoes) {
     EXPECT_EQ(c.strict, model.form.strict);
     EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find(c.reportHas))
         << model.report.c_str();
-    EXPECT_STREQ("Intro", model.form.name.c_str());
+    EXPECT_STREQ(c.name, model.form.name.c_str());
   }
 }
 

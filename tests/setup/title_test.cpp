@@ -162,6 +162,7 @@ struct ShortcutCase {
   bool inCodePage;
   size_t questions;
   std::string made;  // the shortcut's target and description, or the message's start
+  std::string folder = "C:\\Games\\Intro";  // another one on code page 932
 };
 
 const std::map<std::string, std::vector<std::uint8_t>> kTitle = {
@@ -188,6 +189,9 @@ const ShortcutCase kShortcutCases[] = {
     {__LINE__, kTitle, nullptr, "", Answer::kCancel, {}, false, 0, kFolderNotInCodePage},
     {__LINE__, kTitle, "..\\Startup\\x", "", Answer::kCancel, {}, true, 0, "The name cannot hold"},
     {__LINE__, kTitle, "", "", Answer::kCancel, {}, true, 0, "Type the name"},
+    // "時刻表", whose last byte is the second byte 0x5C.
+    {__LINE__, kTitle, nullptr, "", Answer::kCancel, {}, true, 0,
+     "C:\\\x8E\x9E\x8D\x8F\x95\\\\Tolvex.exe: Starts GAME.EXE", "C:\\\x8E\x9E\x8D\x8F\x95\\"},
 };
 // clang-format on
 
@@ -198,6 +202,10 @@ TEST(SetupShortcut, StartsTheSavedSettingsOfATolvexThatIsThere) {
     world.files.files = c.files;
     world.files.files["GAME.EXE"] = kExe;
     world.inCodePage = c.inCodePage;
+    world.folder = c.folder;
+    tolvex::FakePlatform system;
+    system.codePage = tolvex::shiftJis();
+    world.files.platform = &system;
     SetupModel model(world);
     model.open(nullptr);
     model.form.named = c.name != nullptr;
@@ -211,11 +219,13 @@ TEST(SetupShortcut, StartsTheSavedSettingsOfATolvexThatIsThere) {
     std::string made = outcome.message.c_str();
     for (const Shortcut& link : world.shortcuts) {  // named after the title, started in its folder
       made = std::string(link.target.c_str()) + ": " + link.description.c_str();
-      EXPECT_STREQ("C:\\Games\\Intro", link.folder.c_str());
+      EXPECT_EQ(c.folder, link.folder.c_str());
       EXPECT_EQ("C:\\Users\\ann\\Desktop\\" + std::string(model.form.name.c_str()) + ".lnk",
                 link.file.c_str());
-      EXPECT_EQ(0U, made.find(std::string(link.icon.c_str(), 15)));  // the icon of the title
-      EXPECT_NE(std::string::npos, made.find(std::string("Starts ") + (link.icon.c_str() + 15)));
+      const std::size_t folder = c.folder.size() + 1;  // the icon of the title
+      EXPECT_EQ(0U, made.find(std::string(link.icon.c_str(), folder)));
+      EXPECT_NE(std::string::npos,
+                made.find(std::string("Starts ") + (link.icon.c_str() + folder)));
       EXPECT_NE(std::string::npos, std::string(model.report.c_str()).find("Made the shortcut C:"));
     }
     EXPECT_EQ(0U, made.find(c.made)) << made;
@@ -230,6 +240,7 @@ struct CompatCase {
   const char* machine;
   const char* tolvexLayer;
   std::string expected;
+  const char* program = "C:\\Games\\GAME.EXE";  // on code page 932
 };
 
 // clang-format off
@@ -242,6 +253,9 @@ const CompatCase kCompatCases[] = {
     {__LINE__, "~ 256COLOR", nullptr, "16BITCOLOR", "Windows also applies 256COLOR" + kTab},
     {__LINE__, nullptr, "~ ", "256COLOR", "none set"},
     {__LINE__, nullptr, nullptr, nullptr, "none set"},
+    {__LINE__, "WIN95", nullptr, nullptr,
+     "Windows also applies WIN95 to \x83\\\x83t\x83g.exe (its Properties, Compatibility tab)",
+     "C:\\G\\\x83\\\x83t\x83g.exe"},
 };
 // clang-format on
 
@@ -249,8 +263,8 @@ TEST(CheckCompatibility, NamesTheLayersOfBothRoots) {
   for (const CompatCase& c : kCompatCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     tolvex_commands::CompatLineText line;
-    tolvex_commands::composeCompatibility(c.user, c.machine, "C:\\Games\\GAME.EXE", c.tolvexLayer,
-                                          line);
+    tolvex_commands::composeCompatibility(c.user, c.machine, c.program, tolvex::shiftJis(),
+                                          c.tolvexLayer, line);
     EXPECT_EQ(c.expected, line.c_str());
   }
 }

@@ -54,6 +54,9 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
   std::string err;
   Bytes output;
   bool binaryStreams = false;
+  // Names printed as characters of this code page, as tolvex-ini.exe prints them.
+  bool characters = false;
+  tolvex::LeadBytes codePage;
 
   bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                     std::size_t& stored, std::size_t& total, ReasonText& why) override {
@@ -115,6 +118,10 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
   void writeOut(const char* text, std::size_t size) override { out.append(text, size); }
   void writeErr(const char* text, std::size_t size) override { err.append(text, size); }
   void useBinaryStreams() override { binaryStreams = true; }
+  bool showsCharacters(tolvex::LeadBytes& leadBytes) override {
+    leadBytes = codePage;
+    return characters;
+  }
   long readInput(std::uint8_t* buffer, std::size_t capacity, ReasonText& why) override {
     if (inputFails) {
       why.assign("Input/output error");

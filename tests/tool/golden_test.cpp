@@ -199,6 +199,20 @@ const Golden kGolden[] = {
      ""},
     {__LINE__, {"show"}, nullptr, 2, "",
      "tolvex-ini: cannot read 'Tolvex.ini': No such file or directory\n"},
+    // Names as their characters on code page 932 ("表示", a half-width "ｦ"), but not a control
+    // byte, nor a lead byte without its second byte; the text's bytes stay escaped.
+    {__LINE__, {"show", "\x95\\\x8E\xA6\xA6\x83\t\x83"}, nullptr, 0,
+     "File:        \x95\\\x8E\xA6\xA6\\x83\\t\\x83 (21 bytes)\n"
+     "Text:        \"16,800,600,1,\\x95\\\\\\x8E\\xA6.exe\"\n"
+     "Result:      accepted with an application\n"
+     "Depth:       16 bits per pixel\nWidth:       800\nHeight:      600\n"
+     "Strictness:  strict: nothing is started when the mode cannot be set\n"
+     "Application: \x95\\\x8E\xA6.exe (in Tolvex's folder)\n", "",
+     [](FakeToolIo& io, tolvex::FakePlatform&) {
+       io.files["\x95\\\x8E\xA6\xA6\x83\t\x83"] = storedSettings("16,800,600,1,\x95\\\x8E\xA6.exe");
+       io.characters = true;
+       io.codePage = tolvex::shiftJis();
+     }},
     {__LINE__, {"show", "a.ini", "b.ini"}, nullptr, 2, "",
      "tolvex-ini: show: too many arguments, starting with 'b.ini'" + kTry},
     {__LINE__, {"show", "--all"}, nullptr, 2, "", "tolvex-ini: show: unrecognized option '--all'" + kTry},

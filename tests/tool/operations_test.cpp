@@ -392,7 +392,8 @@ struct CheckCase {
   std::string says;     // the Verdict row
   std::string caption;  // of the message box the verdict shows, if any
   RunSequence run = nullptr;
-  std::string layers = "";  // what the title would inherit in __COMPAT_LAYER; empty: none set
+  std::string layers = "";       // what the title would inherit in __COMPAT_LAYER; empty: none set
+  const char* tolvex = nullptr;  // Tolvex as started, on code page 932; nullptr: Tolvex.exe
 };
 
 // Tolvex's run with one display call more: after the request is taken, a second switch (to
@@ -447,6 +448,10 @@ const CheckCase kCheckCases[] = {
     {__LINE__, "16,800,600,1,GAME.EXE", {0, 0, 0}, {"GAME.EXE"}, false, kStarts,
      "Tolvex switches to 640 x 480 at 16 bits per pixel and starts GAME.EXE", "",
      &runWithOneMoreSwitch},
+    // "ソフト.exe": its "ソ" (0x83 0x5C) is no folder, so GAME.EXE is the current folder's.
+    {__LINE__, "16,800,600,1,GAME.EXE", {0}, {"GAME.EXE"}, false, kStarts,
+     "Tolvex switches to 800 x 600 at 16 bits per pixel and starts GAME.EXE", "", nullptr,
+     "16BITCOLOR", "\x83\\\x83t\x83g.exe"},
 };
 // clang-format on
 
@@ -467,6 +472,10 @@ TEST(Check, TellsWhatTolvexWouldDoAndChangesNothing) {
     io.otherCopyRunning = c.otherCopy;
     CheckRequest request;
     request.run = c.run;
+    if (c.tolvex != nullptr) {
+      system.codePage = tolvex::shiftJis();
+      request.tolvex = c.tolvex;
+    }
     CheckOutcome checked;
     checkTolvex(io, request, checked);
     const Report report = checkRows(request, checked);

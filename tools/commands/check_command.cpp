@@ -131,7 +131,7 @@ void checkTolvex(ToolIo& io, const CheckRequest& request, CheckOutcome& outcome)
   }
   readProgramLayers(
       outcome.started ? outcome.startedName.c_str() : outcome.launches.items[0].name.c_str(),
-      outcome.programLayers);
+      codePage(io), outcome.programLayers);
 
   outcome.verdict = CheckVerdict::kStartsNothing;
   if (outcome.started) {

@@ -24,12 +24,17 @@ bool holdsLayer(const char* layers, const char* layer) {
   return tolvex::holdsLayer(layers, std::strlen(layers), layer);
 }
 
-const char* fileNameOf(const char* path) {
+// What follows the last '\\', '/' or ':' that is a character of its own: "ソフト.exe" keeps its
+// "ソ", whose second byte is 0x5C.
+const char* fileNameOf(const char* path, const tolvex::LeadBytes& leadBytes) {
+  const std::size_t length = std::strlen(path);
   const char* name = path;
-  for (const char* at = path; *at != '\0'; ++at) {
-    if (*at == '\\' || *at == '/' || *at == ':') {
-      name = at + 1;
+  for (std::size_t at = 0; at < length;) {
+    const std::size_t size = leadBytes.charLength(path, at, length);
+    if (size == 1 && (path[at] == '\\' || path[at] == '/' || path[at] == ':')) {
+      name = path + at + 1;
     }
+    at += size;
   }
   return name;
 }
@@ -37,7 +42,8 @@ const char* fileNameOf(const char* path) {
 }  // namespace
 
 void composeCompatibility(const char* forUser, const char* forAll, const char* program,
-                          const char* tolvexLayer, CompatLineText& line) {
+                          const tolvex::LeadBytes& leadBytes, const char* tolvexLayer,
+                          CompatLineText& line) {
   forUser = withoutFlags(forUser != nullptr ? forUser : "");
   forAll = withoutFlags(forAll != nullptr ? forAll : "");
   if (*forUser == '\0' && *forAll == '\0') {
@@ -50,7 +56,7 @@ void composeCompatibility(const char* forUser, const char* forAll, const char* p
   } else {
     line.append(*forUser != '\0' ? forUser : forAll);
   }
-  line.appendFormat(" to %s (its Properties, Compatibility tab)", fileNameOf(program));
+  line.appendFormat(" to %s (its Properties, Compatibility tab)", fileNameOf(program, leadBytes));
   if (tolvexLayer != nullptr &&
       (holdsLayer(forUser, tolvexLayer) || holdsLayer(forAll, tolvexLayer))) {
     line.appendFormat(
@@ -59,12 +65,14 @@ void composeCompatibility(const char* forUser, const char* forAll, const char* p
   }
 }
 
-void readProgramLayers(const char* program, ProgramLayers& layers) {
+void readProgramLayers(const char* program, const tolvex::LeadBytes& leadBytes,
+                       ProgramLayers& layers) {
   LayersSource* source = systemLayersSource();
   if (source == nullptr || program == nullptr || program[0] == '\0') {
     return;
   }
   layers.read = true;
+  layers.leadBytes = leadBytes;
   layers.program.assign(program);
   tolvex::PathText full;
   if (!source->fullPath(program, full)) {

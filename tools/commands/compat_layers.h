@@ -36,17 +36,20 @@ class LayersSource {
 // This build's source: the registry on Windows; none elsewhere (nullptr: nothing to read).
 LayersSource* systemLayersSource();
 
-// The line after "Compatibility: " for `program` (the file Tolvex would start), given its values
-// for the current user and for all users (nullptr: none), e.g. "Windows also applies WIN95
+// The line after "Compatibility: " for `program` (the file Tolvex would start, a path walked by
+// the code page's `leadBytes`), given its values for the current user and for all users (nullptr:
+// none), e.g. "Windows also applies WIN95
 // 256COLOR to GAME.EXE (its Properties, Compatibility tab)" or "none set". `tolvexLayer` is the
 // colour layer Tolvex adds for this run (nullptr: none); when the values hold it already, a
 // second line says so.
 void composeCompatibility(const char* forUser, const char* forAll, const char* program,
-                          const char* tolvexLayer, CompatLineText& line);
+                          const tolvex::LeadBytes& leadBytes, const char* tolvexLayer,
+                          CompatLineText& line);
 
 // The layers Windows keeps for `program` (the file Tolvex would start) for the current user and
 // for all users; nothing read when the system has none to read or `program` is empty.
-void readProgramLayers(const char* program, ProgramLayers& layers);
+void readProgramLayers(const char* program, const tolvex::LeadBytes& leadBytes,
+                       ProgramLayers& layers);
 
 }  // namespace tolvex_commands
 

@@ -172,6 +172,8 @@ struct BoxShown {
 struct ProgramLayers {
   bool read = false;  // false: no layers to read on this system, or no program to start
   tolvex::PathText program;
+  // The code page's lead bytes, by which the program's file name is cut from its path.
+  tolvex::LeadBytes leadBytes;
   bool forUserSet = false;
   bool forAllSet = false;
   tolvex::FixedText<512> forUser;

@@ -32,11 +32,32 @@ void TextOut::formatChecked(const char* fmt, ...) {
   va_end(args);
 }
 
+std::size_t TextOut::characterAt(const char* s, std::size_t i, std::size_t n) const {
+  const auto isControl = [](char byte) {
+    const auto c = static_cast<unsigned char>(byte);
+    return c < 0x20 || c == 0x7F;
+  };
+  if (!characters_ || static_cast<unsigned char>(s[i]) < 0x80) {
+    return 0;
+  }
+  if (!leadBytes_.leads(s[i])) {
+    return 1;
+  }
+  // A lead byte followed by a control byte, or by nothing, would take with it what follows.
+  return leadBytes_.charLength(s, i, n) == 2 && !isControl(s[i + 1]) ? 2 : 0;
+}
+
 void TextOut::escaped(const char* s, std::size_t n, bool quoted) {
   if (quoted) {
     text("\"");
   }
   for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t character = quoted ? 0 : characterAt(s, i, n);
+    if (character > 0) {
+      bytes(&s[i], character);
+      i += character - 1;
+      continue;
+    }
     const auto c = static_cast<unsigned char>(s[i]);
     switch (c) {
       case '\r':

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "platform/fixed_text.h"
+#include "platform/lead_bytes.h"
 #include "settings/settings_text.h"
 
 namespace tolvex_commands {
@@ -34,10 +35,22 @@ class TextOut {
   }
 
   // Bytes as a reader can tell them apart: printable ASCII as it is, everything else as a C
-  // escape. In quoted form the quote and the backslash are escaped too; names and paths are
-  // shown with their backslashes as they are.
+  // escape. In quoted form the quote and the backslash are escaped too: the exact bytes of a
+  // text (a file's decoded text, a message box's exact text). Unquoted are names and paths,
+  // and the lines of a message box as it shows them: their backslashes as they are, and where
+  // names are shown as characters, their characters too.
   void escaped(const char* s, std::size_t n, bool quoted);
   void escaped(const char* s, bool quoted);
+
+  // From here on, unquoted text shows bytes from 0x80 on as they are: where it goes, they are
+  // characters of the ANSI code page whose lead bytes these are (a Windows console or a
+  // redirected stream of tolvex-ini.exe, Tolvex Setup's window). A lead byte goes only with its
+  // second byte; one without a second byte, and every control byte, stay escaped. The host
+  // build's streams and the tests' never show characters: their names stay escaped.
+  void namesAsCharacters(const tolvex::LeadBytes& leadBytes) {
+    characters_ = true;
+    leadBytes_ = leadBytes;
+  }
 
   // A message box text, one line for each of its lines (each "\r" starts a new one): the first
   // after `firstLabel`, the others after an empty label, each after `prefix`. With no label
@@ -55,7 +68,11 @@ class TextOut {
  private:
   // Only ever called with a format that CheckedFormat has matched to the arguments.
   void formatChecked(const char* fmt, ...);
+  // How many bytes at s[i] (of n) make one character to be shown as it is; 0: escape s[i].
+  std::size_t characterAt(const char* s, std::size_t i, std::size_t n) const;
   bool lost_ = false;
+  bool characters_ = false;
+  tolvex::LeadBytes leadBytes_;
 };
 
 // Text into a fixed field, as much as fits; lost() (and the field's overflowed()) tell when

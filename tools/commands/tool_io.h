@@ -73,6 +73,16 @@ class ToolIo {
   ~ToolIo() = default;
 };
 
+// The ANSI code page's lead bytes, by which names and paths are walked a character at a time:
+// the system's where there is one to ask, else none (the Linux build, whose names are bytes).
+inline tolvex::LeadBytes codePage(ToolIo& io) {
+  tolvex::LeadBytes table;
+  if (tolvex::Platform* system = io.system()) {
+    system->leadBytes(table);
+  }
+  return table;
+}
+
 // The one safe write of both front ends: the bytes go to a new file beside `path` first, which
 // is read back the way Tolvex reads it (into `back`) and only then, when it holds exactly these
 // bytes, takes `path`'s place in one step. Until that step succeeds `path` keeps its bytes, and

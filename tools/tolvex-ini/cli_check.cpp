@@ -103,7 +103,7 @@ void printCompatibility(TextOut& out, const CheckOutcome& seen) {
   tolvex_commands::CompatLineText line;
   tolvex_commands::composeCompatibility(
       layers.forUserSet ? layers.forUser.c_str() : nullptr,
-      layers.forAllSet ? layers.forAll.c_str() : nullptr, layers.program.c_str(),
+      layers.forAllSet ? layers.forAll.c_str() : nullptr, layers.program.c_str(), layers.leadBytes,
       seen.addedLayer.empty() ? nullptr : seen.addedLayer.c_str(), line);
   for (const char* at = line.c_str(); *at != '\0';) {
     const char* end = std::strchr(at, '\n');

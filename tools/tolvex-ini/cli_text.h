@@ -14,7 +14,12 @@ constexpr char kProgramName[] = "tolvex-ini";
 // Text to standard output, or to standard error.
 class Printer final : public TextOut {
  public:
-  Printer(Console& console, bool toErr) : console_(console), toErr_(toErr) {}
+  Printer(Console& console, bool toErr) : console_(console), toErr_(toErr) {
+    tolvex::LeadBytes leadBytes;
+    if (console.showsCharacters(leadBytes)) {
+      namesAsCharacters(leadBytes);
+    }
+  }
   void bytes(const char* s, std::size_t n) override;
   void label(const char* name) override { padded(name); }
 

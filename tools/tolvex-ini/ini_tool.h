@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/lead_bytes.h"
 #include "tools/commands/tool_io.h"
 
 namespace tolvex_ini {
@@ -32,6 +33,10 @@ class Console {
   virtual void useBinaryStreams() = 0;
   virtual long readInput(std::uint8_t* buffer, std::size_t capacity, ReasonText& why) = 0;
   virtual bool writeOutput(const std::uint8_t* bytes, std::size_t size, ReasonText& why) = 0;
+  // Whether the text written here is read in the ANSI code page, whose lead bytes it then
+  // gives: names are then printed as their characters (tolvex-ini.exe's console, file or pipe).
+  // Elsewhere (the Linux build, the tests) they are printed escaped, byte for byte as always.
+  virtual bool showsCharacters(tolvex::LeadBytes& /*leadBytes*/) { return false; }
 
  protected:
   ~Console() = default;

@@ -1,11 +1,15 @@
 // tolvex-ini.exe's entry point: the tool's logic (ini_tool.cpp) on the machine's files and
-// display (SystemToolIo), and the standard streams through ReadFile and WriteFile.
+// display (SystemToolIo), and the standard streams through ReadFile and WriteFile, or a console's
+// own functions.
 //
 // Like Tolvex.exe, the program carries no C runtime, so that it runs on every Windows from
 // Windows 95 and on every CPU from the 80486: Windows calls tolvexIniStart directly, the
 // arguments are split here as the C runtime split them, and the process ends with ExitProcess.
 #include <windows.h>
 
+#include <cstring>
+
+#include "platform/win32_platform.h"
 #include "tools/commands/system_tool_io.h"
 #include "tools/tolvex-ini/command_line.h"
 #include "tools/tolvex-ini/ini_tool.h"
@@ -29,6 +33,87 @@ bool writeAll(HANDLE handle, const void* bytes, std::size_t size) {
   return true;
 }
 
+// A console shows text in its own characters, which are not the ANSI code page's: on Windows NT
+// the ANSI text is turned into UTF-16 for WriteConsoleW (looked up where it runs: Windows 95 has
+// no working one), on Windows 9x, whose console takes OEM bytes, into those. A file or a pipe
+// gets the ANSI bytes as they are, which a reader of the redirected output reads in the code
+// page of the system that wrote them.
+class ConsoleStream {
+  using WriteConsoleWFn = BOOL(WINAPI*)(HANDLE, const void*, DWORD, LPDWORD, LPVOID);
+
+ public:
+  explicit ConsoleStream(DWORD which)
+      : handle_(GetStdHandle(which)),
+        writeWide_(tolvex::systemFunction<WriteConsoleWFn>("kernel32.dll", "WriteConsoleW", true)) {
+    DWORD mode = 0;
+    console_ = GetConsoleMode(handle_, &mode) != 0;
+    tolvex::ansiLeadBytes(leadBytes_);
+  }
+  HANDLE handle() const { return handle_; }
+
+  // Writes `size` bytes of ANSI text. A lead byte at the end waits for its second byte, which
+  // the next call brings: a character is never turned into the console's in two halves.
+  bool write(const char* text, std::size_t size) {
+    if (!console_) {
+      return writeAll(handle_, text, size);
+    }
+    for (std::size_t done = 0; done < size;) {
+      std::size_t used = held_ ? 1 : 0;
+      piece_[0] = held_ ? heldByte_ : piece_[0];
+      held_ = false;
+      const std::size_t take =
+          size - done < sizeof piece_ - used ? size - done : sizeof piece_ - used;
+      std::memcpy(piece_ + used, text + done, take);
+      used += take;
+      done += take;
+      std::size_t whole = 0;
+      while (whole < used && !(leadBytes_.leads(piece_[whole]) && whole + 1 == used)) {
+        whole += leadBytes_.charLength(piece_, whole, used);
+      }
+      if (whole < used) {
+        held_ = true;
+        heldByte_ = piece_[whole];
+      }
+      if (!show(piece_, whole)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // A lead byte left at the end goes out alone.
+  bool flush() {
+    const bool wrote = !held_ || show(&heldByte_, 1);
+    held_ = false;
+    return wrote;
+  }
+
+ private:
+  bool show(const char* text, std::size_t size) {
+    if (size == 0) {
+      return true;
+    }
+    if (writeWide_ == nullptr) {
+      char oem[sizeof piece_];
+      CharToOemBuffA(text, oem, static_cast<DWORD>(size));
+      return writeAll(handle_, oem, size);
+    }
+    WCHAR wide[sizeof piece_];
+    const int count = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), wide,
+                                          static_cast<int>(sizeof piece_));
+    DWORD wrote = 0;
+    return count > 0 && writeWide_(handle_, wide, static_cast<DWORD>(count), &wrote, nullptr) != 0;
+  }
+
+  HANDLE handle_;
+  WriteConsoleWFn writeWide_;
+  bool console_ = false;
+  tolvex::LeadBytes leadBytes_;
+  char piece_[512] = {};
+  bool held_ = false;
+  char heldByte_ = 0;
+};
+
 class Win32Console final : public tolvex_ini::Console {
  public:
   // A failed write to standard output is told once, at the end (finish()).
@@ -39,6 +124,10 @@ class Win32Console final : public tolvex_ini::Console {
   }
   void writeErr(const char* text, std::size_t size) override {
     (void)writeText(err_, text, size, true);
+  }
+  bool showsCharacters(tolvex::LeadBytes& leadBytes) override {
+    tolvex::ansiLeadBytes(leadBytes);
+    return true;
   }
 
   // The streams are bytes from here on; until then report lines end in CR LF on standard
@@ -61,11 +150,15 @@ class Win32Console final : public tolvex_ini::Console {
 
   bool writeOutput(const std::uint8_t* bytes, std::size_t size,
                    tolvex_ini::ReasonText& why) override {
-    return writeAll(out_, bytes, size) ? true : failWithLastError(why);
+    return writeAll(out_.handle(), bytes, size) ? true : failWithLastError(why);
   }
 
   // A report that did not reach its reader (a full disk, a closed pipe) is a failure too.
   int finish(int status) {
+    (void)err_.flush();
+    if (!out_.flush() && outError_ == 0) {
+      outError_ = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+    }
     if (outError_ == 0) {
       return status;
     }
@@ -79,15 +172,15 @@ class Win32Console final : public tolvex_ini::Console {
   }
 
  private:
-  static bool writeText(HANDLE handle, const char* text, std::size_t size, bool crlf) {
+  static bool writeText(ConsoleStream& stream, const char* text, std::size_t size, bool crlf) {
     if (!crlf) {
-      return writeAll(handle, text, size);
+      return stream.write(text, size);
     }
     char piece[512];
     std::size_t used = 0;
     for (std::size_t i = 0; i < size; ++i) {
       if (used + 2 > sizeof piece) {
-        if (!writeAll(handle, piece, used)) {
+        if (!stream.write(piece, used)) {
           return false;
         }
         used = 0;
@@ -97,12 +190,12 @@ class Win32Console final : public tolvex_ini::Console {
       }
       piece[used++] = text[i];
     }
-    return writeAll(handle, piece, used);
+    return stream.write(piece, used);
   }
 
   HANDLE in_ = GetStdHandle(STD_INPUT_HANDLE);
-  HANDLE out_ = GetStdHandle(STD_OUTPUT_HANDLE);
-  HANDLE err_ = GetStdHandle(STD_ERROR_HANDLE);
+  ConsoleStream out_{STD_OUTPUT_HANDLE};
+  ConsoleStream err_{STD_ERROR_HANDLE};
   DWORD outError_ = 0;
   bool binary_ = false;
 };

@@ -226,6 +226,21 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
   return outcome;
 }
 
+// Whether a name holds a character that no file name may hold, or a dot. '\\' and '|' may be
+// second bytes on a double-byte code page ("時刻表" ends in 0x5C): only a character of its own
+// counts.
+bool holdsForbidden(const char* name, const tolvex::LeadBytes& leadBytes) {
+  const std::size_t length = std::strlen(name);
+  for (std::size_t at = 0; at < length;) {
+    const std::size_t size = leadBytes.charLength(name, at, length);
+    if (size == 1 && std::strchr(".\\/:*?\"<>|", name[at]) != nullptr) {
+      return true;
+    }
+    at += size;
+  }
+  return false;
+}
+
 }  // namespace
 
 Outcome SetupModel::checkName() const {
@@ -236,7 +251,7 @@ Outcome SetupModel::checkName() const {
   if (name[0] == '\0') {
     return refusal(Field::kName, "Type the name of the renamed Tolvex, without \".exe\".");
   }
-  if (std::strpbrk(name, ".\\/:*?\"<>|") != nullptr) {
+  if (holdsForbidden(name, tolvex_commands::codePage(world_.io()))) {
     return refusal(Field::kName,
                    "The name cannot hold a dot or any of \\ / : * ? \" < > |: Tolvex looks for "
                    "its settings file under its own name up to the first dot.");
@@ -486,7 +501,7 @@ void saySteps(TextOut& out, const CheckOutcome& checked) {
     tolvex_commands::composeCompatibility(
         layers.forUserSet ? layers.forUser.c_str() : nullptr,
         layers.forAllSet ? layers.forAll.c_str() : nullptr, layers.program.c_str(),
-        checked.addedLayer.empty() ? nullptr : checked.addedLayer.c_str(), line);
+        layers.leadBytes, checked.addedLayer.empty() ? nullptr : checked.addedLayer.c_str(), line);
     out.text("Compatibility settings: ");
     out.text(line.c_str());
     out.text(".\n");
@@ -525,7 +540,9 @@ void SetupModel::check() {
   }
   // The verdict first (and the message box that goes with it); then the note about a
   // Tolvex.ini that hides the named file; then how check came to the verdict.
+  // The report box is an ANSI control: names in it are their characters.
   tolvex_commands::TextInto<ReportText::kCapacity> into(report);
+  into.namesAsCharacters(tolvex_commands::codePage(world_.io()));
   sayVerdict(into, checked);
   shadowingNote();
   saySteps(into, checked);
@@ -533,6 +550,7 @@ void SetupModel::check() {
     // Never a report cut short: the verdict alone, and a word that the rest was left out.
     report.clear();
     tolvex_commands::TextInto<ReportText::kCapacity> verdict(report);
+    verdict.namesAsCharacters(tolvex_commands::codePage(world_.io()));
     sayVerdict(verdict, checked);
     report.append("How Check came to this is too long for this window.\n");
     if (verdict.lost() || report.overflowed()) {

@@ -12,15 +12,23 @@ namespace tolvex_setup {
 namespace {
 
 // The folder's own name, as a first guess at the title's name: the last part of the path, up
-// to its first dot (Tolvex reads <Name>.ini up to the first dot of its own name).
-void folderName(const char* folder, FileName& name) {
-  std::size_t end = std::strlen(folder);
-  while (end > 0 && (folder[end - 1] == '\\' || folder[end - 1] == '/')) {
-    --end;
-  }
-  std::size_t start = end;
-  while (start > 0 && folder[start - 1] != '\\' && folder[start - 1] != '/') {
-    --start;
+// to its first dot (Tolvex reads <Name>.ini up to the first dot of its own name). The path is
+// walked a character at a time: on a double-byte code page a second byte may be 0x5C, and the
+// folder "表示" is no folder "示" in one whose name ends in half a character.
+void folderName(const char* folder, const tolvex::LeadBytes& leadBytes, FileName& name) {
+  const std::size_t length = std::strlen(folder);
+  std::size_t start = 0;           // the last part's first byte
+  std::size_t end = 0;             // just after the last character that separates nothing
+  std::size_t afterSeparator = 0;  // just after the last '\\' or '/'
+  for (std::size_t at = 0; at < length;) {
+    const std::size_t size = leadBytes.charLength(folder, at, length);
+    if (size == 1 && (folder[at] == '\\' || folder[at] == '/')) {
+      afterSeparator = at + 1;
+    } else {
+      start = afterSeparator > end ? afterSeparator : start;
+      end = at + size;
+    }
+    at += size;
   }
   const std::size_t stop = start + tolvex::settingsNameLength(folder + start, end - start);
   if (stop == start || std::memchr(folder + start, ':', stop - start) != nullptr ||
@@ -57,7 +65,7 @@ Outcome SetupModel::open(const char* folder) {
   }
   form = SetupForm();
   world_.currentFolder(form.folder);
-  folderName(form.folder.c_str(), form.name);
+  folderName(form.folder.c_str(), tolvex_commands::codePage(world_.io()), form.name);
   listPrograms();
   recogniseCopies(true);
   outcome.focus = readSettings();
@@ -139,7 +147,9 @@ Field SetupModel::readSettings() {
     if (!shown.read) {
       report.format("%s cannot be read: %s.\n", file.c_str(), shown.why.c_str());
     } else {
+      // The report box is an ANSI control: names in it are their characters.
       tolvex_commands::TextInto<ReportText::kCapacity> into(report);
+      into.namesAsCharacters(tolvex_commands::codePage(world_.io()));
       tolvex_commands::printShown(into, file.c_str(), shown);
       if (shown.verdict == tolvex_commands::FileVerdict::kIgnored &&
           tolvex_commands::looksLikePlainText(shown.stored, shown.size)) {

@@ -6,10 +6,12 @@ namespace tolvex_setup {
 
 namespace {
 
-void inFolder(const char* folder, const char* name, tolvex::PathText& path) {
+// A folder's file. A folder that ends in "表" ends in the byte 0x5C, which is no backslash.
+void inFolder(const char* folder, const char* name, const tolvex::LeadBytes& leadBytes,
+              tolvex::PathText& path) {
   path.assign(folder);
   const std::size_t length = path.length();
-  if (length > 0 && folder[length - 1] != '\\') {
+  if (length > 0 && !leadBytes.endsWithBackslash(folder, length)) {
     path.append("\\");
   }
   path.append(name);
@@ -17,17 +19,17 @@ void inFolder(const char* folder, const char* name, tolvex::PathText& path) {
 
 // The shortcut to the form's Tolvex, described by what its saved settings make it do.
 void shortcutFor(const SetupModel& model, const char* desktop, const tolvex::SettingsRequest& saved,
-                 Shortcut& shortcut) {
+                 const tolvex::LeadBytes& leadBytes, Shortcut& shortcut) {
   const SetupForm& form = model.form;
   FileName name(form.name);
   name.append(".lnk");
-  inFolder(desktop, name.c_str(), shortcut.file);
+  inFolder(desktop, name.c_str(), leadBytes, shortcut.file);
   FileName tolvex;
   model.tolvexProgram(tolvex);
-  inFolder(form.folder.c_str(), tolvex.c_str(), shortcut.target);
+  inFolder(form.folder.c_str(), tolvex.c_str(), leadBytes, shortcut.target);
   shortcut.folder.assign(form.folder);
   const char* program = saved.appPath.c_str();
-  inFolder(form.folder.c_str(), program, shortcut.icon);
+  inFolder(form.folder.c_str(), program, leadBytes, shortcut.icon);
   shortcut.description.format("Starts %s at %d x %d, %d bits per pixel", program,
                               static_cast<int>(saved.width), static_cast<int>(saved.height),
                               static_cast<int>(saved.depth));
@@ -49,7 +51,7 @@ Outcome makeShortcut(SetupModel& model, SetupWorld& world, Questions& questions)
     return outcome;
   }
   Shortcut shortcut;
-  shortcutFor(model, desktop.c_str(), saved, shortcut);
+  shortcutFor(model, desktop.c_str(), saved, tolvex_commands::codePage(world.io()), shortcut);
   if (shortcut.file.overflowed() || shortcut.target.overflowed() || shortcut.icon.overflowed()) {
     outcome.ok = false;
     outcome.message.assign("The shortcut's path would be too long.");

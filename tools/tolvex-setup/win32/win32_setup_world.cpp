@@ -198,10 +198,13 @@ int Win32SetupWorld::listPrograms(FileName* names, int capacity) {
 
 void Win32SetupWorld::besideSetup(const char* name, tolvex::PathText& path) {
   const char* own = ownModuleName();
-  std::size_t folder = own != nullptr ? std::strlen(own) : 0;
-  while (folder > 0 && own[folder - 1] != '\\') {
-    --folder;
-  }
+  const std::size_t length = own != nullptr ? std::strlen(own) : 0;
+  // Up to the last backslash that is a character of its own (a Setup renamed "設定表.exe" has
+  // one that is not).
+  tolvex::LeadBytes leadBytes;
+  tolvex::ansiLeadBytes(leadBytes);
+  const std::size_t backslash = leadBytes.lastBackslash(own, length);
+  const std::size_t folder = backslash < length ? backslash + 1 : 0;
   // A folder that cannot be named is one without Tolvex.exe.
   if (own == nullptr || !path.assignBytes(own, folder) || !path.append(name)) {
     path.assign("");
@@ -214,10 +217,15 @@ bool Win32SetupWorld::copyNewFile(const char* from, const char* to,
 }
 
 bool Win32SetupWorld::startProgram(const char* program, tolvex_commands::ReasonText& why) {
-  tolvex::PathText folder;
-  currentFolder(folder);
+  // The current folder as currentFolder() reads it, looked at in Windows' own answer.
+  char here[MAX_PATH];
+  const DWORD length = GetCurrentDirectoryA(sizeof here, here);
+  const char* folder = length > 0 && length < sizeof here ? here : ".";
   tolvex::PathText path(folder);
-  path.append(folder.c_str()[folder.length() - 1] == '\\' ? "" : "\\");
+  // A folder "時刻表" ends in the byte 0x5C, a second byte: it still needs its backslash.
+  tolvex::LeadBytes leadBytes;
+  tolvex::ansiLeadBytes(leadBytes);
+  path.append(leadBytes.endsWithBackslash(folder, std::strlen(folder)) ? "" : "\\");
   path.append(program);
   // The command line Explorer gives: the program's full path, quoted.
   tolvex::PathText commandLine;
@@ -232,8 +240,8 @@ bool Win32SetupWorld::startProgram(const char* program, tolvex_commands::ReasonT
   PROCESS_INFORMATION process;
   char line[tolvex::kPathCapacity];
   std::memcpy(line, commandLine.c_str(), commandLine.length() + 1);
-  if (CreateProcessA(path.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                     &startup, &process) == 0) {
+  if (CreateProcessA(path.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                     &process) == 0) {
     return failWithLastError(why);
   }
   CloseHandle(process.hThread);
