@@ -951,6 +951,22 @@ CASES = [
            check=lambda h, r, p, cp=cp: [] if [x.get("acp") for x in r.records] == [str(cp)]
            else ["ANSI code page %r" % [x.get("acp") for x in r.records]])
       for cp, folder in ((932, "ソフト"), (1250, "Łódź"), (1252, "Café"))],
+    # A renamed Tolvex whose name ends in a second byte 0x5C (ソ, 表) finds its folder, its
+    # settings file and its title however it is started, and never falls back to PROJ.EXE.
+    *[Case("sjis-name-%s-%s" % (label, how), 32,
+           "code page 932: %s.exe started %s reads %s.ini and starts GAME.EXE beside it"
+           % (name, what, name),
+           {"app/%s.exe" % name: "tolvex", "app/%s.ini" % name: ini("16,800,600,1,GAME.EXE"),
+            "app/GAME.EXE": "probe", "app/PROJ.EXE": "probe", "work/PROJ.EXE": "probe"},
+           exe="app/%s.exe" % name, cwd=cwd, start=start, code_page=932, during=(800, 600),
+           launches=[Launch("app/GAME.EXE", cmdline)])
+      for label, name in (("sofuto", "ソフト"), ("hyouji", "表示"))
+      for how, what, cwd, start, cmdline in (
+          ("full-path", "by its full path", "work", "direct", "app/GAME.EXE"),
+          ("relative", "by a relative path", "work",
+           lambda p, n=name: ["wineconsole", "..\\app\\%s.exe" % n], lambda p: "..\\app\\GAME.EXE"),
+          ("prompt", "from a prompt in its folder", "app",
+           lambda p, n=name: ["wineconsole", n + ".exe"], lambda p: "GAME.EXE"))],
     Case("setup-sjis-folder", 32,
          "code page 932: Setup opened in 時刻表 guesses the Name 時刻表; Start the title starts it",
          {SJIS_SETUP + "/TolvexSetup.exe": "setup", SJIS_SETUP + "/Tolvex.exe": "tolvex",
