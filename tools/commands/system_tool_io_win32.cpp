@@ -142,10 +142,10 @@ bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std
   return CloseHandle(file) != 0 ? true : fail(trouble);
 }
 
-// Windows 95, 98 and ME set the top bit of GetVersion()'s answer; NT and its heirs do not.
-// Asked of the version, not of MoveFileExA's error: on 9x that function exists only as a stub.
+// Asked of the version, not of MoveFileExA's error: on Windows 9x that function exists only as
+// a stub.
 bool SystemToolIo::replacesInOneStep() {
-  return (GetVersion() & 0x80000000U) == 0;
+  return !tolvex::isWindows9x();
 }
 
 bool SystemToolIo::moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) {

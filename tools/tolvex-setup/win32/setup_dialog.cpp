@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/win32_platform.h"
 #include "tools/tolvex-setup/model/setup_model.h"
 #include "tools/tolvex-setup/model/shortcut.h"
 #include "tools/tolvex-setup/win32/setup_ids.h"
@@ -28,20 +29,6 @@ constexpr UINT kTitleTimerMs = 250;
 constexpr UINT kNameChosen = WM_APP + 1;
 const char* const kDepthLabels[kDepthCount] = {"8 bits per pixel", "16 bits per pixel",
                                                "24 bits per pixel (as 32)", "32 bits per pixel"};
-
-// Windows 95, 98 and ME: their paths are ANSI paths already, and their W functions stubs.
-bool isWindows9x() {
-  return (GetVersion() & 0x80000000U) != 0;
-}
-
-// A function that only Windows NT has, looked up where it runs; nullptr elsewhere.
-template <typename Function>
-Function ntFunction(const char* dll, const char* name) {
-  HMODULE module = GetModuleHandleA(dll);
-  return module == nullptr || isWindows9x()
-             ? nullptr
-             : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 class SetupDialog final : public Questions {
  public:
@@ -254,9 +241,11 @@ class SetupDialog final : public Questions {
     if (chosen == nullptr) {
       return;
     }
-    // Where Windows has wide paths, the code page must hold the one chosen.
+    // Where Windows has wide paths (not on 9x, whose W functions are stubs), the code page must
+    // hold the one chosen.
     using PathFromListW = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
-    const auto pathFromListW = ntFunction<PathFromListW>("shell32.dll", "SHGetPathFromIDListW");
+    const auto pathFromListW =
+        tolvex::systemFunction<PathFromListW>("shell32.dll", "SHGetPathFromIDListW", true);
     wchar_t wide[MAX_PATH];
     const bool found = pathFromListW != nullptr ? pathFromListW(chosen, wide) != 0
                                                 : SHGetPathFromIDListA(chosen, folder) != 0;

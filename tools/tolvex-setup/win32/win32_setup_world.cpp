@@ -89,7 +89,7 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   PROCESS_INFORMATION process;
   // Windows 9x does not know CREATE_NO_WINDOW; the new Tolvex Setup, a GUI program, has no
   // console to hide anyway.
-  const DWORD flags = (GetVersion() & 0x80000000U) != 0 ? 0 : CREATE_NO_WINDOW;
+  const DWORD flags = tolvex::isWindows9x() ? 0 : CREATE_NO_WINDOW;
   const bool started = CreateProcessA(own, commandLine, nullptr, nullptr, TRUE, flags, nullptr,
                                       nullptr, &startup, &process) != 0;
   // Only the child holds the write end now: the pipe ends when it does.
@@ -161,11 +161,8 @@ bool Win32SetupWorld::folderInCodePage() {
   // Windows 9x reaches files by ANSI names only (its W functions are stubs): any folder it can
   // enter, Tolvex can run from.
   using CurrentDirectoryW = DWORD(WINAPI*)(DWORD, LPWSTR);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  const auto currentDirectoryW = kernel == nullptr || (GetVersion() & 0x80000000U) != 0
-                                     ? nullptr
-                                     : reinterpret_cast<CurrentDirectoryW>(reinterpret_cast<void*>(
-                                           GetProcAddress(kernel, "GetCurrentDirectoryW")));
+  const auto currentDirectoryW =
+      tolvex::systemFunction<CurrentDirectoryW>("kernel32.dll", "GetCurrentDirectoryW", true);
   if (currentDirectoryW == nullptr) {
     return true;
   }
