@@ -34,7 +34,7 @@ class Win32Platform : public Platform {
   long readFile(const char* path, std::uint8_t* buffer, std::size_t capacity) override;
   void leadBytes(LeadBytes& table) override;
 
-  // Whether a mutex of this name exists now (tolvex-ini's check; Tolvex itself never asks).
+  // Whether a mutex of this name exists now (the check command's; Tolvex itself never asks).
   bool mutexExists(const char* name);
 };
 
