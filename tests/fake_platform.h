@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -51,6 +52,8 @@ class FakePlatform final : public Platform {
   LeadBytes codePage;
   // Files that can be opened, by name, with their bytes.
   std::map<std::string, std::vector<std::uint8_t>> files;
+  // What a user does while a message box is up, before it is answered.
+  std::function<void()> whileBoxUp;
 
   // --- What happened ---
   std::vector<std::string> calls;

@@ -21,7 +21,8 @@ struct TrialCase {
   int depth;            // index into kDepths
   std::int32_t answer;  // to the switch and its retry
   std::uint32_t minor;  // of Windows 6.x
-  // "try", "works", "back", "lenient", "unstored", "no way back", or milliseconds and a tick
+  // "try", "works", "back", "lenient", "unstored", "no way back", "box tries again" (Try and It
+  // works pressed under Tolvex's message box), or milliseconds and a tick
   std::vector<std::string> steps;
   TrialState state;
   std::string countdown;
@@ -63,6 +64,10 @@ const TrialCase kTrialCases[] = {
      {kTo640, kBack, "ChangeDisplaySettingsA(null, 0)"}, "DISP_CHANGE_FAILED\nBack to what the "
      "display stores, as Restore display does: DISP_CHANGE_SUCCESSFUL\n"},
     {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}, "Type the size"},
+    {__LINE__, "640x480", 1, 1, 1, {"box tries again", "try"}, TrialState::kRefused, "",
+     {kTo640, "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 640x480, 9)",
+      "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 9)"},
+     "(DISP_CHANGE_RESTART): Tolvex would start nothing.\nBack to the stored mode"},
 };
 // clang-format on
 
@@ -85,6 +90,11 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
         (step == "lenient" ? model.form.strict : display.enumSucceeds) = false;
       } else if (step == "no way back") {
         display.changeResults = {-1};
+      } else if (step == "box tries again") {
+        display.whileBoxUp = [&] {
+          said += trial.start().message.c_str();
+          trial.confirm();
+        };
       } else if (step == "try") {
         said += trial.start().message.c_str();
       } else if (step == "works" || step == "back") {

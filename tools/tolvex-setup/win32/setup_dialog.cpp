@@ -54,6 +54,7 @@ class SetupDialog final : public Questions {
       auto* self = reinterpret_cast<SetupDialog*>(lParam);
       SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
       self->window_ = window;
+      self->world_.ownBoxes(window);
       return self->onInit();
     }
     // NOLINTNEXTLINE(performance-no-int-to-ptr): kept in the window's user data at WM_INITDIALOG
@@ -63,13 +64,13 @@ class SetupDialog final : public Questions {
     }
     switch (message) {
       case WM_COMMAND:
-        self->onCommand(LOWORD(wParam), HIWORD(wParam));
+        self->oneAtATime(&SetupDialog::onCommand, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
       case WM_TIMER:
         self->onTimer();
         return TRUE;
       case kNameChosen:
-        self->onNameChosen(static_cast<int>(wParam));
+        self->oneAtATime(&SetupDialog::onNameChosen, static_cast<int>(wParam), 0);
         return TRUE;
       case WM_DESTROY:
         DeleteObject(self->reportFont_);
@@ -116,6 +117,19 @@ class SetupDialog final : public Questions {
       showFolderNotAnsi();
     }
     return FALSE;
+  }
+
+  // One step at a time. Every box a step shows is owned by this window, which is disabled while
+  // the box is up; but the box's message loop still hands this window what was posted or sent
+  // to it, and that must not start a second step in the middle of the first (a second Try this
+  // mode under the refusal of the first, a second Save under its question).
+  void oneAtATime(void (SetupDialog::*step)(int, int), int first, int second) {
+    if (acting_) {
+      return;
+    }
+    acting_ = true;
+    (this->*step)(first, second);
+    acting_ = false;
   }
 
   void onCommand(int id, int code) {
@@ -193,7 +207,7 @@ class SetupDialog final : public Questions {
     return outcome;
   }
   // The other controls as they are, the name as it was before the list changed its box.
-  void onNameChosen(int index) {
+  void onNameChosen(int index, int /*unused*/) {
     if (index >= model_.nameCount ||
         std::strcmp(model_.names[index].c_str(), model_.form.name.c_str()) == 0) {
       return;
@@ -206,7 +220,7 @@ class SetupDialog final : public Questions {
   }
 
   void onTimer() {
-    if (!world_.titleRunning()) {
+    if (!acting_ && !world_.titleRunning()) {
       KillTimer(window_, kTitleTimer);
       model_.titleEnded();
       setReport(model_.report.c_str());
@@ -349,6 +363,7 @@ class SetupDialog final : public Questions {
   Trial trial_{world_, model_};
   HWND window_ = nullptr;
   HFONT reportFont_ = nullptr;
+  bool acting_ = false;
 };
 
 }  // namespace
