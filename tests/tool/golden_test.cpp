@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/tool/fake_tool_io.h"
@@ -339,17 +340,25 @@ TEST(CommandLine, HelpForEveryCommand) {
   EXPECT_EQ(help, io.out);
 }
 
-// tolvex-ini.exe splits its command line itself, as the C runtime did: arguments joined by "|".
+// tolvex-ini.exe splits its command line itself, as msvcrt.dll did: arguments joined by "|", on a
+// single-byte code page or on Shift-JIS (932), where 表 is 0x95 0x5C.
 TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
-  const std::pair<const char*, const char*> rows[] = {
-      {R"("C:\A B\tolvex-ini.exe"  show "x y.ini")", R"(C:\A B\tolvex-ini.exe|show|x y.ini)"},
-      {R"(t -o C:\d\ a\\"b c" \\\"q)", R"(t|-o|C:\d\|a\b c|\"q)"},
-      {R"(t "a ""b"" c" "" x"y)", R"(t|a "b" c||xy)"},
+  const std::tuple<const char*, const char*, bool> rows[] = {
+      {R"("C:\A B\tolvex-ini.exe"  show "x y.ini")", R"(C:\A B\tolvex-ini.exe|show|x y.ini)",
+       false},
+      {R"(t -o C:\d\ a\\"b c" \\\"q)", R"(t|-o|C:\d\|a\b c|\"q)", false},
+      {R"(t "a ""b"" c" "" x"y)", R"(t|a "b|c "|xy)", false},
+      {R"(t "a""b c")", R"(t|a"b|c)", false},
+      {R"(t """d e")", R"(t|"d|e)", false},
+      {"t\ta\t\"b\tc\"\t", "t|a|b\tc", false},
+      {"show \"\x90\xDD\x92\xE8\x95\x5C\" \x95", "show|\x90\xDD\x92\xE8\x95\x5C|\x95", true},
+      {"show \"\x90\xDD\x92\xE8\x95\x5C\" \x95", "show|\x90\xDD\x92\xE8\x95\" \x95", false},
   };
-  for (const auto& [line, expected] : rows) {
+  for (const auto& [line, expected, japanese] : rows) {
     char text[64];
     const char* argv[8];
-    const int count = tolvex_ini::splitCommandLine(line, text, sizeof text, argv, 8);
+    const int count = tolvex_ini::splitCommandLine(
+        line, japanese ? tolvex::shiftJis() : tolvex::LeadBytes(), text, sizeof text, argv, 8);
     std::string joined;
     for (int i = 0; i < count; ++i) {
       joined += (i == 0 ? "" : "|") + std::string(argv[i]);
@@ -358,8 +367,9 @@ TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
   }
   char small[8];
   const char* argv[2];
-  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t 12345678", small, sizeof small, argv, 2));
-  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", small, sizeof small, argv, 2));
+  const tolvex::LeadBytes none;
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t 12345678", none, small, sizeof small, argv, 2));
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", none, small, sizeof small, argv, 2));
 }
 
 TEST(EncodeDecode, ComplementEveryByteBothWays) {

@@ -6,6 +6,7 @@
 // arguments are split here as the C runtime split them, and the process ends with ExitProcess.
 #include <windows.h>
 
+#include "platform/win32_platform.h"
 #include "tools/commands/system_tool_io.h"
 #include "tools/tolvex-ini/command_line.h"
 #include "tools/tolvex-ini/ini_tool.h"
@@ -118,7 +119,9 @@ const char* gArguments[kMaxArguments];
 extern "C" [[noreturn]] void tolvexIniStart() {
   tolvex_commands::SystemToolIo io;
   Win32Console console;
-  const int count = tolvex_ini::splitCommandLine(GetCommandLineA(), gArgumentText,
+  tolvex::LeadBytes leadBytes;
+  tolvex::ansiLeadBytes(leadBytes);
+  const int count = tolvex_ini::splitCommandLine(GetCommandLineA(), leadBytes, gArgumentText,
                                                  sizeof gArgumentText, gArguments, kMaxArguments);
   int status = tolvex_ini::kExitTrouble;
   if (count < 0) {
