@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,7 @@ inline std::string decoded(const Bytes& bytes) {
 class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
  public:
   std::map<std::string, Bytes> files;
+  std::set<std::string> folders;
   // Every new file fails with this reason when set, after `writtenBeforeFailure` bytes.
   const char* writeFailure = nullptr;
   std::size_t writtenBeforeFailure = 0;
@@ -69,7 +71,10 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
     }
     return true;
   }
-  bool fileExists(const char* path) override { return files.count(path) != 0; }
+  bool fileExists(const char* path) override {
+    return files.count(path) != 0 || folders.count(path) != 0;
+  }
+  bool isFolder(const char* path) override { return folders.count(path) != 0; }
   bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                     FileTrouble& trouble) override {
     ++writes;

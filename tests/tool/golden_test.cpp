@@ -115,6 +115,12 @@ const Golden kGolden[] = {
      "tolvex-ini: write: the file name is empty" + kTry},
     {__LINE__, {"write", "16", "800", "600"}, "8,640,480", 1, "",
      "tolvex-ini: 'Tolvex.ini' already exists; use --force to replace it\n"},
+    {__LINE__, {"write", "--force", "-o", "C:\\GAME", "16", "800", "600"}, nullptr, 2, "",
+     "tolvex-ini: 'C:\\GAME' is a folder, not a file; nothing was written\n",
+     [](FakeToolIo& io, tolvex::FakePlatform&) {
+       io.folders = {"C:\\GAME"};
+       io.nineX = true;
+     }},
     {__LINE__, {"write", "-o", "ro/Tolvex.ini", "16", "800", "600"}, nullptr, 2, "",
      "tolvex-ini: cannot write 'ro/Tolvex.ini': Permission denied\n",
      [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = "Permission denied"; }},

@@ -151,6 +151,16 @@ TEST(Write, NeverLosesTheOldFile) {
     io.damageWrite = nullptr;
   }
   {
+    SCOPED_TRACE("a folder, which Windows 9x would move aside, is refused");
+    io.folders = {"C:\\GAME"};
+    io.nineX = true;
+    asked.path = "C:\\GAME";
+    EXPECT_EQ(WriteStatus::kFolder, writeSettings(io, asked).status);
+    EXPECT_EQ((std::map<std::string, Bytes>{{"Tolvex.ini", old}}), io.files);
+    asked.path = "Tolvex.ini";
+    io.nineX = false;
+  }
+  {
     SCOPED_TRACE("a file that appears before the new one takes its name");
     FileTrouble trouble;
     ReadBack back;

@@ -42,7 +42,8 @@ struct WriteRequest {
   const char* program = nullptr;  // when fields is 5
 };
 
-enum class WriteStatus { kWritten, kRefused, kExists, kTrouble };
+// kFolder: the path names a folder, which is never written over (Windows 9x would move it aside).
+enum class WriteStatus { kWritten, kRefused, kExists, kFolder, kTrouble };
 
 using SettingsText = tolvex::FixedText<512>;
 

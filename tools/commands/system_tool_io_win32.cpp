@@ -113,6 +113,11 @@ bool SystemToolIo::fileExists(const char* path) {
   return code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
 }
 
+bool SystemToolIo::isFolder(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                                 FileTrouble& trouble) {
   HANDLE file =

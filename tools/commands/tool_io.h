@@ -51,7 +51,10 @@ class ToolIo {
   // file's whole length in `total`. False, with a reason, when it cannot be opened or read.
   virtual bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                             std::size_t& stored, std::size_t& total, ReasonText& why) = 0;
+  // Whether `path` is there: a file, a folder or anything else of that name.
   virtual bool fileExists(const char* path) = 0;
+  // Whether `path` is a folder, which is never written over.
+  virtual bool isFolder(const char* path) = 0;
   // Creates `path`, which must not exist yet, with exactly these bytes, flushed to the disk.
   // A failure may leave part of the file behind (replaceFile removes it).
   virtual bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,

@@ -146,6 +146,10 @@ WriteOutcome writeSettings(ToolIo& io, const WriteRequest& request) {
     return outcome;
   }
   outcome.existed = io.fileExists(request.path);
+  if (io.isFolder(request.path)) {
+    outcome.status = WriteStatus::kFolder;
+    return outcome;
+  }
   if (outcome.existed && !request.replace) {
     outcome.status = WriteStatus::kExists;
     return outcome;

@@ -259,6 +259,14 @@ int runWrite(int argc, const char* const* argv, ToolIo& io, Console& console) {
       err.text("' already exists; use --force to replace it\n");
       return kExitRefused;
     }
+    case WriteStatus::kFolder: {
+      // The statuses of any other path that exists: kept without --force, unwritable with it.
+      Printer err = errorLine(console);
+      err.text("'");
+      err.escaped(request.path, false);
+      err.text("' is a folder, not a file; nothing was written\n");
+      return request.replace ? kExitTrouble : kExitRefused;
+    }
     case WriteStatus::kTrouble:
       return printTrouble(console, request, outcome);
     case WriteStatus::kWritten:

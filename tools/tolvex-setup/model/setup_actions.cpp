@@ -189,6 +189,11 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
   const tolvex_commands::FileTrouble& trouble = written.trouble;
   if (written.status == tolvex_commands::WriteStatus::kExists) {
     message.format("%s appeared in this folder meanwhile. Nothing was written.", file);
+  } else if (written.status == tolvex_commands::WriteStatus::kFolder) {
+    message.format(
+        "%s in this folder is a folder, not a file: the settings cannot be saved under "
+        "its name. Nothing was written.",
+        file);
   } else if (trouble.step == tolvex_commands::FileStep::kNone) {
     message.assign(
         "Tolvex would not read these settings back as they were asked. Nothing was "
@@ -310,7 +315,8 @@ Outcome SetupModel::save(Questions& questions) {
   if (!programThere(questions)) {
     return refusal(Field::kProgram, "");
   }
-  request.replace = world_.io().fileExists(file.c_str());
+  // A folder of the file's name is refused by the write, before any question.
+  request.replace = world_.io().fileExists(file.c_str()) && !world_.io().isFolder(file.c_str());
   if (request.replace) {
     tolvex::MessageText question;
     question.format("%s already exists in this folder.\n\nReplace it with these settings?",

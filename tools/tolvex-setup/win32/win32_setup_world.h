@@ -41,6 +41,7 @@ class SetupToolIo final : public tolvex_commands::ToolIo {
     return files_.readFileHead(path, buffer, capacity, stored, total, why);
   }
   bool fileExists(const char* path) override { return files_.fileExists(path); }
+  bool isFolder(const char* path) override { return files_.isFolder(path); }
   bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                     tolvex_commands::FileTrouble& trouble) override {
     return files_.writeNewFile(path, bytes, size, trouble);
