@@ -124,6 +124,13 @@ const Golden kGolden[] = {
     {__LINE__, {"write", "-o", "ro/Tolvex.ini", "16", "800", "600"}, nullptr, 2, "",
      "tolvex-ini: cannot write 'ro/Tolvex.ini': Permission denied\n",
      [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = "Permission denied"; }},
+    // A reason of 255 bytes: the line is formatted in more than one piece, and none is lost.
+    {__LINE__, {"write", "-o", "x.ini", "16", "800", "600"}, nullptr, 2, "",
+     "tolvex-ini: cannot write 'x.ini': " + std::string(255, 'r') + "\n",
+     [](FakeToolIo& io, tolvex::FakePlatform&) {
+       static const std::string reason(255, 'r');
+       io.writeFailure = reason.c_str();
+     }},
     {__LINE__, {"write", "--force", "16", "800", "600"}, "8,640,480", 2, "",
      "tolvex-ini: cannot write 'Tolvex.ini': File too large; the old file is kept as it was\n",
      [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = "File too large"; }},

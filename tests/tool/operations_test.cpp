@@ -288,7 +288,11 @@ TEST(Show, VerdictFieldsAndNotes) {
     const Report rows = shownRows("Tolvex.ini", shown);
     EXPECT_EQ(c.text, rowOf(rows, "Text:"));
     EXPECT_EQ(c.note, rowOf(rows, "Note:"));
+    EXPECT_FALSE(rows.lost());
   }
+  Report refused;  // a formatted text that cannot be made is dropped, and that is told
+  refused.format("%s", static_cast<const char*>(nullptr));
+  EXPECT_TRUE(refused.lost());
 }
 
 // The quoted form of show's "Exact text" row, back to bytes.

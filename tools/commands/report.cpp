@@ -19,7 +19,7 @@ void TextOut::formatChecked(const char* fmt, ...) {
   // Long paths and names go on in pieces of the buffer's size.
   char piece[256];
   std::size_t used = 0;
-  (void)tolvex::formatWith(
+  const std::size_t length = tolvex::formatWith(
       [&](char c) {
         if (used == sizeof piece) {
           bytes(piece, used);
@@ -29,6 +29,9 @@ void TextOut::formatChecked(const char* fmt, ...) {
       },
       fmt, args);
   bytes(piece, used);
+  if (length == tolvex::kFormatRefused) {
+    markLost();  // what came after the refused conversion is not there
+  }
   va_end(args);
 }
 

@@ -44,8 +44,10 @@ class TextOut {
   // (nullptr) the lines are only indented by the prefix.
   void messageLines(const char* message, const char* firstLabel, const char* prefix);
 
-  // Some text was lost on the way: text that did not fit where it goes (long lines are written
-  // in pieces, so formatting itself loses nothing). What was written is then not the whole report.
+  // Some text was dropped: text that did not fit where it goes (TextInto), or a formatted text
+  // that could not be made (a missing %s text). Long lines are written in pieces, so length
+  // alone drops nothing. What was written is then not the whole report. Text handed on whole is
+  // no concern of this object's: a stream that fails to take it is its owner's to report.
   bool lost() const { return lost_; }
 
  protected:

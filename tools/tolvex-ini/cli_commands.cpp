@@ -47,13 +47,6 @@ int needsWindows(Console& console, const char* command) {
   return kExitTrouble;
 }
 
-// A report that was printed, but not whole; returns kExitTrouble.
-int reportLost(Console& console, const char* command) {
-  Printer err = errorLine(console);
-  err.format("%s: the report above is not whole: a line of it could not be formatted\n", command);
-  return kExitTrouble;
-}
-
 int cannotRead(Console& console, const char* what, const char* path, const ReasonText& why) {
   Printer err = errorLine(console);
   err.format("%s '", what);
@@ -318,9 +311,6 @@ int runShow(int argc, const char* const* argv, ToolIo& io, Console& console) {
   Printer out(console, false);
   printShown(out, path, outcome);
   printPlainTextHint(out, outcome.verdict, outcome.stored, outcome.size);
-  if (out.lost()) {
-    return reportLost(console, "show");
-  }
   const bool accepted =
       outcome.verdict == FileVerdict::kAccepted || outcome.verdict == FileVerdict::kAcceptedWithApp;
   return accepted ? kExitOk : kExitRefused;
@@ -362,9 +352,6 @@ int runCheck(int argc, const char* const* argv, ToolIo& io, Console& console) {
   }
   Printer out(console, false);
   printCheck(out, request, outcome);
-  if (out.lost()) {
-    return reportLost(console, "check");
-  }
   return outcome.verdict == CheckVerdict::kStarts ? kExitOk : kExitRefused;
 }
 
