@@ -102,7 +102,7 @@ TEST(SetupOpen, ListsTheDisplaysSizesMarkingThoseAtTheDepth) {
   }
 }
 
-enum Disk { kFine, kReadOnly, kGone, kFull };
+enum Disk { kFine, kReadOnly, kGone, kFull, kReadOnlyFile, kReadOnlyFile9x };
 
 struct SaveCase {
   int line;
@@ -157,6 +157,14 @@ const SaveCase kSaveCases[] = {
      "Permission denied.\n\nA read-only folder, or one on a CD-ROM, cannot take the settings "
      "file. The old Tolvex.ini is kept as it was.", 1,
      {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kReadOnlyFile, {true}, false, Field::kNone,
+     "Access is denied.\n\nTolvex.ini is read-only, as files copied from a CD-ROM are: clear "
+     "Read-only in its Properties, then save again. The old Tolvex.ini is kept as it was.", 1,
+     {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kReadOnlyFile9x, {true}, true, Field::kNone,
+     "\nThe old Tolvex.ini could not be deleted: its bytes are kept as Tolvex.ini.aside.\n", 1,
+     {{"Tolvex.ini", "16,800,600,1,GAME.EXE"}, {"Tolvex.ini.aside", "32,640,480"},
+      {"Tolvex.exe", "MZ"}}},
     {__LINE__, "GAME.EXE", "800 x 600", "", {}, kGone, {}, false, Field::kNone,
      "No such file or directory.\n\nThe folder is no longer there: it was removed or renamed, or "
      "its drive is gone. Choose the title's folder again with Browse. Nothing was written.", 0, {}},
@@ -187,9 +195,17 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     world.files.files = c.files;
     world.files.files[FakeSetupWorld::kSetupTolvex] = kTolvex;
     world.files.files["GAME.EXE"] = kExe;
-    const char* const failures[] = {nullptr, "Permission denied", "No such file or directory",
-                                    "No space left on device"};
+    const char* const failures[] = {nullptr,
+                                    "Permission denied",
+                                    "No such file or directory",
+                                    "No space left on device",
+                                    nullptr,
+                                    nullptr};
     world.files.writeFailure = failures[c.disk];
+    if (c.disk >= kReadOnlyFile) {
+      world.files.readOnly = {"Tolvex.ini"};
+      world.files.nineX = c.disk == kReadOnlyFile9x;
+    }
     world.files.denied = c.disk == kReadOnly;
     world.files.noFolder = c.disk == kGone;
     world.files.noRoom = c.disk == kFull;
@@ -206,8 +222,8 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     const Outcome outcome = model.save(answers);
     EXPECT_EQ(c.ok, outcome.ok) << outcome.message.c_str();
     EXPECT_EQ(c.focus, outcome.focus);
-    EXPECT_NE(std::string::npos, std::string(outcome.message.c_str()).find(c.messageHas))
-        << outcome.message.c_str();
+    const std::string said = std::string(outcome.message.c_str()) + model.report.c_str();
+    EXPECT_NE(std::string::npos, said.find(c.messageHas)) << said;
     EXPECT_EQ(c.questions, answers.asked.size());
     std::map<std::string, std::string> after;
     world.files.files.erase(FakeSetupWorld::kSetupTolvex);

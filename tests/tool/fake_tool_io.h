@@ -48,6 +48,8 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
   std::vector<int> failingMoves;
   int moves = 0;
   std::string undeletable;
+  // Read-only files: never replaced or removed (but renamed, mark and all).
+  std::set<std::string> readOnly;
 
   Bytes input;
   bool inputFails = false;
@@ -106,12 +108,20 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
       trouble.reason.assign("File exists");
       return false;
     }
+    if (readOnly.count(to) != 0) {
+      trouble.denied = trouble.readOnly = true;
+      trouble.reason.assign("Access is denied");
+      return false;
+    }
     files[to] = files[from];
     files.erase(from);
+    if (readOnly.erase(from) != 0) {
+      readOnly.insert(to);
+    }
     return true;
   }
   bool removeFile(const char* path) override {
-    return path != undeletable && files.erase(path) == 1;
+    return path != undeletable && readOnly.count(path) == 0 && files.erase(path) == 1;
   }
   bool replacesInOneStep() override { return !nineX; }
   tolvex::Platform* system() override { return platform; }

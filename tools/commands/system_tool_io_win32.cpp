@@ -163,7 +163,15 @@ bool SystemToolIo::moveFile(const char* from, const char* to, bool replace, File
     return MoveFileA(from, to) != 0 ? true : fail(trouble);
   }
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-  return MoveFileExA(from, to, flags) != 0 ? true : fail(trouble);
+  if (MoveFileExA(from, to, flags) != 0) {
+    return true;
+  }
+  fail(trouble);
+  // NT refuses to replace a read-only file as it refuses a read-only folder: tell them apart.
+  const DWORD attributes = GetFileAttributesA(to);
+  trouble.readOnly = replace && trouble.denied && attributes != INVALID_FILE_ATTRIBUTES &&
+                     (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  return false;
 }
 
 bool SystemToolIo::removeFile(const char* path) {

@@ -28,6 +28,7 @@ struct FileTrouble {
   bool noRoom = false;    // the disk or the user's quota is full
   bool noFolder = false;  // the folder is not there (any more)
   bool denied = false;    // the folder or the disk may not be written (read-only, a CD-ROM)
+  bool readOnly = false;  // ... or the file to be replaced is read-only (as copied from a CD-ROM)
   // kReadBack: the new file did not read back as written, and (when `removed`) is gone again.
   bool mismatch = false;
   bool removed = false;

@@ -217,6 +217,11 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
       message.append(written.existed ? "The folder has no room for the new file beside the old "
                                        "one. "
                                      : "The disk is full. ");
+    } else if (trouble.readOnly) {
+      message.appendFormat(
+          "%s is read-only, as files copied from a CD-ROM are: clear Read-only in its "
+          "Properties, then save again. ",
+          file);
     } else if (trouble.denied) {
       message.append("A read-only folder, or one on a CD-ROM, cannot take the settings file. ");
     }
@@ -336,6 +341,11 @@ Outcome SetupModel::save(Questions& questions) {
                 static_cast<int>(applied.depth), static_cast<int>(applied.width),
                 static_cast<int>(applied.height), applied.strictFlag != 0 ? "strict" : "not strict",
                 applied.appPath.c_str(), request.fields == 5 ? "" : " (Tolvex's default)");
+  if (!written.trouble.aside.empty()) {
+    // Windows 9x moved the old file aside and could not delete it (a read-only one, say).
+    report.appendFormat("The old %s could not be deleted: its bytes are kept as %s.\n",
+                        file.c_str(), written.trouble.aside.c_str());
+  }
   saved_ = form;
   listPrograms();
   recogniseCopies(false);
