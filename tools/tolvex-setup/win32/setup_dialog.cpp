@@ -128,6 +128,7 @@ class SetupDialog final : public Questions {
       return;
     }
     acting_ = true;
+    world_.newStep();
     (this->*step)(first, second);
     acting_ = false;
   }
@@ -222,6 +223,7 @@ class SetupDialog final : public Questions {
   void onTimer() {
     if (!acting_ && !world_.titleRunning()) {
       KillTimer(window_, kTitleTimer);
+      world_.newStep();
       model_.titleEnded();
       setReport(model_.report.c_str());
     }

@@ -7,6 +7,7 @@
 #include "app/argument_zero.h"
 #include "platform/win32_platform.h"
 #include "tools/tolvex-setup/model/names.h"
+#include "tools/tolvex-setup/win32/child_query.h"
 
 namespace tolvex_setup {
 
@@ -15,7 +16,7 @@ using tolvex_commands::failWithLastError;
 namespace {
 
 // How long a mode query may take a new process to answer; the window is only painted meanwhile.
-constexpr DWORD kModeQueryMs = 5000;
+constexpr unsigned long kModeQueryMs = 5000;
 
 // Tolvex Setup's own file, whole however long its path (nullptr when it cannot be read whole).
 const char* ownModuleName() {
@@ -23,31 +24,7 @@ const char* ownModuleName() {
   return tolvex::readArgumentZero("", &tolvex::moduleFileName, name, sizeof name);
 }
 
-// Waits for `process` to end, at most `limit` ms, painting the windows of this thread meanwhile
-// (and handling nothing else, so that no button is pressed in the middle of a query).
-bool waitPainting(HANDLE process, DWORD limit) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD gone = GetTickCount() - start;
-    if (gone >= limit) {
-      return false;
-    }
-    const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, limit - gone, QS_PAINT);
-    if (woke == WAIT_OBJECT_0) {
-      return true;
-    }
-    if (woke != WAIT_OBJECT_0 + 1) {
-      return false;
-    }
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) != 0) {
-      DispatchMessageA(&message);
-    }
-  }
-}
-
-// The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it. The child writes one record
-// that the pipe holds whole, and ends; one that has not ended in time is ended here.
+// The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it.
 bool askNewProcess(tolvex::DevModeA* mode) {
   static_assert(sizeof(tolvex::DevModeA) == sizeof(DEVMODEA), "");
   const char* own = ownModuleName();
@@ -63,66 +40,17 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   commandLine[ownLength + 1] = '"';
   commandLine[ownLength + 2] = ' ';
   std::memcpy(commandLine + ownLength + 3, kCurrentModeOption, sizeof kCurrentModeOption);
-  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (CreatePipe(&readEnd, &writeEnd, &inherited, 2 * sizeof(DEVMODEA)) == 0) {
-    return false;
-  }
-  // The new process inherits only the write end: the read end is exchanged for a copy that is
-  // not inheritable (Windows 95 has no SetHandleInformation).
-  HANDLE ownEnd = nullptr;
-  HANDLE self = GetCurrentProcess();
-  const bool copied =
-      DuplicateHandle(self, readEnd, self, &ownEnd, 0, FALSE, DUPLICATE_SAME_ACCESS) != 0;
-  CloseHandle(readEnd);
-  if (!copied) {
-    CloseHandle(writeEnd);
-    return false;
-  }
-  readEnd = ownEnd;
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  PROCESS_INFORMATION process;
-  // Windows 9x does not know CREATE_NO_WINDOW; the new Tolvex Setup, a GUI program, has no
-  // console to hide anyway.
-  const DWORD flags = tolvex::isWindows9x() ? 0 : CREATE_NO_WINDOW;
-  const bool started = CreateProcessA(own, commandLine, nullptr, nullptr, TRUE, flags, nullptr,
-                                      nullptr, &startup, &process) != 0;
-  // Only the child holds the write end now: the pipe ends when it does.
-  CloseHandle(writeEnd);
-  DEVMODEA answer;
-  DWORD available = 0;
-  DWORD got = 0;
-  bool read = false;
-  if (started) {
-    CloseHandle(process.hThread);
-    DWORD status = 1;
-    if (!waitPainting(process.hProcess, kModeQueryMs)) {
-      TerminateProcess(process.hProcess, 1);
-    } else if (GetExitCodeProcess(process.hProcess, &status) != 0 && status == 0 &&
-               PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) != 0 &&
-               available >= sizeof answer) {
-      // Whole in the pipe: this read cannot wait.
-      read = ReadFile(readEnd, &answer, sizeof answer, &got, nullptr) != 0 && got == sizeof answer;
-    }
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(readEnd);
-  if (read) {
-    std::memcpy(mode, &answer, sizeof answer);
-  }
-  return read;
+  return askChild(own, commandLine, mode, sizeof *mode, kModeQueryMs);
 }
 
 }  // namespace
 
 int SetupPlatform::enumDisplaySettings(std::int32_t modeNum, tolvex::DevModeA* mode) {
-  if (modeNum == tolvex::kEnumCurrentSettings && askNewProcess(mode)) {
-    return 1;
+  if (modeNum == tolvex::kEnumCurrentSettings && !asked_) {
+    asked_ = true;
+    if (askNewProcess(mode)) {
+      return 1;
+    }
   }
   return Win32Platform::enumDisplaySettings(modeNum, mode);
 }
