@@ -320,8 +320,9 @@ TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolv
   EXPECT_TRUE(model.start(answers).ok);
   EXPECT_EQ(std::vector<std::string>{"Tolvex.exe"}, world.started);
   model.titleEnded();
-  EXPECT_NE(std::string::npos, std::string(model.report.c_str())
-                                   .find("\nTolvex.exe has ended; the display is at 1280 x 1024"));
+  EXPECT_NE(std::string::npos,
+            std::string(model.report.c_str())
+                .find("\nTolvex.exe has ended; the display shows 1280 x 1024 at 32"));
   // A named file beside a Tolvex.ini: check says which one Tolvex reads.
   model.form.named = true;
   model.check();

@@ -38,12 +38,13 @@ const std::string kShown = "Try this mode: 640 x 480 at 16 bits per pixel was sh
 const TrialCase kTrialCases[] = {
     {__LINE__, "640 x 480 *", 1, 0, 1, {"try", "1000", "works"}, TrialState::kConfirmed,
      "Going back in 0 s", {kTo640, kBack}, kShown + "You confirmed that it works.\n"
-     "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n"},
+     "Back to the stored mode, 1280 x 1024 at 32 bits per pixel: DISP_CHANGE_SUCCESSFUL\n"},
     {__LINE__, "640x480", 1, 0, 1, {"try", "14001"}, TrialState::kRunning, "Going back in 1 s",
      {kTo640}, ""},
     {__LINE__, "640x480", 1, 0, 2, {"try", "14001", "15000", "works"}, TrialState::kTimedOut, "",
      {kTo640, kBack}, "Not confirmed: back after 15 s.\nBack to the stored mode, 1280 x 1024 at "
-     "32 bits: DISP_CHANGE_SUCCESSFUL\nOn this Windows (8 or later) only the size was tried"},
+     "32 bits per pixel: DISP_CHANGE_SUCCESSFUL\nOn this Windows (8 or later) only the size was "
+     "tried"},
     {__LINE__, "640,480", 1, 0, 1, {"try", "try", "back"}, TrialState::kWentBack, "",
      {kTo640, kBack}, kShown + "You chose Go back: not confirmed.\n"},
     {__LINE__, "1152 x 864", 2, -2, 1, {"try", "back"}, TrialState::kRefused, "",
@@ -55,7 +56,7 @@ const TrialCase kTrialCases[] = {
      TrialState::kConfirmed, "", {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 0)",
       "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 9)",
       "ChangeDisplaySettingsA(fields=0x180000 bpp=16 1152x864, 0)", kBack},
-     "1152 x 864 at the display's own depth was shown"},
+     "1152 x 864 at any depth was shown"},
     {__LINE__, "960 x 540", 1, 0, 1, {"try"}, TrialState::kIdle, "", {},
      "Tolvex would reject the Size 960 x 540: the width has to be 640, 800, 832, 1024"},
     {__LINE__, "640x480", 1, 0, 1, {"unstored", "try"}, TrialState::kRefused, "", {},

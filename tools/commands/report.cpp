@@ -130,8 +130,12 @@ void printDisplayAnswer(TextOut& out, std::int32_t answer) {
 }
 
 void printModeAt(TextOut& out, std::int32_t width, std::int32_t height, std::int32_t depth) {
-  out.format("%d x %d at %d bits per pixel", static_cast<int>(width), static_cast<int>(height),
-             static_cast<int>(depth));
+  out.format("%d x %d at ", static_cast<int>(width), static_cast<int>(height));
+  if (depth == kAnyDepth) {
+    out.text("any depth");
+  } else {
+    out.format("%d bits per pixel", static_cast<int>(depth));
+  }
 }
 
 void readStored(const std::uint8_t* bytes, std::size_t size, Reading& reading) {

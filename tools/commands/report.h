@@ -80,7 +80,9 @@ class TextInto final : public TextOut {
 // The answer of a display switch, by its DISP_CHANGE_ name.
 void printDisplayAnswer(TextOut& out, std::int32_t answer);
 
-// A mode as Tolvex asks for it: "1024 x 768 at 16 bits per pixel".
+// A mode as Tolvex asks for it: "1024 x 768 at 16 bits per pixel"; with kAnyDepth the size
+// alone, which the display gives at a depth of its own choosing: "1024 x 768 at any depth".
+constexpr std::int32_t kAnyDepth = -1;
 void printModeAt(TextOut& out, std::int32_t width, std::int32_t height, std::int32_t depth);
 
 // A file as Tolvex reads it: its first 999 bytes decoded, scanned and judged, with the

@@ -450,12 +450,8 @@ void sayVerdict(TextOut& out, const CheckOutcome& checked) {
 }
 
 void sayAnswer(TextOut& out, const SwitchAsked& asked) {
-  if (asked.anyDepth) {
-    out.format("%d x %d at any depth", static_cast<int>(asked.width),
-               static_cast<int>(asked.height));
-  } else {
-    tolvex_commands::printModeAt(out, asked.width, asked.height, asked.depth);
-  }
+  tolvex_commands::printModeAt(out, asked.width, asked.height,
+                               asked.anyDepth ? tolvex_commands::kAnyDepth : asked.depth);
   out.text(asked.storeForAll ? ", stored for all users: " : ": ");
   tolvex_commands::printDisplayAnswer(out, asked.answer);
   out.text("\n");

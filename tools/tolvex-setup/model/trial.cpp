@@ -11,17 +11,15 @@ namespace tolvex_setup {
 
 namespace {
 
-// The mode a switch asked for; without a depth (Tolvex's lenient retry) the display chose it.
+// The mode a switch asked for, or went back to; without a depth (Tolvex's lenient retry) the
+// display chose it.
 void appendMode(ReportText& report, const tolvex::DevModeA& mode) {
-  if ((mode.dmFields & tolvex::kDmBitsPerPel) == 0) {
-    report.appendFormat("%d x %d at the display's own depth", static_cast<int>(mode.dmPelsWidth),
-                        static_cast<int>(mode.dmPelsHeight));
-    return;
-  }
   tolvex_commands::TextInto<ReportText::kCapacity> into(report);
   tolvex_commands::printModeAt(into, static_cast<std::int32_t>(mode.dmPelsWidth),
                                static_cast<std::int32_t>(mode.dmPelsHeight),
-                               static_cast<std::int32_t>(mode.dmBitsPerPel));
+                               (mode.dmFields & tolvex::kDmBitsPerPel) == 0
+                                   ? tolvex_commands::kAnyDepth
+                                   : static_cast<std::int32_t>(mode.dmBitsPerPel));
 }
 
 void appendAnswer(ReportText& report, std::int32_t answer) {
@@ -128,10 +126,9 @@ void Trial::goBackAsTolvex() {
   tolvex::RunContext& record = run();
   record.restoreMode();
   ReportText& report = model_.report;
-  report.appendFormat("Back to the stored mode, %d x %d at %d bits: ",
-                      static_cast<int>(record.savedMode.dmPelsWidth),
-                      static_cast<int>(record.savedMode.dmPelsHeight),
-                      static_cast<int>(record.savedMode.dmBitsPerPel));
+  report.append("Back to the stored mode, ");
+  appendMode(report, record.savedMode);
+  report.append(": ");
   appendAnswer(report, watch_.backAnswer);
   report.append("\n");
   if (watch_.backAnswer != 0) {
