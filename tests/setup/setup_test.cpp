@@ -133,8 +133,14 @@ const SaveCase kSaveCases[] = {
     {__LINE__, "MISSING.EXE", "800 x 600", "", {{"PROJ.EXE", kExe}, {"Tolvex.exe", kExe}}, kFine,
      {}, true, Field::kNone, "", 0,
      {{"Tolvex.ini", "16,800,600,1,MISSING.EXE"}, {"PROJ.EXE", "MZ"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "9999999999 x 600", "", {}, kFine, {}, false, Field::kSize, "800 x 600",
-     0, {}},
+    {__LINE__, "GAME.EXE", "9999999999 x 600", "", {}, kFine, {}, false, Field::kSize,
+     "Tolvex would reject the Size 9999999999 x 600: the width is beyond the largest number it "
+     "reads, 2147483647.", 0, {}},
+    {__LINE__, "GAME.EXE", "1000 x 123456789012345678", "", {}, kFine, {}, false, Field::kSize,
+     "Size 1000 x 123456789012345678: the height is beyond the largest number it reads, "
+     "2147483647. And the width has to be 640,", 0, {}},
+    {__LINE__, "GAME.EXE", "1024 x 1234567890123456789", "", {}, kFine, {}, false, Field::kSize,
+     "Type the size", 0, {}},
     {__LINE__, std::string(300, 'A'), "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
      "too long", 0, {}},
     {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kFine, {false}, false, Field::kNone, "", 1,

@@ -21,9 +21,9 @@ Outcome refusal(Field focus, const char* text) {
   return outcome;
 }
 
-// Digits only, at most nine of them: a size as a person types it, and no number near the end of
-// what Tolvex reads. Tolvex's own rules judge the number.
-constexpr int kMaxDigits = 9;
+// Digits only, as a person types a size: Tolvex's own rules judge the number, one beyond what
+// Tolvex reads included. Eighteen digits always fit 64 bits; a longer number is no size.
+constexpr int kMaxDigits = 18;
 bool parseDimension(const char*& s, std::int64_t& value) {
   while (*s == ' ') {
     ++s;
@@ -58,22 +58,6 @@ bool parseSize(const char* s, std::int64_t& width, std::int64_t& height) {
   return *s == '\0';
 }
 
-}  // namespace
-
-// The same for the trial and the shortcut; nine digits at most fit 32 bits.
-bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
-  std::int64_t wide = 0;
-  std::int64_t high = 0;
-  if (!parseSize(s, wide, high)) {
-    return false;
-  }
-  width = static_cast<std::int32_t>(wide);
-  height = static_cast<std::int32_t>(high);
-  return true;
-}
-
-namespace {
-
 using Value = tolvex_commands::Field;
 using tolvex_commands::Refusal;
 using tolvex_commands::WriteOutcome;
@@ -94,14 +78,14 @@ Field controlOf(Value field) {
   }
 }
 
-// A number as text, whatever its size.
+// A size's number as text, whatever its size (the text fields format 32 bits at most).
 using NumberText = tolvex::FixedText<24>;
 void numberText(std::int64_t value, NumberText& text) {
-  // Digits from the end, each the remainder of 10, with no 64-bit division: the magnitude is
-  // four 16-bit parts divided in turn (the tools run on 32-bit CPUs without a C library).
+  // Digits from the end, each the remainder of 10, with no 64-bit division: the number is four
+  // 16-bit parts divided in turn (the tools run on 32-bit CPUs without a C library). The Size
+  // holds digits only: never a negative number.
   std::uint32_t parts[4];
-  const std::uint64_t magnitude =
-      value < 0 ? 0U - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const auto magnitude = static_cast<std::uint64_t>(value);
   for (int i = 0; i < 4; ++i) {
     parts[i] = static_cast<std::uint32_t>(magnitude >> (16 * (3 - i))) & 0xFFFFU;
   }
@@ -119,9 +103,6 @@ void numberText(std::int64_t value, NumberText& text) {
       more = more || part != 0;
     }
     digits[--count] = static_cast<char>('0' + remainder);
-  }
-  if (value < 0) {
-    digits[--count] = '-';
   }
   text.assign(digits + count);
 }

@@ -25,10 +25,6 @@ enum class TrialState { kIdle, kSwitching, kRunning, kConfirmed, kWentBack, kTim
 
 using CountdownText = tolvex::FixedText<64>;
 
-// "800 x 600", "800x600", "800,600" or "800 600", and the Size list's mark " *" after it
-// (setup_actions.cpp, where Save reads it the same way).
-bool parseSize(const char* s, std::int32_t& width, std::int32_t& height);
-
 class Trial {
  public:
   // Out of line: the record's observer is a class of trial.cpp's, built without type records.
