@@ -83,7 +83,7 @@ TEST(SetupOpen, ListsTheDisplaysSizesMarkingThoseAtTheDepth) {
   FakeSetupWorld world;
   world.files.platform = &display;
   SetupModel model(world);
-  model.open("D:\\Shows\\Intro.v2");
+  model.open("D:\\Shows\\Intro.v2/");
   EXPECT_STREQ("Intro", model.form.name.c_str());
   const std::vector<std::pair<int, std::vector<std::string>>> rows = {
       {1, {"640 x 480 *", "800 x 600 *", "1024 x 768", "1280 x 1024"}},
@@ -262,6 +262,7 @@ const std::string kGame = "16,800,600,1,GAME.EXE";
 const ChangeCase kChangeCases[] = {
     {__LINE__, kGame, "800 x 600", Press::kStart, Answer::kCancel, true, 0, 1, kGame},
     {__LINE__, kGame, "800 x 600 *", Press::kStart, Answer::kCancel, true, 0, 1, kGame},
+    {__LINE__, kGame, "800 X 600", Press::kClose, Answer::kCancel, true, 0, 0, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kCancel, false, 1, 0, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kNo, true, 1, 1, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kYes, true, 2, 1, "16,1024,768,1,GAME.EXE"},

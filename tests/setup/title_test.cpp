@@ -112,6 +112,9 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
     EXPECT_EQ(c.switches, display.callsStartingWith("ChangeDisplaySettingsA"));
     EXPECT_NE(std::string::npos, (model.report.c_str() + said).find(c.reportHas))
         << model.report.c_str() << said;
+    // Windows 7 switches the depth itself: only from Windows 8 on is the size alone tried.
+    EXPECT_EQ(c.minor >= 2,
+              std::string(model.report.c_str()).find("(8 or later)") != std::string::npos);
   }
 }
 

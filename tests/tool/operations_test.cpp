@@ -119,6 +119,24 @@ TEST(Write, RoundTripsThroughTolvexsReader) {
   }
 }
 
+// What write asks of the text it composed before anything is written: Tolvex reads back exactly
+// what was asked, field for field.
+TEST(Write, ReadsBackAsAskedOnlyWhatWasAsked) {
+  const WriteRequest asked = request(5, {24, 800, 600, 1}, "GAME.EXE");
+  const std::pair<const char*, bool> rows[] = {
+      {"24,800,600,1,GAME.EXE", true},  {"32,800,600,1,GAME.EXE", true},
+      {"16,800,600,1,GAME.EXE", false}, {"24,640,600,1,GAME.EXE", false},
+      {"24,800,601,1,GAME.EXE", false}, {"24,800,600,0,GAME.EXE", false},
+      {"24,800,600,1,GAME.EX", false},  {"24,800,600,1", false},
+  };
+  for (const auto& [text, same] : rows) {
+    const Bytes stored = storedSettings(text);
+    Reading reading;
+    readStored(stored.data(), stored.size(), reading);
+    EXPECT_EQ(same, readsAsAsked(asked, reading)) << text;
+  }
+}
+
 TEST(Write, NeverLosesTheOldFile) {
   const Bytes old = storedSettings("8,640,480");
   FakeToolIo io;

@@ -69,6 +69,10 @@ struct WriteOutcome {
   tolvex::SettingsRequest applied;
 };
 
+// Whether Tolvex, reading `reading`, goes on with exactly the request that was asked for: as many
+// fields, each with its value (the depth as Tolvex applies it). The text write composes must.
+bool readsAsAsked(const WriteRequest& request, const Reading& reading);
+
 // Tolvex's rules and what a name must be to be read back whole, with nothing written: kWritten
 // (nothing yet, `text` holding the text to write), kRefused, or kTrouble at FileStep::kNone
 // where Tolvex would read the text otherwise than asked.
