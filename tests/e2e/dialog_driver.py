@@ -14,6 +14,7 @@ CAPTION = "Tolvex Setup"
 IDC_PROGRAM = 1005
 IDC_SCREEN_SIZE = 1010
 IDE_REPORT = 1021
+IDB_TRY = 1026
 
 
 class DialogScript:
@@ -61,6 +62,26 @@ def answer(key):
         answered.append(boxes[0])
         result.boxes.append(H.MessageBox(caption=h.window_name(boxes[0]) or "", mode=h.x_mode()))
         h._x(["xdotool", "windowfocus", "--sync", str(boxes[0]), "key", key])
+        return True
+    return step
+
+
+def owned_box(caption, control, note):
+    """Waits for a box of this caption over the dialog, records it, notes what owns it and whether
+    the dialog takes input ("owner|1"), and clicks the dialog's control with the mouse while the
+    box is up."""
+    def step(h, result, paths):
+        if not h.find_windows("^%s$" % caption):
+            return False
+        out = run(h, paths, result.env, "dialog-owner",
+                  [os.path.join(h.bin_dir, "tolvex-dialog-text.exe"), "--owner", caption, CAPTION,
+                   str(control)], paths.root)
+        if out is None:
+            return False
+        owner, enabled, x, y = out.decode("latin-1").split("|")
+        result.notes[note] = "%s|%s" % (owner, enabled)
+        result.boxes.append(H.MessageBox(caption=caption, mode=h.x_mode()))
+        h._x(["xdotool", "mousemove", "--sync", x, y, "click", "1"])
         return True
     return step
 

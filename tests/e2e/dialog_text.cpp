@@ -3,26 +3,63 @@
 //   tolvex-dialog-text.exe "Tolvex Setup" 1021
 // Exit status 0 with the text on standard output (line ends as the control has them), 1 when no
 // such dialog with such a control is on screen.
+//   tolvex-dialog-text.exe --owner "Tolvex Error: DISP_CHANGE_BADMODE" "Tolvex Setup" 1026
+// prints "<the caption of what owns the box, empty for nothing>|<1 when the dialog takes input,
+// else 0>|<x>|<y>", x and y the middle of the dialog's control on the screen. Exit status 1 when
+// the box or the dialog's control is not on screen.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: tolvex-dialog-text CAPTION CONTROL-ID\n");
-    return 2;
-  }
-  const int id = std::atoi(argv[2]);
-  // Message boxes carry the same caption: take the window that has the control.
-  HWND window = nullptr;
+namespace {
+
+// The control of a dialog of this caption (message boxes carry the same caption: the window that
+// has the control); nullptr when there is none.
+HWND findControl(const char* caption, int id, HWND& dialog) {
+  dialog = nullptr;
   HWND control = nullptr;
   while (control == nullptr &&
-         (window = FindWindowExA(nullptr, window, "#32770", argv[1])) != nullptr) {
-    control = GetDlgItem(window, id);
+         (dialog = FindWindowExA(nullptr, dialog, "#32770", caption)) != nullptr) {
+    control = GetDlgItem(dialog, id);
   }
+  return control;
+}
+
+int printOwner(const char* boxCaption, const char* dialogCaption, int id) {
+  HWND box = FindWindowA(nullptr, boxCaption);
+  HWND dialog = nullptr;
+  HWND control = findControl(dialogCaption, id, dialog);
+  RECT place;
+  if (box == nullptr || control == nullptr || GetWindowRect(control, &place) == 0) {
+    return 1;
+  }
+  char owner[256] = "";
+  if (HWND window = GetWindow(box, GW_OWNER)) {
+    GetWindowTextA(window, owner, sizeof owner);
+  }
+  std::printf("%s|%d|%ld|%ld", owner, IsWindowEnabled(dialog) ? 1 : 0,
+              (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 5 && std::strcmp(argv[1], "--owner") == 0) {
+    return printOwner(argv[2], argv[3], std::atoi(argv[4]));
+  }
+  if (argc != 3) {
+    std::fprintf(stderr,
+                 "usage: tolvex-dialog-text CAPTION CONTROL-ID\n"
+                 "       tolvex-dialog-text --owner BOX-CAPTION CAPTION CONTROL-ID\n");
+    return 2;
+  }
+  HWND dialog = nullptr;
+  HWND control = findControl(argv[1], std::atoi(argv[2]), dialog);
   if (control == nullptr) {
     return 1;
   }

@@ -351,6 +351,8 @@ class Harness:
         self.wineserver = ws if os.path.exists(ws) else (shutil.which("wineserver") or ws)
         # A command that spawn() puts before Wine's, for runs that need one (setpriv).
         self.wrap = ()
+        # Tolvex's boxes are left to the run's hooks, which record and answer them, when set.
+        self.boxes_answered_by_hooks = False
         self._holder = None  # the held probe that keeps Wine's desktop up (hold_desktop)
 
     # ----- environment ----------------------------------------------------------------------
@@ -796,7 +798,8 @@ class Harness:
             seen_records = len(records)
             if finished:
                 break
-            self.close_boxes(seen_boxes, result.boxes)
+            if not self.boxes_answered_by_hooks:
+                self.close_boxes(seen_boxes, result.boxes)
             if on_poll:
                 on_poll(self, result)
             if time.monotonic() > deadline:
