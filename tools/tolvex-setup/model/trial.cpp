@@ -67,10 +67,10 @@ Outcome Trial::start() {
   }
   // From here until its way back the trial is busy: Tolvex's message box, whose owner is Setup's
   // window, may be up meanwhile, and a start from under it must not begin a second trial.
-  tolvex::RunContext& run = *new (runRoom_) tolvex::RunContext(*display, "Tolvex.exe", &watch_);
+  tolvex::RunContext& record = *new (runRoom_) tolvex::RunContext(*display, "Tolvex.exe", &watch_);
   state_ = TrialState::kSwitching;
   model_.report.assign("Try this mode: ");
-  if (!run.storedModeRead) {
+  if (!record.storedModeRead) {
     // No stored mode: there would be no mode to go back to.
     endRun(TrialState::kRefused);
     model_.report.append(
@@ -79,20 +79,21 @@ Outcome Trial::start() {
     return Outcome();
   }
   const std::int32_t depth = tolvex::appliedDepth(static_cast<std::int32_t>(request.numbers[0]));
-  run.strictFlag = static_cast<std::int32_t>(request.numbers[3]);
-  const std::int32_t answer = run.switchMode(depth, static_cast<std::int32_t>(request.numbers[1]),
-                                             static_cast<std::int32_t>(request.numbers[2]));
+  record.strictFlag = static_cast<std::int32_t>(request.numbers[3]);
+  const std::int32_t answer =
+      record.switchMode(depth, static_cast<std::int32_t>(request.numbers[1]),
+                        static_cast<std::int32_t>(request.numbers[2]));
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
-  sizeOnly_ = run.switchedDepth != 0 && depth < 32 && display->getVersion(&major, &minor) &&
+  sizeOnly_ = record.switchedDepth != 0 && depth < 32 && display->getVersion(&major, &minor) &&
               (major > 6 || (major == 6 && minor >= 2));
   if (answer != 0) {
     model_.report.append("the display refused ");
     appendMode(model_.report, watch_.shown);
     model_.report.append("\n(");
     appendAnswer(model_.report, answer);
-    model_.report.append(run.strictFlag == 1 ? "): Tolvex would start nothing.\n"
-                                             : "): Tolvex would start the title unswitched.\n");
+    model_.report.append(record.strictFlag == 1 ? "): Tolvex would start nothing.\n"
+                                                : "): Tolvex would start the title unswitched.\n");
     // Tolvex's run always ends with its way back, which undoes a retry that stored the mode.
     goBackAsTolvex();
     endRun(TrialState::kRefused);

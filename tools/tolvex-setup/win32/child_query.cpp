@@ -40,7 +40,7 @@ bool waitPainting(HANDLE process, DWORD limit) {
 bool childPipe(std::size_t size, HANDLE& readEnd, HANDLE& writeEnd) {
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
   HANDLE inheritedRead = nullptr;
-  if (CreatePipe(&inheritedRead, &writeEnd, &inherited, static_cast<DWORD>(2 * size)) == 0) {
+  if (CreatePipe(&inheritedRead, &writeEnd, &inherited, 2 * static_cast<DWORD>(size)) == 0) {
     return false;
   }
   HANDLE self = GetCurrentProcess();

@@ -34,12 +34,14 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   // "<own>" <option>, built in place: CreateProcessA may write into the command line. The module
   // name is at most kModuleNameRoom bytes, so the line always fits.
   static char commandLine[tolvex::kModuleNameRoom + sizeof kCurrentModeOption + 4];
-  const std::size_t ownLength = std::strlen(own);
-  commandLine[0] = '"';
-  std::memcpy(commandLine + 1, own, ownLength);
-  commandLine[ownLength + 1] = '"';
-  commandLine[ownLength + 2] = ' ';
-  std::memcpy(commandLine + ownLength + 3, kCurrentModeOption, sizeof kCurrentModeOption);
+  std::size_t at = 0;
+  commandLine[at++] = '"';
+  for (const char* c = own; *c != '\0'; ++c) {
+    commandLine[at++] = *c;
+  }
+  commandLine[at++] = '"';
+  commandLine[at++] = ' ';
+  std::memcpy(commandLine + at, kCurrentModeOption, sizeof kCurrentModeOption);
   return askChild(own, commandLine, mode, sizeof *mode, kModeQueryMs);
 }
 
