@@ -52,8 +52,7 @@ class FakePlatform final : public Platform {
   LeadBytes codePage;
   // Files that can be opened, by name, with their bytes.
   std::map<std::string, std::vector<std::uint8_t>> files;
-  // What a user does while a message box is up, before it is answered.
-  std::function<void()> whileBoxUp;
+  std::function<void()> whileBoxUp;  // what a user does while a message box is up
 
   // --- What happened ---
   std::vector<std::string> calls;

@@ -67,19 +67,15 @@ def answer(key):
 
 
 def owned_box(caption, control, note):
-    """Waits for a box of this caption over the dialog, records it, notes what owns it and whether
-    the dialog takes input ("owner|1"), and clicks the dialog's control with the mouse while the
-    box is up."""
+    """Notes a box's owner ("owner|1": the dialog takes input); clicks the dialog's control."""
     def step(h, result, paths):
-        if not h.find_windows("^%s$" % caption):
-            return False
-        out = run(h, paths, result.env, "dialog-owner",
-                  [os.path.join(h.bin_dir, "tolvex-dialog-text.exe"), "--owner", caption, CAPTION,
-                   str(control)], paths.root)
+        out = run(h, paths, result.env, "dialog-owner", [os.path.join(
+            h.bin_dir, "tolvex-dialog-text.exe"), "--owner", caption, CAPTION, str(control)],
+            paths.root)
         if out is None:
             return False
         owner, enabled, x, y = out.decode("latin-1").split("|")
-        result.notes[note] = "%s|%s" % (owner, enabled)
+        result.notes[note] = owner + "|" + enabled
         result.boxes.append(H.MessageBox(caption=caption, mode=h.x_mode()))
         h._x(["xdotool", "mousemove", "--sync", x, y, "click", "1"])
         return True

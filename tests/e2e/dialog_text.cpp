@@ -3,10 +3,8 @@
 //   tolvex-dialog-text.exe "Tolvex Setup" 1021
 // Exit status 0 with the text on standard output (line ends as the control has them), 1 when no
 // such dialog with such a control is on screen.
-//   tolvex-dialog-text.exe --owner "Tolvex Error: DISP_CHANGE_BADMODE" "Tolvex Setup" 1026
-// prints "<the caption of what owns the box, empty for nothing>|<1 when the dialog takes input,
-// else 0>|<x>|<y>", x and y the middle of the dialog's control on the screen. Exit status 1 when
-// the box or the dialog's control is not on screen.
+// With --owner BOX-CAPTION first, prints "<the box's owner's caption>|<1 when the dialog takes
+// input>|<x>|<y>", x and y the middle of the control on the screen, instead.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -15,53 +13,32 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-// The control of a dialog of this caption (message boxes carry the same caption: the window that
-// has the control); nullptr when there is none.
-HWND findControl(const char* caption, int id, HWND& dialog) {
-  dialog = nullptr;
-  HWND control = nullptr;
-  while (control == nullptr &&
-         (dialog = FindWindowExA(nullptr, dialog, "#32770", caption)) != nullptr) {
-    control = GetDlgItem(dialog, id);
-  }
-  return control;
-}
-
-int printOwner(const char* boxCaption, const char* dialogCaption, int id) {
-  HWND box = FindWindowA(nullptr, boxCaption);
-  HWND dialog = nullptr;
-  HWND control = findControl(dialogCaption, id, dialog);
-  RECT place;
-  if (box == nullptr || control == nullptr || GetWindowRect(control, &place) == 0) {
-    return 1;
-  }
-  char owner[256] = "";
-  if (HWND window = GetWindow(box, GW_OWNER)) {
-    GetWindowTextA(window, owner, sizeof owner);
-  }
-  std::printf("%s|%d|%ld|%ld", owner, IsWindowEnabled(dialog) ? 1 : 0,
-              (place.left + place.right) / 2, (place.top + place.bottom) / 2);
-  return 0;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  if (argc == 5 && std::strcmp(argv[1], "--owner") == 0) {
-    return printOwner(argv[2], argv[3], std::atoi(argv[4]));
-  }
-  if (argc != 3) {
-    std::fprintf(stderr,
-                 "usage: tolvex-dialog-text CAPTION CONTROL-ID\n"
-                 "       tolvex-dialog-text --owner BOX-CAPTION CAPTION CONTROL-ID\n");
+  const bool owner = argc == 5 && std::strcmp(argv[1], "--owner") == 0;
+  if (argc != 3 && !owner) {
+    std::fprintf(stderr, "usage: tolvex-dialog-text [--owner BOX-CAPTION] CAPTION CONTROL-ID\n");
     return 2;
   }
-  HWND dialog = nullptr;
-  HWND control = findControl(argv[1], std::atoi(argv[2]), dialog);
-  if (control == nullptr) {
+  const int id = std::atoi(argv[argc - 1]);
+  // Message boxes carry the same caption: take the window that has the control.
+  HWND window = nullptr;
+  HWND control = nullptr;
+  while (control == nullptr &&
+         (window = FindWindowExA(nullptr, window, "#32770", argv[argc - 2])) != nullptr) {
+    control = GetDlgItem(window, id);
+  }
+  HWND box = owner ? FindWindowA(nullptr, argv[2]) : nullptr;
+  if (control == nullptr || (owner && box == nullptr)) {
     return 1;
+  }
+  if (owner) {
+    char caption[256] = "";
+    GetWindowTextA(GetWindow(box, GW_OWNER), caption, sizeof caption);
+    RECT place;
+    GetWindowRect(control, &place);
+    std::printf("%s|%d|%ld|%ld", caption, IsWindowEnabled(window) ? 1 : 0,
+                (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+    return 0;
   }
   static char text[65536];
   const LRESULT length =

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,7 +29,6 @@ inline std::string decoded(const Bytes& bytes) {
 class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
  public:
   std::map<std::string, Bytes> files;
-  std::set<std::string> folders;
   // Every new file fails with this reason when set, after `writtenBeforeFailure` bytes.
   const char* writeFailure = nullptr;
   std::size_t writtenBeforeFailure = 0;
@@ -48,8 +46,7 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
   std::vector<int> failingMoves;
   int moves = 0;
   std::string undeletable;
-  // Read-only files: never replaced or removed (but renamed, mark and all).
-  std::set<std::string> readOnly;
+  std::string readOnly;  // a file that NT refuses to replace
 
   Bytes input;
   bool inputFails = false;
@@ -73,10 +70,8 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
     }
     return true;
   }
-  bool fileExists(const char* path) override {
-    return files.count(path) != 0 || folders.count(path) != 0;
-  }
-  bool isFolder(const char* path) override { return folders.count(path) != 0; }
+  bool fileExists(const char* path) override { return files.count(path) != 0; }
+  bool isFolder(const char*) override { return false; }
   bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                     FileTrouble& trouble) override {
     ++writes;
@@ -108,20 +103,17 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
       trouble.reason.assign("File exists");
       return false;
     }
-    if (readOnly.count(to) != 0) {
+    if (replace && to == readOnly) {
       trouble.denied = trouble.readOnly = true;
       trouble.reason.assign("Access is denied");
       return false;
     }
     files[to] = files[from];
     files.erase(from);
-    if (readOnly.erase(from) != 0) {
-      readOnly.insert(to);
-    }
     return true;
   }
   bool removeFile(const char* path) override {
-    return path != undeletable && readOnly.count(path) == 0 && files.erase(path) == 1;
+    return path != undeletable && files.erase(path) == 1;
   }
   bool replacesInOneStep() override { return !nineX; }
   tolvex::Platform* system() override { return platform; }

@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "tests/tool/fake_tool_io.h"
@@ -35,6 +34,7 @@ std::string times(int count, const std::string& text) {
 }
 
 const std::string kLongPath = times(1919, "\xC3\xA9") + "x";
+const std::string kReason(255, 'r');
 const std::string kLongPathShown = times(1919, "\\xC3\\xA9") + "x";
 const std::string kShowExe =
     "Text:        \"16 800 600 0 show.exe\"\n"
@@ -115,22 +115,13 @@ const Golden kGolden[] = {
      "tolvex-ini: write: the file name is empty" + kTry},
     {__LINE__, {"write", "16", "800", "600"}, "8,640,480", 1, "",
      "tolvex-ini: 'Tolvex.ini' already exists; use --force to replace it\n"},
-    {__LINE__, {"write", "--force", "-o", "C:\\GAME", "16", "800", "600"}, nullptr, 2, "",
-     "tolvex-ini: 'C:\\GAME' is a folder, not a file; nothing was written\n",
-     [](FakeToolIo& io, tolvex::FakePlatform&) {
-       io.folders = {"C:\\GAME"};
-       io.nineX = true;
-     }},
     {__LINE__, {"write", "-o", "ro/Tolvex.ini", "16", "800", "600"}, nullptr, 2, "",
      "tolvex-ini: cannot write 'ro/Tolvex.ini': Permission denied\n",
      [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = "Permission denied"; }},
     // A reason of 255 bytes: the line is formatted in more than one piece, and none is lost.
     {__LINE__, {"write", "-o", "x.ini", "16", "800", "600"}, nullptr, 2, "",
-     "tolvex-ini: cannot write 'x.ini': " + std::string(255, 'r') + "\n",
-     [](FakeToolIo& io, tolvex::FakePlatform&) {
-       static const std::string reason(255, 'r');
-       io.writeFailure = reason.c_str();
-     }},
+     "tolvex-ini: cannot write 'x.ini': " + kReason + "\n",
+     [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = kReason.c_str(); }},
     {__LINE__, {"write", "--force", "16", "800", "600"}, "8,640,480", 2, "",
      "tolvex-ini: cannot write 'Tolvex.ini': File too large; the old file is kept as it was\n",
      [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = "File too large"; }},
@@ -353,25 +344,21 @@ TEST(CommandLine, HelpForEveryCommand) {
   EXPECT_EQ(help, io.out);
 }
 
-// tolvex-ini.exe splits its command line itself, as msvcrt.dll did: arguments joined by "|", on a
-// single-byte code page or on Shift-JIS (932), where 表 is 0x95 0x5C.
+// tolvex-ini.exe splits its command line itself, as the C runtime did: arguments joined by "|".
 TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
-  const std::tuple<const char*, const char*, bool> rows[] = {
-      {R"("C:\A B\tolvex-ini.exe"  show "x y.ini")", R"(C:\A B\tolvex-ini.exe|show|x y.ini)",
-       false},
-      {R"(t -o C:\d\ a\\"b c" \\\"q)", R"(t|-o|C:\d\|a\b c|\"q)", false},
-      {R"(t "a ""b"" c" "" x"y)", R"(t|a "b|c "|xy)", false},
-      {R"(t "a""b c")", R"(t|a"b|c)", false},
-      {R"(t """d e")", R"(t|"d|e)", false},
-      {"t\ta\t\"b\tc\"\t", "t|a|b\tc", false},
-      {"show \"\x90\xDD\x92\xE8\x95\x5C\" \x95", "show|\x90\xDD\x92\xE8\x95\x5C|\x95", true},
-      {"show \"\x90\xDD\x92\xE8\x95\x5C\" \x95", "show|\x90\xDD\x92\xE8\x95\" \x95", false},
+  const std::pair<const char*, const char*> rows[] = {
+      {R"("C:\A B\tolvex-ini.exe"  show "x y.ini")", R"(C:\A B\tolvex-ini.exe|show|x y.ini)"},
+      {R"(t -o C:\d\ a\\"b c" \\\"q)", R"(t|-o|C:\d\|a\b c|\"q)"},
+      {R"(t "a ""b"" c" "" x"y)", R"(t|a "b|c "|xy)"},
+      {R"(t "a""b c" """d e")", R"(t|a"b|c "d e)"},
+      {"t\ta\t\"b\tc\"\t", "t|a|b\tc"},
+      {"show \"\x90\xDD\x92\xE8\x95\x5C\" \x95", "show|\x90\xDD\x92\xE8\x95\x5C|\x95"},
   };
-  for (const auto& [line, expected, japanese] : rows) {
+  for (const auto& [line, expected] : rows) {
     char text[64];
     const char* argv[8];
-    const int count = tolvex_ini::splitCommandLine(
-        line, japanese ? tolvex::shiftJis() : tolvex::LeadBytes(), text, sizeof text, argv, 8);
+    const int count =
+        tolvex_ini::splitCommandLine(line, tolvex::shiftJis(), text, sizeof text, argv, 8);
     std::string joined;
     for (int i = 0; i < count; ++i) {
       joined += (i == 0 ? "" : "|") + std::string(argv[i]);
@@ -380,9 +367,8 @@ TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
   }
   char small[8];
   const char* argv[2];
-  const tolvex::LeadBytes none;
-  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t 12345678", none, small, sizeof small, argv, 2));
-  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", none, small, sizeof small, argv, 2));
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t 12345678", {}, small, sizeof small, argv, 2));
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", {}, small, sizeof small, argv, 2));
 }
 
 TEST(EncodeDecode, ComplementEveryByteBothWays) {
