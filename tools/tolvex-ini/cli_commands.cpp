@@ -1,5 +1,5 @@
-// tolvex-ini's commands: the arguments into a request, the outcome into the text that the
-// command line has always printed.
+// tolvex-ini's side of the commands: the arguments into a request, the outcome into the text
+// that the command line has always printed.
 #include <cstring>
 
 #include "display/display_mode.h"
