@@ -85,6 +85,45 @@ constexpr FormatDirective readFormatSpec(const char* p) {
   return directive;
 }
 
+// The digits of `magnitude` in the directive's base, made from the end of `digits` (the longest
+// is an unsigned long's 64 bits in decimal); returns where they start.
+inline const char* numberDigits(unsigned long magnitude, char conversion, char (&digits)[24]) {
+  const bool hex = conversion == 'x' || conversion == 'X';
+  const char* figures = conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
+  const unsigned long base = hex ? 16UL : 10UL;
+  std::size_t count = sizeof digits;
+  do {
+    digits[--count] = figures[magnitude % base];
+    magnitude /= base;
+  } while (magnitude != 0UL);
+  return digits + count;
+}
+
+// One converted field: its `size` bytes of `text`, after a minus sign when `negative`, padded to
+// the directive's width with blanks on either side or, for a number, zeros after the sign.
+template <typename Put>
+void putField(Put& put, const FormatDirective& directive, const char* text, std::size_t size,
+              bool negative) {
+  const std::size_t used = size + (negative ? 1 : 0);
+  std::size_t padding = directive.width > used ? directive.width - used : 0;
+  const bool zeros = directive.zeros && !directive.left && directive.kind != 's';
+  for (; !directive.left && !zeros && padding > 0; --padding) {
+    put(' ');
+  }
+  if (negative) {
+    put('-');
+  }
+  for (; zeros && padding > 0; --padding) {
+    put('0');
+  }
+  for (std::size_t i = 0; i < size; ++i) {
+    put(text[i]);
+  }
+  for (; padding > 0; --padding) {
+    put(' ');
+  }
+}
+
 // formatInto's work, each byte handed to `emit` in order: for text that goes on elsewhere
 // rather than into one field. Returns the length, or kFormatRefused where it stopped.
 template <typename Emit>
@@ -94,11 +133,6 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
   const auto put = [&](char c) {
     emit(c);
     ++length;
-  };
-  const auto pad = [&](std::size_t count, char c) {
-    while (count-- > 0) {
-      put(c);
-    }
   };
   for (const char* p = fmt; *p != '\0'; ++p) {
     if (*p != '%') {
@@ -111,10 +145,9 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
       put('%');
       continue;
     }
+    char digits[24];
     const char* text = nullptr;
     std::size_t size = 0;
-    // Digits are made from the end; the longest is an unsigned long's 64 bits in decimal.
-    char digits[24];
     bool negative = false;
     if (directive.kind == 's') {
       text = va_arg(args, const char*);
@@ -122,50 +155,22 @@ std::size_t formatWith(Emit&& emit, const char* fmt, std::va_list args) {
         return kFormatRefused;
       }
       size = std::strlen(text);
+    } else if (directive.kind == 'd' || directive.kind == 'D') {
+      const long value = directive.kind == 'd' ? va_arg(args, int) : va_arg(args, long);
+      // The magnitude as unsigned, so that the most negative value has one too.
+      negative = value < 0;
+      const unsigned long magnitude = static_cast<unsigned long>(value);
+      text = numberDigits(negative ? 0UL - magnitude : magnitude, directive.conversion, digits);
+      size = static_cast<std::size_t>(digits + sizeof digits - text);
     } else if (directive.kind != 0) {
-      unsigned long magnitude = 0;
-      if (directive.kind == 'd' || directive.kind == 'D') {
-        const long value = directive.kind == 'd' ? va_arg(args, int) : va_arg(args, long);
-        // The magnitude as unsigned, so that the most negative value has one too.
-        magnitude = static_cast<unsigned long>(value);
-        negative = value < 0;
-        if (negative) {
-          magnitude = 0UL - magnitude;
-        }
-      } else {
-        magnitude = directive.kind == 'u' ? va_arg(args, unsigned) : va_arg(args, unsigned long);
-      }
-      const bool hex = directive.conversion == 'x' || directive.conversion == 'X';
-      const char* figures = directive.conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
-      const unsigned long base = hex ? 16UL : 10UL;
-      std::size_t count = sizeof digits;
-      do {
-        digits[--count] = figures[magnitude % base];
-        magnitude /= base;
-      } while (magnitude != 0UL);
-      text = digits + count;
-      size = sizeof digits - count;
+      const unsigned long magnitude =
+          directive.kind == 'u' ? va_arg(args, unsigned) : va_arg(args, unsigned long);
+      text = numberDigits(magnitude, directive.conversion, digits);
+      size = static_cast<std::size_t>(digits + sizeof digits - text);
     } else {
       return kFormatRefused;
     }
-    const std::size_t used = size + (negative ? 1 : 0);
-    const std::size_t padding = directive.width > used ? directive.width - used : 0;
-    const bool zeros = directive.zeros && !directive.left && directive.kind != 's';
-    if (!directive.left && !zeros) {
-      pad(padding, ' ');
-    }
-    if (negative) {
-      put('-');
-    }
-    if (zeros) {
-      pad(padding, '0');
-    }
-    for (std::size_t i = 0; i < size; ++i) {
-      put(text[i]);
-    }
-    if (directive.left) {
-      pad(padding, ' ');
-    }
+    putField(put, directive, text, size, negative);
   }
   return length;
 }

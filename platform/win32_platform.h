@@ -37,7 +37,7 @@ class Win32Platform : public Platform {
   int messageBoxUnicode(WindowHandle owner, const char* utf8Text, const char* caption,
                         std::uint32_t type) override;
 
-  // Whether a mutex of this name exists now (tolvex-ini's check; Tolvex itself never asks).
+  // Whether a mutex of this name exists now (the check command's; Tolvex itself never asks).
   bool mutexExists(const char* name);
 };
 

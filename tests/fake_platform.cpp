@@ -212,6 +212,9 @@ int FakePlatform::messageBox(WindowHandle owner, const char* text, const char* c
   calls.push_back("MessageBoxA(" + showHandle(owner) + ", " + show(caption) + ", " +
                   std::to_string(type) + ")");
   boxes.push_back({show(text), show(caption)});
+  if (whileBoxUp) {
+    whileBoxUp();
+  }
   return 1;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -56,6 +57,7 @@ class FakePlatform final : public Platform {
   std::map<std::string, std::string> shortPaths;
   // Files that can be opened, by name, with their bytes.
   std::map<std::string, std::vector<std::uint8_t>> files;
+  std::function<void()> whileBoxUp;  // what a user does while a message box is up
 
   // --- What happened ---
   std::vector<std::string> calls;

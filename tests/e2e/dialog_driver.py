@@ -15,6 +15,7 @@ IDC_PROGRAM = 1005
 IDC_SCREEN_SIZE = 1010
 IDC_NAME = 1017
 IDE_REPORT = 1021
+IDB_TRY = 1026
 
 
 class DialogScript:
@@ -62,6 +63,22 @@ def answer(key):
         answered.append(boxes[0])
         result.boxes.append(H.MessageBox(caption=h.window_name(boxes[0]) or "", mode=h.x_mode()))
         h._x(["xdotool", "windowfocus", "--sync", str(boxes[0]), "key", key])
+        return True
+    return step
+
+
+def owned_box(caption, control, note):
+    """Notes a box's owner ("owner|1": the dialog takes input); clicks the dialog's control."""
+    def step(h, result, paths):
+        out = run(h, paths, result.env, "dialog-owner", [os.path.join(
+            h.bin_dir, "tolvex-dialog-text.exe"), "--owner", caption, CAPTION, str(control)],
+            paths.root)
+        if out is None:
+            return False
+        owner, enabled, x, y = out.decode("latin-1").split("|")
+        result.notes[note] = owner + "|" + enabled
+        result.boxes.append(H.MessageBox(caption=caption, mode=h.x_mode()))
+        h._x(["xdotool", "mousemove", "--sync", x, y, "click", "1"])
         return True
     return step
 

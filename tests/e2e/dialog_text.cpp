@@ -3,28 +3,42 @@
 //   tolvex-dialog-text.exe "Tolvex Setup" 1021
 // Exit status 0 with the text on standard output (line ends as the control has them), 1 when no
 // such dialog with such a control is on screen.
+// With --owner BOX-CAPTION first, prints "<the box's owner's caption>|<1 when the dialog takes
+// input>|<x>|<y>", x and y the middle of the control on the screen, instead.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: tolvex-dialog-text CAPTION CONTROL-ID\n");
+  const bool owner = argc == 5 && std::strcmp(argv[1], "--owner") == 0;
+  if (argc != 3 && !owner) {
+    std::fprintf(stderr, "usage: tolvex-dialog-text [--owner BOX-CAPTION] CAPTION CONTROL-ID\n");
     return 2;
   }
-  const int id = std::atoi(argv[2]);
+  const int id = std::atoi(argv[argc - 1]);
   // Message boxes carry the same caption: take the window that has the control.
   HWND window = nullptr;
   HWND control = nullptr;
   while (control == nullptr &&
-         (window = FindWindowExA(nullptr, window, "#32770", argv[1])) != nullptr) {
+         (window = FindWindowExA(nullptr, window, "#32770", argv[argc - 2])) != nullptr) {
     control = GetDlgItem(window, id);
   }
-  if (control == nullptr) {
+  HWND box = owner ? FindWindowA(nullptr, argv[2]) : nullptr;
+  if (control == nullptr || (owner && box == nullptr)) {
     return 1;
+  }
+  if (owner) {
+    char caption[256] = "";
+    GetWindowTextA(GetWindow(box, GW_OWNER), caption, sizeof caption);
+    RECT place;
+    GetWindowRect(control, &place);
+    std::printf("%s|%d|%ld|%ld", caption, IsWindowEnabled(window) ? 1 : 0,
+                (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+    return 0;
   }
   static char text[65536];
   const LRESULT length =

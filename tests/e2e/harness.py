@@ -356,6 +356,7 @@ class Harness:
         self.wineserver = ws if os.path.exists(ws) else (shutil.which("wineserver") or ws)
         # A command that spawn() puts before Wine's, for runs that need one (setpriv).
         self.wrap = ()
+        self.boxes_answered_by_hooks = False  # set: the run's hooks answer Tolvex's boxes
         self._holder = None  # the held probe that keeps Wine's desktop up (hold_desktop)
 
     # ----- environment ----------------------------------------------------------------------
@@ -778,6 +779,8 @@ class Harness:
                 shutil.copyfile(os.path.join(self.bin_dir, "tolvex-ini.exe"), path)
             elif what == "setup":
                 shutil.copyfile(os.path.join(self.bin_dir, "TolvexSetup.exe"), path)
+            elif what == "child-query":
+                shutil.copyfile(os.path.join(self.bin_dir, "tolvex-child-query-test.exe"), path)
             elif isinstance(what, (bytes, bytearray)):
                 with open(path, "wb") as f:
                     f.write(what)
@@ -841,7 +844,8 @@ class Harness:
             seen_records = len(records)
             if finished:
                 break
-            self.close_boxes(seen_boxes, result.boxes)
+            if not self.boxes_answered_by_hooks:
+                self.close_boxes(seen_boxes, result.boxes)
             if on_poll:
                 on_poll(self, result)
             if time.monotonic() > deadline:

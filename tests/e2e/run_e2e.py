@@ -98,6 +98,7 @@ class Case:
     # The ANSI code page Wine gives the programs (harness.CODE_PAGE_LOCALES), in which what they
     # write (probe records, output) is read; None: the tests' locale's.
     code_page: int = None
+    hooks_answer_boxes: bool = False  # on_poll records and answers Tolvex's boxes itself
 
 
 # ----- hooks and extra checks -----------------------------------------------------------------
@@ -446,7 +447,7 @@ def check_trial(ending):
         report, mode = result.notes.get("report", ""), result.notes.get("trial")
         return (["X mode %s under the countdown" % fmt_mode(mode)] if mode != (800, 600) else []) + (
             [] if report == "Try this mode: 800 x 600 at 16 bits per pixel was shown.\n" + ending
-            + "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n"
+            + "Back to the stored mode, 1280 x 1024 at 32 bits per pixel: DISP_CHANGE_SUCCESSFUL\n"
             else ["report %r" % report])
     return check
 
@@ -931,6 +932,28 @@ CASES = [
              D.answer("Return"), D.keys("alt+u"), D.answer("Return"), D.keys("alt+t", "alt+u"),
              D.answer("Return"), D.keys("Escape")),
          check=check_launch_untouched),
+    Case("setup-try-refused-owned", 33, "Try 1600 x 1200, refused: the box is Setup's, a click on "
+         "Try under it starts nothing, and Setup goes on at the start mode",
+         {"work/TolvexSetup.exe": "setup", "work/PROJECTOR.EXE": "probe"},
+         start=setup_exe, time_limit=90, hooks_answer_boxes=True,
+         boxes=[(BADMODE, BADMODE_TEXT), (SETUP_BOX, SETUP_CLOSE_ASK)], during=START,
+         on_poll=D.DialogScript(
+             D.keys("alt+z", "Home", "shift+End"), D.typed("1600 x 1200"), D.keys("alt+r"),
+             D.owned_box(BADMODE, D.IDB_TRY, "owner"), D.in_window(BADMODE, ["Return"]),
+             D.read_report("report", "Try this mode: the display refused 1600 x 1200 at 16 bits "
+                           "per pixel\n(DISP_CHANGE_BADMODE): Tolvex would start nothing.\nBack to "
+                           "the stored mode, 1280 x 1024 at 32 bits per pixel: "
+                           "DISP_CHANGE_SUCCESSFUL\n"), D.keys("Escape"), D.answer("n")),
+         check=lambda h, r, p: [] if r.notes["owner"] == "Tolvex Setup|0" else [r.notes["owner"]]),
+    Case("tool-write-force-folder-win98", 33,
+         "Windows 98: write --force -o GAME, a folder, is refused in one line; the folder stays",
+         {"app/tolvex-ini.exe": "ini", "work/GAME/keep.txt": "kept"}, windows="win98",
+         start=tool("write", "--force", "-o", "GAME", "16", "800", "600"), status=2,
+         check=lambda h, r, p: [] if os.listdir(p.unix("work")) == ["GAME"] and "'GAME' is a "
+         "folder, not a file" in r.stderr else ["work %r" % os.listdir(p.unix("work"))]),
+    Case("setup-query-child-never-answers", 33,
+         "Setup's mode question to a new process that never answers gives up after 5 s, ends it",
+         {"work/query.exe": "child-query"}, start=lambda p: [p.unix("work/query.exe")]),
     Case("tool-check-compat-layer", 23,
          "a layer added with wine reg add shows in check, with the one Tolvex adds on Windows 10",
          dict(BESIDE, **{"app/tolvex-ini.exe": "ini", "work/Tolvex.ini": ini("16,800,600,1")}),
@@ -1148,12 +1171,14 @@ def run_case(h, case):
         def on_poll(hh, result):
             case.on_poll(hh, result, paths)
     h.wrap = case.wrap
+    h.boxes_answered_by_hooks = case.hooks_answer_boxes
     try:
         r = h.run(start_argv(case, paths), paths.unix(case.cwd), paths.unix("probe.log"),
                   env_extra=env, time_limit=case.time_limit, on_record=on_record,
                   on_poll=on_poll, out_base=paths.unix("tolvex"))
     finally:
         h.wrap = ()
+        h.boxes_answered_by_hooks = False
     if case.code_page:  # the records' ANSI bytes, read as latin-1, as the code page's text
         r.records = [{k: v if k.endswith("_w") else
                       v.encode("latin-1").decode(paths.encoding, "replace")

@@ -96,7 +96,7 @@ TEST(SetupOpen, ListsTheDisplaysSizesMarkingThoseAtTheDepth) {
   FakeSetupWorld world;
   world.files.platform = &display;
   SetupModel model(world);
-  model.open("D:\\Shows\\Intro.v2");
+  model.open("D:\\Shows\\Intro.v2/");
   EXPECT_STREQ("Intro", model.form.name.c_str());
   const std::vector<std::pair<int, std::vector<std::string>>> rows = {
       {1, {"640 x 480 *", "800 x 600 *", "1024 x 768", "1280 x 1024"}},
@@ -115,7 +115,8 @@ TEST(SetupOpen, ListsTheDisplaysSizesMarkingThoseAtTheDepth) {
   }
 }
 
-enum Disk { kFine, kReadOnly, kGone, kFull };
+const std::string kGame = "16,800,600,1,GAME.EXE";
+enum Disk { kFine, kReadOnly, kGone, kFull, kReadOnlyFile, kReadOnlyFile9x };
 
 struct SaveCase {
   int line;
@@ -146,8 +147,8 @@ const SaveCase kSaveCases[] = {
     {__LINE__, "MISSING.EXE", "800 x 600", "", {{"PROJ.EXE", kExe}, {"Tolvex.exe", kExe}}, kFine,
      {}, true, Field::kNone, "", 0,
      {{"Tolvex.ini", "16,800,600,1,MISSING.EXE"}, {"PROJ.EXE", "MZ"}, {"Tolvex.exe", "MZ"}}},
-    {__LINE__, "GAME.EXE", "9999999999 x 600", "", {}, kFine, {}, false, Field::kSize, "800 x 600",
-     0, {}},
+    {__LINE__, "GAME.EXE", "9999999999 x 600", "", {}, kFine, {}, false, Field::kSize,
+     "Size 9999999999 x 600: the width is beyond the largest number it reads", 0, {}},
     {__LINE__, std::string(300, 'A'), "800 x 600", "", {}, kFine, {}, false, Field::kProgram,
      "too long", 0, {}},
     {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kFine, {false}, false, Field::kNone, "", 1,
@@ -170,6 +171,13 @@ const SaveCase kSaveCases[] = {
      "Permission denied.\n\nA read-only folder, or one on a CD-ROM, cannot take the settings "
      "file. The old Tolvex.ini is kept as it was.", 1,
      {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kReadOnlyFile, {true}, false, Field::kNone,
+     "Tolvex.ini is read-only, as files copied from a CD-ROM are: clear Read-only in its "
+     "Properties, then save again. The old Tolvex.ini is kept as it was.", 1,
+     {{"Tolvex.ini", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
+    {__LINE__, "GAME.EXE", "800 x 600", "", kOld, kReadOnlyFile9x, {true}, true, Field::kNone,
+     "\nThe old Tolvex.ini could not be deleted: its bytes are kept as Tolvex.ini.aside.\n", 1,
+     {{"Tolvex.ini", kGame}, {"Tolvex.ini.aside", "32,640,480"}, {"Tolvex.exe", "MZ"}}},
     {__LINE__, "GAME.EXE", "800 x 600", "", {}, kGone, {}, false, Field::kNone,
      "No such file or directory.\n\nThe folder is no longer there: it was removed or renamed, or "
      "its drive is gone. Choose the title's folder again with Browse. Nothing was written.", 0, {}},
@@ -202,7 +210,10 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     world.files.files["GAME.EXE"] = kExe;
     const char* const failures[] = {nullptr, "Permission denied", "No such file or directory",
                                     "No space left on device"};
-    world.files.writeFailure = failures[c.disk];
+    world.files.writeFailure = c.disk <= kFull ? failures[c.disk] : nullptr;
+    world.files.readOnly = c.disk == kReadOnlyFile ? "Tolvex.ini" : "";
+    world.files.undeletable = c.disk == kReadOnlyFile9x ? "Tolvex.ini.aside" : "";
+    world.files.nineX = c.disk == kReadOnlyFile9x;
     world.files.denied = c.disk == kReadOnly;
     world.files.noFolder = c.disk == kGone;
     world.files.noRoom = c.disk == kFull;
@@ -219,8 +230,8 @@ TEST(SetupSave, WritesWithWritesRulesAndAsksBeforeReplacingOrCopying) {
     const Outcome outcome = model.save(answers);
     EXPECT_EQ(c.ok, outcome.ok) << outcome.message.c_str();
     EXPECT_EQ(c.focus, outcome.focus);
-    EXPECT_NE(std::string::npos, std::string(outcome.message.c_str()).find(c.messageHas))
-        << outcome.message.c_str();
+    const std::string said = std::string(outcome.message.c_str()) + model.report.c_str();
+    EXPECT_NE(std::string::npos, said.find(c.messageHas)) << said;
     EXPECT_EQ(c.questions, answers.asked.size());
     std::map<std::string, std::string> after;
     world.files.files.erase(FakeSetupWorld::kSetupTolvex);
@@ -248,11 +259,11 @@ struct ChangeCase {
   std::string after;  // Tolvex.ini, decoded
 };
 
-const std::string kGame = "16,800,600,1,GAME.EXE";
 // clang-format off
 const ChangeCase kChangeCases[] = {
     {__LINE__, kGame, "800 x 600", Press::kStart, Answer::kCancel, true, 0, 1, kGame},
     {__LINE__, kGame, "800 x 600 *", Press::kStart, Answer::kCancel, true, 0, 1, kGame},
+    {__LINE__, kGame, "800 X 600", Press::kClose, Answer::kCancel, true, 0, 0, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kCancel, false, 1, 0, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kNo, true, 1, 1, kGame},
     {__LINE__, kGame, "1024 x 768", Press::kStart, Answer::kYes, true, 2, 1, "16,1024,768,1,GAME.EXE"},
@@ -317,8 +328,9 @@ TEST(SetupButtons, CheckIsChecksTextRestoreSaysWhereTheDisplayWentStartNeedsTolv
   EXPECT_TRUE(model.start(answers).ok);
   EXPECT_EQ(std::vector<std::string>{"Tolvex.exe"}, world.started);
   model.titleEnded();
-  EXPECT_NE(std::string::npos, std::string(model.report.c_str())
-                                   .find("\nTolvex.exe has ended; the display is at 1280 x 1024"));
+  EXPECT_NE(std::string::npos,
+            std::string(model.report.c_str())
+                .find("\nTolvex.exe has ended; the display shows 1280 x 1024 at 32"));
   // A named file beside a Tolvex.ini: check says which one Tolvex reads.
   model.form.named = true;
   model.check();

@@ -21,7 +21,8 @@ struct TrialCase {
   int depth;            // index into kDepths
   std::int32_t answer;  // to the switch and its retry
   std::uint32_t minor;  // of Windows 6.x
-  // "try", "works", "back", "lenient", "unstored", "no way back", or milliseconds and a tick
+  // "try", "works", "back", "lenient", "unstored", "no way back", "box tries again" (Try, It works
+  // under Tolvex's box), or milliseconds and a tick
   std::vector<std::string> steps;
   TrialState state;
   std::string countdown;
@@ -37,12 +38,13 @@ const std::string kShown = "Try this mode: 640 x 480 at 16 bits per pixel was sh
 const TrialCase kTrialCases[] = {
     {__LINE__, "640 x 480 *", 1, 0, 1, {"try", "1000", "works"}, TrialState::kConfirmed,
      "Going back in 0 s", {kTo640, kBack}, kShown + "You confirmed that it works.\n"
-     "Back to the stored mode, 1280 x 1024 at 32 bits: DISP_CHANGE_SUCCESSFUL\n"},
+     "Back to the stored mode, 1280 x 1024 at 32 bits per pixel: DISP_CHANGE_SUCCESSFUL\n"},
     {__LINE__, "640x480", 1, 0, 1, {"try", "14001"}, TrialState::kRunning, "Going back in 1 s",
      {kTo640}, ""},
     {__LINE__, "640x480", 1, 0, 2, {"try", "14001", "15000", "works"}, TrialState::kTimedOut, "",
      {kTo640, kBack}, "Not confirmed: back after 15 s.\nBack to the stored mode, 1280 x 1024 at "
-     "32 bits: DISP_CHANGE_SUCCESSFUL\nOn this Windows (8 or later) only the size was tried"},
+     "32 bits per pixel: DISP_CHANGE_SUCCESSFUL\nOn this Windows (8 or later) only the size was "
+     "tried"},
     {__LINE__, "640,480", 1, 0, 1, {"try", "try", "back"}, TrialState::kWentBack, "",
      {kTo640, kBack}, kShown + "You chose Go back: not confirmed.\n"},
     {__LINE__, "1152 x 864", 2, -2, 1, {"try", "back"}, TrialState::kRefused, "",
@@ -54,7 +56,7 @@ const TrialCase kTrialCases[] = {
      TrialState::kConfirmed, "", {"ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 4)",
       "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 1152x864, 9)",
       "ChangeDisplaySettingsA(fields=0x180000 bpp=16 1152x864, 4)", kBack},
-     "1152 x 864 at the display's own depth was shown"},
+     "1152 x 864 at any depth was shown"},
     {__LINE__, "960 x 540", 1, 0, 1, {"try"}, TrialState::kIdle, "", {},
      "Tolvex would reject the Size 960 x 540: the width has to be 640, 800, 832, 1024"},
     {__LINE__, "640x480", 1, 0, 1, {"unstored", "try"}, TrialState::kRefused, "", {},
@@ -63,6 +65,9 @@ const TrialCase kTrialCases[] = {
      {kTo640, kBack, "ChangeDisplaySettingsA(null, 0)"}, "DISP_CHANGE_FAILED\nBack to what the "
      "display stores, as Restore display does: DISP_CHANGE_SUCCESSFUL\n"},
     {__LINE__, "big", 1, 0, 1, {"try"}, TrialState::kIdle, "", {}, "Type the size"},
+    {__LINE__, "640x480", 1, 1, 1, {"box tries again", "try"}, TrialState::kRefused, "",
+     {kTo640, "ChangeDisplaySettingsA(fields=0x1C0000 bpp=16 640x480, 9)",
+      "ChangeDisplaySettingsA(fields=0x5C0000 bpp=32 1280x1024, 9)"}, "(DISP_CHANGE_RESTART)"},
 };
 // clang-format on
 
@@ -85,6 +90,11 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
         (step == "lenient" ? model.form.strict : display.enumSucceeds) = false;
       } else if (step == "no way back") {
         display.changeResults = {-1};
+      } else if (step == "box tries again") {
+        display.whileBoxUp = [&] {
+          said += trial.start().message.c_str();
+          trial.confirm();
+        };
       } else if (step == "try") {
         said += trial.start().message.c_str();
       } else if (step == "works" || step == "back") {
@@ -101,6 +111,8 @@ TEST(SetupTrial, ShowsTheModeAndGoesBack) {
     EXPECT_EQ(c.switches, display.callsStartingWith("ChangeDisplaySettingsA"));
     EXPECT_NE(std::string::npos, (model.report.c_str() + said).find(c.reportHas))
         << model.report.c_str() << said;
+    EXPECT_EQ(c.minor >= 2,
+              std::string(model.report.c_str()).find("(8 or later)") != std::string::npos);
   }
 }
 

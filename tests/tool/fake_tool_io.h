@@ -46,6 +46,7 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
   std::vector<int> failingMoves;
   int moves = 0;
   std::string undeletable;
+  std::string readOnly;  // a file that NT refuses to replace
 
   Bytes input;
   bool inputFails = false;
@@ -73,6 +74,7 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
     return true;
   }
   bool fileExists(const char* path) override { return files.count(path) != 0; }
+  bool isFolder(const char*) override { return false; }
   bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                     FileTrouble& trouble) override {
     ++writes;
@@ -102,6 +104,11 @@ class FakeToolIo final : public ToolIo, public tolvex_ini::Console {
     if (!replace && files.count(to) != 0) {
       trouble.exists = true;
       trouble.reason.assign("File exists");
+      return false;
+    }
+    if (replace && to == readOnly) {
+      trouble.denied = trouble.readOnly = true;
+      trouble.reason.assign("Access is denied");
       return false;
     }
     files[to] = files[from];

@@ -34,6 +34,7 @@ std::string times(int count, const std::string& text) {
 }
 
 const std::string kLongPath = times(1919, "\xC3\xA9") + "x";
+const std::string kReason(255, 'r');
 const std::string kLongPathShown = times(1919, "\\xC3\\xA9") + "x";
 const std::string kShowExe =
     "Text:        \"16 800 600 0 show.exe\"\n"
@@ -117,6 +118,10 @@ const Golden kGolden[] = {
     {__LINE__, {"write", "-o", "ro/Tolvex.ini", "16", "800", "600"}, nullptr, 2, "",
      "tolvex-ini: cannot write 'ro/Tolvex.ini': Permission denied\n",
      [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = "Permission denied"; }},
+    // A reason of 255 bytes: the line is formatted in more than one piece, and none is lost.
+    {__LINE__, {"write", "-o", "x.ini", "16", "800", "600"}, nullptr, 2, "",
+     "tolvex-ini: cannot write 'x.ini': " + kReason + "\n",
+     [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = kReason.c_str(); }},
     {__LINE__, {"write", "--force", "16", "800", "600"}, "8,640,480", 2, "",
      "tolvex-ini: cannot write 'Tolvex.ini': File too large; the old file is kept as it was\n",
      [](FakeToolIo& io, tolvex::FakePlatform&) { io.writeFailure = "File too large"; }},
@@ -358,12 +363,16 @@ TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
   const std::pair<const char*, const char*> rows[] = {
       {R"("C:\A B\tolvex-ini.exe"  show "x y.ini")", R"(C:\A B\tolvex-ini.exe|show|x y.ini)"},
       {R"(t -o C:\d\ a\\"b c" \\\"q)", R"(t|-o|C:\d\|a\b c|\"q)"},
-      {R"(t "a ""b"" c" "" x"y)", R"(t|a "b" c||xy)"},
+      {R"(t "a ""b"" c" "" x"y)", R"(t|a "b|c "|xy)"},
+      {R"(t "a""b c" """d e")", R"(t|a"b|c "d e)"},
+      {"t\ta\t\"b\tc\"\t", "t|a|b\tc"},
+      {"show \"\x90\xDD\x92\xE8\x95\x5C\" \x95", "show|\x90\xDD\x92\xE8\x95\x5C|\x95"},
   };
   for (const auto& [line, expected] : rows) {
     char text[64];
     const char* argv[8];
-    const int count = tolvex_ini::splitCommandLine(line, text, sizeof text, argv, 8);
+    const int count =
+        tolvex_ini::splitCommandLine(line, tolvex::shiftJis(), text, sizeof text, argv, 8);
     std::string joined;
     for (int i = 0; i < count; ++i) {
       joined += (i == 0 ? "" : "|") + std::string(argv[i]);
@@ -372,8 +381,8 @@ TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
   }
   char small[8];
   const char* argv[2];
-  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t 12345678", small, sizeof small, argv, 2));
-  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", small, sizeof small, argv, 2));
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t 12345678", {}, small, sizeof small, argv, 2));
+  EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", {}, small, sizeof small, argv, 2));
 }
 
 TEST(EncodeDecode, ComplementEveryByteBothWays) {

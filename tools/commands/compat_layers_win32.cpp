@@ -1,6 +1,7 @@
 // The compatibility layers in the registry, read only: Tolvex never writes these keys.
 #include <windows.h>
 
+#include "platform/win32_platform.h"
 #include "tools/commands/compat_layers.h"
 
 namespace tolvex_commands {
@@ -18,8 +19,8 @@ class RegistryLayers final : public LayersSource {
     // key at all: no layers set.
     const DWORD version = GetVersion();
     const DWORD major = version & 0xFFU;
-    const bool knowsViews = (version & 0x80000000U) == 0 &&
-                            (major > 5 || (major == 5 && ((version >> 8) & 0xFFU) >= 1));
+    const bool knowsViews =
+        !tolvex::isWindows9x() && (major > 5 || (major == 5 && ((version >> 8) & 0xFFU) >= 1));
     HKEY key = nullptr;
     if (RegOpenKeyExA(root == LayersRoot::kCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
                       kLayersKey, 0, KEY_QUERY_VALUE | (knowsViews ? KEY_WOW64_64KEY : 0),

@@ -42,7 +42,8 @@ struct WriteRequest {
   const char* program = nullptr;  // when fields is 5
 };
 
-enum class WriteStatus { kWritten, kRefused, kExists, kTrouble };
+// kFolder: the path names a folder, which is never written over (Windows 9x would move it aside).
+enum class WriteStatus { kWritten, kRefused, kExists, kFolder, kTrouble };
 
 using SettingsText = tolvex::FixedText<512>;
 
@@ -67,6 +68,10 @@ struct WriteOutcome {
   SettingsText text;
   tolvex::SettingsRequest applied;
 };
+
+// Whether Tolvex, reading `reading`, goes on with exactly the request that was asked for: as many
+// fields, each with its value (the depth as Tolvex applies it). The text write composes must.
+bool readsAsAsked(const WriteRequest& request, const Reading& reading);
 
 // Tolvex's rules and what a name must be to be read back whole, with nothing written: kWritten
 // (nothing yet, `text` holding the text to write), kRefused, or kTrouble at FileStep::kNone

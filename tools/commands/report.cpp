@@ -19,7 +19,7 @@ void TextOut::formatChecked(const char* fmt, ...) {
   // Long paths and names go on in pieces of the buffer's size.
   char piece[256];
   std::size_t used = 0;
-  (void)tolvex::formatWith(
+  const std::size_t length = tolvex::formatWith(
       [&](char c) {
         if (used == sizeof piece) {
           bytes(piece, used);
@@ -29,6 +29,9 @@ void TextOut::formatChecked(const char* fmt, ...) {
       },
       fmt, args);
   bytes(piece, used);
+  if (length == tolvex::kFormatRefused) {
+    markLost();  // what came after the refused conversion is not there
+  }
   va_end(args);
 }
 
@@ -148,8 +151,12 @@ void printDisplayAnswer(TextOut& out, std::int32_t answer) {
 }
 
 void printModeAt(TextOut& out, std::int32_t width, std::int32_t height, std::int32_t depth) {
-  out.format("%d x %d at %d bits per pixel", static_cast<int>(width), static_cast<int>(height),
-             static_cast<int>(depth));
+  out.format("%d x %d at ", static_cast<int>(width), static_cast<int>(height));
+  if (depth == kAnyDepth) {
+    out.text("any depth");
+  } else {
+    out.format("%d bits per pixel", static_cast<int>(depth));
+  }
 }
 
 void readStored(const std::uint8_t* bytes, std::size_t size, Reading& reading) {

@@ -57,8 +57,10 @@ class TextOut {
   // (nullptr) the lines are only indented by the prefix.
   void messageLines(const char* message, const char* firstLabel, const char* prefix);
 
-  // Some text was lost on the way: text that did not fit where it goes (long lines are written
-  // in pieces, so formatting itself loses nothing). What was written is then not the whole report.
+  // Some text was dropped: text that did not fit where it goes (TextInto), or a formatted text
+  // that could not be made (a missing %s text). Long lines are written in pieces, so length
+  // alone drops nothing. What was written is then not the whole report. Text handed on whole is
+  // no concern of this object's: a stream that fails to take it is its owner's to report.
   bool lost() const { return lost_; }
 
  protected:
@@ -95,7 +97,9 @@ class TextInto final : public TextOut {
 // The answer of a display switch, by its DISP_CHANGE_ name.
 void printDisplayAnswer(TextOut& out, std::int32_t answer);
 
-// A mode as Tolvex asks for it: "1024 x 768 at 16 bits per pixel".
+// A mode as Tolvex asks for it: "1024 x 768 at 16 bits per pixel"; with kAnyDepth the size
+// alone, which the display gives at a depth of its own choosing: "1024 x 768 at any depth".
+constexpr std::int32_t kAnyDepth = -1;
 void printModeAt(TextOut& out, std::int32_t width, std::int32_t height, std::int32_t depth);
 
 // A file as Tolvex reads it: its first 999 bytes decoded, scanned and judged, with the

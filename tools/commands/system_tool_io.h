@@ -17,6 +17,7 @@ class SystemToolIo final : public ToolIo {
   bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                     std::size_t& stored, std::size_t& total, ReasonText& why) override;
   bool fileExists(const char* path) override;
+  bool isFolder(const char* path) override;
   bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                     FileTrouble& trouble) override;
   bool moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) override;

@@ -34,6 +34,11 @@ bool SystemToolIo::fileExists(const char* path) {
   return stat(path, &status) == 0 || errno != ENOENT;
 }
 
+bool SystemToolIo::isFolder(const char* path) {
+  struct stat status;
+  return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                                 FileTrouble& trouble) {
   errno = 0;

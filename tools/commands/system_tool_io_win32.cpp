@@ -113,6 +113,11 @@ bool SystemToolIo::fileExists(const char* path) {
   return code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
 }
 
+bool SystemToolIo::isFolder(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,
                                 FileTrouble& trouble) {
   HANDLE file =
@@ -142,10 +147,10 @@ bool SystemToolIo::writeNewFile(const char* path, const std::uint8_t* bytes, std
   return CloseHandle(file) != 0 ? true : fail(trouble);
 }
 
-// Windows 95, 98 and ME set the top bit of GetVersion()'s answer; NT and its heirs do not.
-// Asked of the version, not of MoveFileExA's error: on 9x that function exists only as a stub.
+// Asked of the version, not of MoveFileExA's error: on Windows 9x that function exists only as
+// a stub.
 bool SystemToolIo::replacesInOneStep() {
-  return (GetVersion() & 0x80000000U) == 0;
+  return !tolvex::isWindows9x();
 }
 
 bool SystemToolIo::moveFile(const char* from, const char* to, bool replace, FileTrouble& trouble) {
@@ -158,7 +163,15 @@ bool SystemToolIo::moveFile(const char* from, const char* to, bool replace, File
     return MoveFileA(from, to) != 0 ? true : fail(trouble);
   }
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-  return MoveFileExA(from, to, flags) != 0 ? true : fail(trouble);
+  if (MoveFileExA(from, to, flags) != 0) {
+    return true;
+  }
+  fail(trouble);
+  // NT refuses to replace a read-only file as it refuses a read-only folder: tell them apart.
+  const DWORD attributes = GetFileAttributesA(to);
+  trouble.readOnly = replace && trouble.denied && attributes != INVALID_FILE_ATTRIBUTES &&
+                     (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  return false;
 }
 
 bool SystemToolIo::removeFile(const char* path) {

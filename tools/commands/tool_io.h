@@ -28,6 +28,7 @@ struct FileTrouble {
   bool noRoom = false;    // the disk or the user's quota is full
   bool noFolder = false;  // the folder is not there (any more)
   bool denied = false;    // the folder or the disk may not be written (read-only, a CD-ROM)
+  bool readOnly = false;  // ... or the file to be replaced is read-only (as copied from a CD-ROM)
   // kReadBack: the new file did not read back as written, and (when `removed`) is gone again.
   bool mismatch = false;
   bool removed = false;
@@ -51,7 +52,10 @@ class ToolIo {
   // file's whole length in `total`. False, with a reason, when it cannot be opened or read.
   virtual bool readFileHead(const char* path, std::uint8_t* buffer, std::size_t capacity,
                             std::size_t& stored, std::size_t& total, ReasonText& why) = 0;
+  // Whether `path` is there: a file, a folder or anything else of that name.
   virtual bool fileExists(const char* path) = 0;
+  // Whether `path` is a folder, which is never written over.
+  virtual bool isFolder(const char* path) = 0;
   // Creates `path`, which must not exist yet, with exactly these bytes, flushed to the disk.
   // A failure may leave part of the file behind (replaceFile removes it).
   virtual bool writeNewFile(const char* path, const std::uint8_t* bytes, std::size_t size,

@@ -32,7 +32,8 @@ void readText(const SettingsText& text, Reading& reading) {
   readStored(stored, size, reading);
 }
 
-// True when Tolvex, reading `reading`, goes on with exactly the request that was asked for.
+}  // namespace
+
 bool readsAsAsked(const WriteRequest& request, const Reading& reading) {
   const SettingsVerdict& v = reading.verdict;
   if (reading.scan.count != request.fields || v.accepted != request.fields ||
@@ -48,6 +49,8 @@ bool readsAsAsked(const WriteRequest& request, const Reading& reading) {
   }
   return request.fields < 5 || std::strcmp(v.appPath.c_str(), request.program) == 0;
 }
+
+namespace {
 
 Field fieldOf(SettingsField field) {
   switch (field) {
@@ -146,6 +149,10 @@ WriteOutcome writeSettings(ToolIo& io, const WriteRequest& request) {
     return outcome;
   }
   outcome.existed = io.fileExists(request.path);
+  if (io.isFolder(request.path)) {
+    outcome.status = WriteStatus::kFolder;
+    return outcome;
+  }
   if (outcome.existed && !request.replace) {
     outcome.status = WriteStatus::kExists;
     return outcome;

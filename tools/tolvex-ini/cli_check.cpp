@@ -30,11 +30,7 @@ void printUnlisted(TextOut& out, const tolvex_commands::Kept<Event, N>& kept) {
 }
 
 void printSwitch(TextOut& out, const SwitchAsked& ask) {
-  if (ask.anyDepth) {
-    out.format("%d x %d at any depth", static_cast<int>(ask.width), static_cast<int>(ask.height));
-  } else {
-    printModeAt(out, ask.width, ask.height, ask.depth);
-  }
+  printModeAt(out, ask.width, ask.height, ask.anyDepth ? kAnyDepth : ask.depth);
   if (ask.storeForAll) {
     out.text(", asked again with storing for all users");
   }

@@ -1,5 +1,5 @@
-// tolvex-ini's commands: the arguments into a request, the outcome into the text that the
-// command line has always printed.
+// tolvex-ini's side of the commands: the arguments into a request, the outcome into the text
+// that the command line has always printed.
 #include <cstring>
 
 #include "display/display_mode.h"
@@ -44,13 +44,6 @@ int needsWindows(Console& console, const char* command) {
       "%s needs Windows: it asks the display of the machine Tolvex runs on; run "
       "tolvex-ini.exe there\n",
       command);
-  return kExitTrouble;
-}
-
-// A report that was printed, but not whole; returns kExitTrouble.
-int reportLost(Console& console, const char* command) {
-  Printer err = errorLine(console);
-  err.format("%s: the report above is not whole: a line of it could not be formatted\n", command);
   return kExitTrouble;
 }
 
@@ -259,6 +252,14 @@ int runWrite(int argc, const char* const* argv, ToolIo& io, Console& console) {
       err.text("' already exists; use --force to replace it\n");
       return kExitRefused;
     }
+    case WriteStatus::kFolder: {
+      // The statuses of any other path that exists: kept without --force, unwritable with it.
+      Printer err = errorLine(console);
+      err.text("'");
+      err.escaped(request.path, false);
+      err.text("' is a folder, not a file; nothing was written\n");
+      return request.replace ? kExitTrouble : kExitRefused;
+    }
     case WriteStatus::kTrouble:
       return printTrouble(console, request, outcome);
     case WriteStatus::kWritten:
@@ -310,9 +311,6 @@ int runShow(int argc, const char* const* argv, ToolIo& io, Console& console) {
   Printer out(console, false);
   printShown(out, path, outcome);
   printPlainTextHint(out, outcome.verdict, outcome.stored, outcome.size);
-  if (out.lost()) {
-    return reportLost(console, "show");
-  }
   const bool accepted =
       outcome.verdict == FileVerdict::kAccepted || outcome.verdict == FileVerdict::kAcceptedWithApp;
   return accepted ? kExitOk : kExitRefused;
@@ -354,9 +352,6 @@ int runCheck(int argc, const char* const* argv, ToolIo& io, Console& console) {
   }
   Printer out(console, false);
   printCheck(out, request, outcome);
-  if (out.lost()) {
-    return reportLost(console, "check");
-  }
   return outcome.verdict == CheckVerdict::kStarts ? kExitOk : kExitRefused;
 }
 

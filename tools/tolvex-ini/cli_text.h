@@ -11,7 +11,9 @@ namespace tolvex_ini {
 
 constexpr char kProgramName[] = "tolvex-ini";
 
-// Text to standard output, or to standard error.
+// Text to standard output, or to standard error, each piece whole: a stream that does not take
+// it is reported once at the end, by the entry point (a failed write to standard output makes
+// the exit status 2).
 class Printer final : public TextOut {
  public:
   Printer(Console& console, bool toErr) : console_(console), toErr_(toErr) {

@@ -211,7 +211,9 @@ const char* gArguments[kMaxArguments];
 extern "C" [[noreturn]] void tolvexIniStart() {
   tolvex_commands::SystemToolIo io;
   Win32Console console;
-  const int count = tolvex_ini::splitCommandLine(GetCommandLineA(), gArgumentText,
+  tolvex::LeadBytes leadBytes;
+  tolvex::ansiLeadBytes(leadBytes);
+  const int count = tolvex_ini::splitCommandLine(GetCommandLineA(), leadBytes, gArgumentText,
                                                  sizeof gArgumentText, gArguments, kMaxArguments);
   int status = tolvex_ini::kExitTrouble;
   if (count < 0) {

@@ -21,9 +21,9 @@ Outcome refusal(Field focus, const char* text) {
   return outcome;
 }
 
-// Digits only, at most nine of them: a size as a person types it, and no number near the end of
-// what Tolvex reads. Tolvex's own rules judge the number.
-constexpr int kMaxDigits = 9;
+// Digits only, as a person types a size: Tolvex's own rules judge the number, one beyond what
+// Tolvex reads included. Eighteen digits always fit 64 bits; a longer number is no size.
+constexpr int kMaxDigits = 18;
 bool parseDimension(const char*& s, std::int64_t& value) {
   while (*s == ' ') {
     ++s;
@@ -58,22 +58,6 @@ bool parseSize(const char* s, std::int64_t& width, std::int64_t& height) {
   return *s == '\0';
 }
 
-}  // namespace
-
-// The same for the trial and the shortcut; nine digits at most fit 32 bits.
-bool parseSize(const char* s, std::int32_t& width, std::int32_t& height) {
-  std::int64_t wide = 0;
-  std::int64_t high = 0;
-  if (!parseSize(s, wide, high)) {
-    return false;
-  }
-  width = static_cast<std::int32_t>(wide);
-  height = static_cast<std::int32_t>(high);
-  return true;
-}
-
-namespace {
-
 using Value = tolvex_commands::Field;
 using tolvex_commands::Refusal;
 using tolvex_commands::WriteOutcome;
@@ -94,14 +78,14 @@ Field controlOf(Value field) {
   }
 }
 
-// A number as text, whatever its size.
+// A size's number as text, whatever its size (the text fields format 32 bits at most).
 using NumberText = tolvex::FixedText<24>;
 void numberText(std::int64_t value, NumberText& text) {
-  // Digits from the end, each the remainder of 10, with no 64-bit division: the magnitude is
-  // four 16-bit parts divided in turn (the tools run on 32-bit CPUs without a C library).
+  // Digits from the end, each the remainder of 10, with no 64-bit division: the number is four
+  // 16-bit parts divided in turn (the tools run on 32-bit CPUs without a C library). The Size
+  // holds digits only: never a negative number.
   std::uint32_t parts[4];
-  const std::uint64_t magnitude =
-      value < 0 ? 0U - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const auto magnitude = static_cast<std::uint64_t>(value);
   for (int i = 0; i < 4; ++i) {
     parts[i] = static_cast<std::uint32_t>(magnitude >> (16 * (3 - i))) & 0xFFFFU;
   }
@@ -119,9 +103,6 @@ void numberText(std::int64_t value, NumberText& text) {
       more = more || part != 0;
     }
     digits[--count] = static_cast<char>('0' + remainder);
-  }
-  if (value < 0) {
-    digits[--count] = '-';
   }
   text.assign(digits + count);
 }
@@ -189,6 +170,11 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
   const tolvex_commands::FileTrouble& trouble = written.trouble;
   if (written.status == tolvex_commands::WriteStatus::kExists) {
     message.format("%s appeared in this folder meanwhile. Nothing was written.", file);
+  } else if (written.status == tolvex_commands::WriteStatus::kFolder) {
+    message.format(
+        "%s in this folder is a folder, not a file: the settings cannot be saved under "
+        "its name. Nothing was written.",
+        file);
   } else if (trouble.step == tolvex_commands::FileStep::kNone) {
     message.assign(
         "Tolvex would not read these settings back as they were asked. Nothing was "
@@ -212,6 +198,11 @@ Outcome troubleOf(const char* file, const WriteOutcome& written) {
       message.append(written.existed ? "The folder has no room for the new file beside the old "
                                        "one. "
                                      : "The disk is full. ");
+    } else if (trouble.readOnly) {
+      message.appendFormat(
+          "%s is read-only, as files copied from a CD-ROM are: clear Read-only in its "
+          "Properties, then save again. ",
+          file);
     } else if (trouble.denied) {
       message.append("A read-only folder, or one on a CD-ROM, cannot take the settings file. ");
     }
@@ -325,7 +316,8 @@ Outcome SetupModel::save(Questions& questions) {
   if (!programThere(questions)) {
     return refusal(Field::kProgram, "");
   }
-  request.replace = world_.io().fileExists(file.c_str());
+  // A folder of the file's name is refused by the write, before any question.
+  request.replace = world_.io().fileExists(file.c_str()) && !world_.io().isFolder(file.c_str());
   if (request.replace) {
     tolvex::MessageText question;
     question.format("%s already exists in this folder.\n\nReplace it with these settings?",
@@ -345,6 +337,11 @@ Outcome SetupModel::save(Questions& questions) {
                 static_cast<int>(applied.depth), static_cast<int>(applied.width),
                 static_cast<int>(applied.height), applied.strictFlag != 0 ? "strict" : "not strict",
                 applied.appPath.c_str(), request.fields == 5 ? "" : " (Tolvex's default)");
+  if (!written.trouble.aside.empty()) {
+    // Windows 9x moved the old file aside and could not delete it (a read-only one, say).
+    report.appendFormat("The old %s could not be deleted: its bytes are kept as %s.\n",
+                        file.c_str(), written.trouble.aside.c_str());
+  }
   saved_ = form;
   listPrograms();
   recogniseCopies(false);
@@ -449,12 +446,8 @@ void sayVerdict(TextOut& out, const CheckOutcome& checked) {
 }
 
 void sayAnswer(TextOut& out, const SwitchAsked& asked) {
-  if (asked.anyDepth) {
-    out.format("%d x %d at any depth", static_cast<int>(asked.width),
-               static_cast<int>(asked.height));
-  } else {
-    tolvex_commands::printModeAt(out, asked.width, asked.height, asked.depth);
-  }
+  tolvex_commands::printModeAt(out, asked.width, asked.height,
+                               asked.anyDepth ? tolvex_commands::kAnyDepth : asked.depth);
   out.text(asked.storeForAll ? ", stored for all users: " : ": ");
   tolvex_commands::printDisplayAnswer(out, asked.answer);
   out.text("\n");

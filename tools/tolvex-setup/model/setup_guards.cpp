@@ -142,9 +142,12 @@ void SetupModel::titleEnded() {
                         exe.c_str());
     return;
   }
-  report.appendFormat("%s has ended; the display is at %d x %d, %d bits per pixel.\n", exe.c_str(),
-                      static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight),
-                      static_cast<int>(mode.dmBitsPerPel));
+  report.appendFormat("%s has ended; the display shows ", exe.c_str());
+  tolvex_commands::TextInto<ReportText::kCapacity> into(report);
+  tolvex_commands::printModeAt(into, static_cast<std::int32_t>(mode.dmPelsWidth),
+                               static_cast<std::int32_t>(mode.dmPelsHeight),
+                               static_cast<std::int32_t>(mode.dmBitsPerPel));
+  report.append(".\n");
 }
 
 bool SetupModel::close(Questions& questions) {

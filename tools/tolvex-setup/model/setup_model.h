@@ -3,7 +3,7 @@
 // Tolvex Setup's dialog without its window: the values of the controls, the lists behind them,
 // and every decision the buttons lead to. The view copies values between its controls and
 // `form` and shows what comes back; the decisions are made here, on a SetupWorld, with
-// tolvex-ini's commands (tools/commands/operations.h) doing the reading, writing, checking and
+// the commands (tools/commands/operations.h) doing the reading, writing, checking and
 // restoring, and their outcomes put in the dialog's words.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_MODEL_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_MODEL_H

@@ -1,9 +1,9 @@
 // Portable: standard headers only. Never include <windows.h> here.
 //
-// What Tolvex Setup needs of the machine beyond what tolvex-ini's commands need: the title
+// What Tolvex Setup needs of the machine beyond what the commands need (tools/commands): the title
 // folder (kept as the process's current folder, so that the commands' relative names mean files
 // in it), its programs, a copy of Tolvex, and starting the title; files and the display go
-// through tolvex-ini's own ToolIo. The Win32 view supplies the real one, the unit tests a fake.
+// through the commands' own ToolIo. The Win32 view supplies the real one, the unit tests a fake.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_WORLD_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_SETUP_WORLD_H
 
@@ -30,7 +30,7 @@ constexpr char kFolderNotInCodePage[] =
 
 class SetupWorld {
  public:
-  // Files and the display, as tolvex-ini's commands reach them (its output is not used).
+  // Files and the display, as the commands reach them.
   virtual tolvex_commands::ToolIo& io() = 0;
   // Makes `folder` the current folder; false, with a reason, when it cannot be.
   virtual bool enterFolder(const char* folder, tolvex_commands::ReasonText& why) = 0;

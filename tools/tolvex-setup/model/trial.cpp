@@ -11,17 +11,15 @@ namespace tolvex_setup {
 
 namespace {
 
-// The mode a switch asked for; without a depth (Tolvex's lenient retry) the display chose it.
+// The mode a switch asked for, or went back to; without a depth (Tolvex's lenient retry) the
+// display chose it.
 void appendMode(ReportText& report, const tolvex::DevModeA& mode) {
-  if ((mode.dmFields & tolvex::kDmBitsPerPel) == 0) {
-    report.appendFormat("%d x %d at the display's own depth", static_cast<int>(mode.dmPelsWidth),
-                        static_cast<int>(mode.dmPelsHeight));
-    return;
-  }
   tolvex_commands::TextInto<ReportText::kCapacity> into(report);
   tolvex_commands::printModeAt(into, static_cast<std::int32_t>(mode.dmPelsWidth),
                                static_cast<std::int32_t>(mode.dmPelsHeight),
-                               static_cast<std::int32_t>(mode.dmBitsPerPel));
+                               (mode.dmFields & tolvex::kDmBitsPerPel) == 0
+                                   ? tolvex_commands::kAnyDepth
+                                   : static_cast<std::int32_t>(mode.dmBitsPerPel));
 }
 
 void appendAnswer(ReportText& report, std::int32_t answer) {
@@ -42,19 +40,23 @@ void Trial::Watch::restoreAttempted(const tolvex::DevModeA&, std::uint32_t, std:
 Trial::Trial(SetupWorld& world, SetupModel& model) : world_(world), model_(model) {}
 
 Trial::~Trial() {
-  endRun();
+  if (busy()) {
+    run().~RunContext();
+  }
 }
 
-void Trial::endRun() {
-  if (run_ != nullptr) {
-    run_->~RunContext();
-    run_ = nullptr;
-  }
+tolvex::RunContext& Trial::run() {
+  return *std::launder(reinterpret_cast<tolvex::RunContext*>(runRoom_));
+}
+
+void Trial::endRun(TrialState how) {
+  run().~RunContext();
+  state_ = how;
 }
 
 Outcome Trial::start() {
   tolvex::Platform* display = world_.io().system();
-  if (state_ == TrialState::kRunning || display == nullptr) {
+  if (busy() || display == nullptr) {
     return Outcome();
   }
   // Tolvex's rules first, in Save's words: a mode Tolvex would never ask for is not shown.
@@ -63,36 +65,38 @@ Outcome Trial::start() {
   if (!judged.ok) {
     return judged;
   }
-  endRun();
-  run_ = new (runRoom_) tolvex::RunContext(*display, "Tolvex.exe", &watch_);
-  tolvex::RunContext& run = *run_;
+  // From here until its way back the trial is busy: Tolvex's message box, whose owner is Setup's
+  // window, may be up meanwhile, and a start from under it must not begin a second trial.
+  tolvex::RunContext& record = *new (runRoom_) tolvex::RunContext(*display, "Tolvex.exe", &watch_);
+  state_ = TrialState::kSwitching;
   model_.report.assign("Try this mode: ");
-  if (!run.storedModeRead) {
+  if (!record.storedModeRead) {
     // No stored mode: there would be no mode to go back to.
-    state_ = TrialState::kRefused;
+    endRun(TrialState::kRefused);
     model_.report.append(
         "the display does not say which mode it stores, so there would be no way back.\n"
         "Nothing was switched.\n");
     return Outcome();
   }
   const std::int32_t depth = tolvex::appliedDepth(static_cast<std::int32_t>(request.numbers[0]));
-  run.strictFlag = static_cast<std::int32_t>(request.numbers[3]);
-  const std::int32_t answer = run.switchMode(depth, static_cast<std::int32_t>(request.numbers[1]),
-                                             static_cast<std::int32_t>(request.numbers[2]));
+  record.strictFlag = static_cast<std::int32_t>(request.numbers[3]);
+  const std::int32_t answer =
+      record.switchMode(depth, static_cast<std::int32_t>(request.numbers[1]),
+                        static_cast<std::int32_t>(request.numbers[2]));
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
-  sizeOnly_ = run.switchedDepth != 0 && depth < 32 && display->getVersion(&major, &minor) &&
+  sizeOnly_ = record.switchedDepth != 0 && depth < 32 && display->getVersion(&major, &minor) &&
               (major > 6 || (major == 6 && minor >= 2));
   if (answer != 0) {
-    state_ = TrialState::kRefused;
     model_.report.append("the display refused ");
     appendMode(model_.report, watch_.shown);
     model_.report.append("\n(");
     appendAnswer(model_.report, answer);
-    model_.report.append(run.strictFlag == 1 ? "): Tolvex would start nothing.\n"
-                                             : "): Tolvex would start the title unswitched.\n");
+    model_.report.append(record.strictFlag == 1 ? "): Tolvex would start nothing.\n"
+                                                : "): Tolvex would start the title unswitched.\n");
     // Tolvex's run always ends with its way back, which undoes a retry that stored the mode.
     goBackAsTolvex();
+    endRun(TrialState::kRefused);
     return Outcome();
   }
   state_ = TrialState::kRunning;
@@ -120,12 +124,12 @@ void Trial::countdown(CountdownText& text) const {
 // Tolvex's way back (the stored mode stored again when the switch stored another, else a plain
 // switch back); should the display refuse that too, restore's own: back to what it stores.
 void Trial::goBackAsTolvex() {
-  tolvex::RunContext& run = *run_;
-  run.restoreMode();
+  tolvex::RunContext& record = run();
+  record.restoreMode();
   ReportText& report = model_.report;
-  report.appendFormat(
-      "Back to the stored mode, %d x %d at %d bits: ", static_cast<int>(run.savedMode.dmPelsWidth),
-      static_cast<int>(run.savedMode.dmPelsHeight), static_cast<int>(run.savedMode.dmBitsPerPel));
+  report.append("Back to the stored mode, ");
+  appendMode(report, record.savedMode);
+  report.append(": ");
   appendAnswer(report, watch_.backAnswer);
   report.append("\n");
   if (watch_.backAnswer != 0) {
@@ -134,14 +138,12 @@ void Trial::goBackAsTolvex() {
     appendAnswer(report, restored.result);
     report.append("\n");
   }
-  endRun();
 }
 
 void Trial::finish(TrialState how) {
   if (state_ != TrialState::kRunning) {
     return;
   }
-  state_ = how;
   ReportText& report = model_.report;
   appendMode(report, watch_.shown);
   report.append(" was shown.\n");
@@ -154,6 +156,7 @@ void Trial::finish(TrialState how) {
                         static_cast<int>(kTrialMilliseconds / 1000));
   }
   goBackAsTolvex();
+  endRun(how);
   if (sizeOnly_) {
     report.append(
         "On this Windows (8 or later) only the size was tried: 8 and 16 bits per\n"

@@ -5,7 +5,8 @@
 // the display is switched and taken back by Tolvex's own run record (app/run_context.h), with
 // its strict or lenient switch, its message and its fallbacks. The view shows the countdown,
 // and calls tick() on its timer and confirm() or goBack() on its buttons; the report box then
-// tells what happened.
+// tells what happened. One trial at a time: while one switches (Tolvex's message box may be up)
+// or runs, another start is ignored.
 #ifndef TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_TRIAL_H
 #define TOLVEX_TOOLS_TOLVEX_SETUP_MODEL_TRIAL_H
 
@@ -19,13 +20,10 @@ namespace tolvex_setup {
 // How long a mode is shown unless it is confirmed.
 constexpr std::uint32_t kTrialMilliseconds = 15000;
 
-enum class TrialState { kIdle, kRunning, kConfirmed, kWentBack, kTimedOut, kRefused };
+// kSwitching and kRunning hold Tolvex's run record, and only they: a trial's way back needs it.
+enum class TrialState { kIdle, kSwitching, kRunning, kConfirmed, kWentBack, kTimedOut, kRefused };
 
 using CountdownText = tolvex::FixedText<64>;
-
-// "800 x 600", "800x600", "800,600" or "800 600", and the Size list's mark " *" after it
-// (setup_actions.cpp, where Save reads it the same way).
-bool parseSize(const char* s, std::int32_t& width, std::int32_t& height);
 
 class Trial {
  public:
@@ -36,7 +34,8 @@ class Trial {
   ~Trial();
 
   // Switches to the form's mode. A refusal ends the trial at once (the report names the code);
-  // values Tolvex would reject are refused as Save refuses them. Ignored while a trial runs.
+  // values Tolvex would reject are refused as Save refuses them. Ignored while a trial switches
+  // or runs (busy()).
   Outcome start();
   // The view's timer: goes back once the time has run out. True while the trial runs.
   bool tick();
@@ -46,13 +45,16 @@ class Trial {
   void goBack() { finish(TrialState::kWentBack); }
 
   TrialState state() const { return state_; }
+  bool busy() const { return state_ == TrialState::kSwitching || state_ == TrialState::kRunning; }
   // "Going back in 15 s", whole seconds rounded up.
   void countdown(CountdownText& text) const;
 
  private:
   void finish(TrialState how);
   void goBackAsTolvex();
-  void endRun();
+  // The record of a busy() trial, and its end in the state `how`.
+  tolvex::RunContext& run();
+  void endRun(TrialState how);
   std::uint32_t elapsed() const;
   // What Tolvex's run record did, as it happened.
   class Watch final : public tolvex::RunObserver {
@@ -68,10 +70,9 @@ class Trial {
   SetupWorld& world_;
   SetupModel& model_;
   TrialState state_ = TrialState::kIdle;
-  // Tolvex's run record, made for each trial when its platform is there (RunContext reads the
-  // stored mode when it is made, and cannot be assigned).
+  // Tolvex's run record, made anew for each trial (RunContext reads the stored mode when it is
+  // made, and cannot be assigned); it lives while the trial is busy().
   alignas(tolvex::RunContext) unsigned char runRoom_[sizeof(tolvex::RunContext)] = {};
-  tolvex::RunContext* run_ = nullptr;
   Watch watch_;
   std::uint32_t startTick_ = 0;
   bool sizeOnly_ = false;  // Windows 8 and later: a depth below 32 is emulated, not shown

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/win32_platform.h"
 #include "tools/tolvex-setup/model/setup_model.h"
 #include "tools/tolvex-setup/model/shortcut.h"
 #include "tools/tolvex-setup/win32/setup_ids.h"
@@ -28,20 +29,6 @@ constexpr UINT kTitleTimerMs = 250;
 constexpr UINT kNameChosen = WM_APP + 1;
 const char* const kDepthLabels[kDepthCount] = {"8 bits per pixel", "16 bits per pixel",
                                                "24 bits per pixel (as 32)", "32 bits per pixel"};
-
-// Windows 95, 98 and ME: their paths are ANSI paths already, and their W functions stubs.
-bool isWindows9x() {
-  return (GetVersion() & 0x80000000U) != 0;
-}
-
-// A function that only Windows NT has, looked up where it runs; nullptr elsewhere.
-template <typename Function>
-Function ntFunction(const char* dll, const char* name) {
-  HMODULE module = GetModuleHandleA(dll);
-  return module == nullptr || isWindows9x()
-             ? nullptr
-             : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 class SetupDialog final : public Questions {
  public:
@@ -67,6 +54,7 @@ class SetupDialog final : public Questions {
       auto* self = reinterpret_cast<SetupDialog*>(lParam);
       SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
       self->window_ = window;
+      self->world_.ownBoxes(window);
       return self->onInit();
     }
     // NOLINTNEXTLINE(performance-no-int-to-ptr): kept in the window's user data at WM_INITDIALOG
@@ -76,13 +64,13 @@ class SetupDialog final : public Questions {
     }
     switch (message) {
       case WM_COMMAND:
-        self->onCommand(LOWORD(wParam), HIWORD(wParam));
+        self->oneAtATime(&SetupDialog::onCommand, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
       case WM_TIMER:
         self->onTimer();
         return TRUE;
       case kNameChosen:
-        self->onNameChosen(static_cast<int>(wParam));
+        self->oneAtATime(&SetupDialog::onNameChosen, static_cast<int>(wParam), 0);
         return TRUE;
       case WM_DESTROY:
         DeleteObject(self->reportFont_);
@@ -129,6 +117,20 @@ class SetupDialog final : public Questions {
       showFolderNotAnsi();
     }
     return FALSE;
+  }
+
+  // One step at a time. Every box a step shows is owned by this window, which is disabled while
+  // the box is up; but the box's message loop still hands this window what was posted or sent
+  // to it, and that must not start a second step in the middle of the first (a second Try this
+  // mode under the refusal of the first, a second Save under its question).
+  void oneAtATime(void (SetupDialog::*step)(int, int), int first, int second) {
+    if (acting_) {
+      return;
+    }
+    acting_ = true;
+    world_.newStep();
+    (this->*step)(first, second);
+    acting_ = false;
   }
 
   void onCommand(int id, int code) {
@@ -206,7 +208,7 @@ class SetupDialog final : public Questions {
     return outcome;
   }
   // The other controls as they are, the name as it was before the list changed its box.
-  void onNameChosen(int index) {
+  void onNameChosen(int index, int /*unused*/) {
     if (index >= model_.nameCount ||
         std::strcmp(model_.names[index].c_str(), model_.form.name.c_str()) == 0) {
       return;
@@ -219,8 +221,9 @@ class SetupDialog final : public Questions {
   }
 
   void onTimer() {
-    if (!world_.titleRunning()) {
+    if (!acting_ && !world_.titleRunning()) {
       KillTimer(window_, kTitleTimer);
+      world_.newStep();
       model_.titleEnded();
       setReport(model_.report.c_str());
     }
@@ -254,9 +257,11 @@ class SetupDialog final : public Questions {
     if (chosen == nullptr) {
       return;
     }
-    // Where Windows has wide paths, the code page must hold the one chosen.
+    // Where Windows has wide paths (not on 9x, whose W functions are stubs), the code page must
+    // hold the one chosen.
     using PathFromListW = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
-    const auto pathFromListW = ntFunction<PathFromListW>("shell32.dll", "SHGetPathFromIDListW");
+    const auto pathFromListW =
+        tolvex::systemFunction<PathFromListW>("shell32.dll", "SHGetPathFromIDListW", true);
     wchar_t wide[MAX_PATH];
     const bool found = pathFromListW != nullptr ? pathFromListW(chosen, wide) != 0
                                                 : SHGetPathFromIDListA(chosen, folder) != 0;
@@ -360,6 +365,7 @@ class SetupDialog final : public Questions {
   Trial trial_{world_, model_};
   HWND window_ = nullptr;
   HFONT reportFont_ = nullptr;
+  bool acting_ = false;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 
+#include "platform/win32_platform.h"
 #include "tools/tolvex-setup/win32/win32_setup_world.h"
 
 namespace tolvex_setup {
@@ -34,11 +35,11 @@ void versionString(const void* record, const char* language, const char* name, F
 bool Win32SetupWorld::desktopFolder(tolvex::PathText& folder) {
   using FolderPathA = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   char path[MAX_PATH];
-  HMODULE shell = GetModuleHandleA("shell32.dll");
-  auto folderPath = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(
-      shell != nullptr ? GetProcAddress(shell, "SHGetFolderPathA") : nullptr));
+  auto folderPath = tolvex::systemFunction<FolderPathA>("shell32.dll", "SHGetFolderPathA");
   HMODULE shfolder = nullptr;
   if (folderPath == nullptr) {
+    // shfolder.dll is no DLL of this program's: it is loaded here, when it is there at all, and
+    // let go of below. The one function not looked up through systemFunction.
     shfolder = LoadLibraryA("shfolder.dll");
     folderPath = reinterpret_cast<FolderPathA>(reinterpret_cast<void*>(
         shfolder != nullptr ? GetProcAddress(shfolder, "SHGetFolderPathA") : nullptr));

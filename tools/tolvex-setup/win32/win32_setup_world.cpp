@@ -7,6 +7,7 @@
 #include "app/argument_zero.h"
 #include "platform/win32_platform.h"
 #include "tools/tolvex-setup/model/names.h"
+#include "tools/tolvex-setup/win32/child_query.h"
 
 namespace tolvex_setup {
 
@@ -15,7 +16,7 @@ using tolvex_commands::failWithLastError;
 namespace {
 
 // How long a mode query may take a new process to answer; the window is only painted meanwhile.
-constexpr DWORD kModeQueryMs = 5000;
+constexpr unsigned long kModeQueryMs = 5000;
 
 // Tolvex Setup's own file, whole however long its path (nullptr when it cannot be read whole).
 const char* ownModuleName() {
@@ -23,31 +24,7 @@ const char* ownModuleName() {
   return tolvex::readArgumentZero("", &tolvex::moduleFileName, name, sizeof name);
 }
 
-// Waits for `process` to end, at most `limit` ms, painting the windows of this thread meanwhile
-// (and handling nothing else, so that no button is pressed in the middle of a query).
-bool waitPainting(HANDLE process, DWORD limit) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD gone = GetTickCount() - start;
-    if (gone >= limit) {
-      return false;
-    }
-    const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, limit - gone, QS_PAINT);
-    if (woke == WAIT_OBJECT_0) {
-      return true;
-    }
-    if (woke != WAIT_OBJECT_0 + 1) {
-      return false;
-    }
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) != 0) {
-      DispatchMessageA(&message);
-    }
-  }
-}
-
-// The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it. The child writes one record
-// that the pipe holds whole, and ends; one that has not ended in time is ended here.
+// The mode now, as a new Tolvex Setup (kCurrentModeOption) reads it.
 bool askNewProcess(tolvex::DevModeA* mode) {
   static_assert(sizeof(tolvex::DevModeA) == sizeof(DEVMODEA), "");
   const char* own = ownModuleName();
@@ -57,72 +34,25 @@ bool askNewProcess(tolvex::DevModeA* mode) {
   // "<own>" <option>, built in place: CreateProcessA may write into the command line. The module
   // name is at most kModuleNameRoom bytes, so the line always fits.
   static char commandLine[tolvex::kModuleNameRoom + sizeof kCurrentModeOption + 4];
-  const std::size_t ownLength = std::strlen(own);
-  commandLine[0] = '"';
-  std::memcpy(commandLine + 1, own, ownLength);
-  commandLine[ownLength + 1] = '"';
-  commandLine[ownLength + 2] = ' ';
-  std::memcpy(commandLine + ownLength + 3, kCurrentModeOption, sizeof kCurrentModeOption);
-  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (CreatePipe(&readEnd, &writeEnd, &inherited, 2 * sizeof(DEVMODEA)) == 0) {
-    return false;
+  std::size_t at = 0;
+  commandLine[at++] = '"';
+  for (const char* c = own; *c != '\0'; ++c) {
+    commandLine[at++] = *c;
   }
-  // The new process inherits only the write end: the read end is exchanged for a copy that is
-  // not inheritable (Windows 95 has no SetHandleInformation).
-  HANDLE ownEnd = nullptr;
-  HANDLE self = GetCurrentProcess();
-  const bool copied =
-      DuplicateHandle(self, readEnd, self, &ownEnd, 0, FALSE, DUPLICATE_SAME_ACCESS) != 0;
-  CloseHandle(readEnd);
-  if (!copied) {
-    CloseHandle(writeEnd);
-    return false;
-  }
-  readEnd = ownEnd;
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  PROCESS_INFORMATION process;
-  // Windows 9x does not know CREATE_NO_WINDOW; the new Tolvex Setup, a GUI program, has no
-  // console to hide anyway.
-  const DWORD flags = (GetVersion() & 0x80000000U) != 0 ? 0 : CREATE_NO_WINDOW;
-  const bool started = CreateProcessA(own, commandLine, nullptr, nullptr, TRUE, flags, nullptr,
-                                      nullptr, &startup, &process) != 0;
-  // Only the child holds the write end now: the pipe ends when it does.
-  CloseHandle(writeEnd);
-  DEVMODEA answer;
-  DWORD available = 0;
-  DWORD got = 0;
-  bool read = false;
-  if (started) {
-    CloseHandle(process.hThread);
-    DWORD status = 1;
-    if (!waitPainting(process.hProcess, kModeQueryMs)) {
-      TerminateProcess(process.hProcess, 1);
-    } else if (GetExitCodeProcess(process.hProcess, &status) != 0 && status == 0 &&
-               PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) != 0 &&
-               available >= sizeof answer) {
-      // Whole in the pipe: this read cannot wait.
-      read = ReadFile(readEnd, &answer, sizeof answer, &got, nullptr) != 0 && got == sizeof answer;
-    }
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(readEnd);
-  if (read) {
-    std::memcpy(mode, &answer, sizeof answer);
-  }
-  return read;
+  commandLine[at++] = '"';
+  commandLine[at++] = ' ';
+  std::memcpy(commandLine + at, kCurrentModeOption, sizeof kCurrentModeOption);
+  return askChild(own, commandLine, mode, sizeof *mode, kModeQueryMs);
 }
 
 }  // namespace
 
 int SetupPlatform::enumDisplaySettings(std::int32_t modeNum, tolvex::DevModeA* mode) {
-  if (modeNum == tolvex::kEnumCurrentSettings && askNewProcess(mode)) {
-    return 1;
+  if (modeNum == tolvex::kEnumCurrentSettings && !asked_) {
+    asked_ = true;
+    if (askNewProcess(mode)) {
+      return 1;
+    }
   }
   return Win32Platform::enumDisplaySettings(modeNum, mode);
 }
@@ -161,11 +91,8 @@ bool Win32SetupWorld::folderInCodePage() {
   // Windows 9x reaches files by ANSI names only (its W functions are stubs): any folder it can
   // enter, Tolvex can run from.
   using CurrentDirectoryW = DWORD(WINAPI*)(DWORD, LPWSTR);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  const auto currentDirectoryW = kernel == nullptr || (GetVersion() & 0x80000000U) != 0
-                                     ? nullptr
-                                     : reinterpret_cast<CurrentDirectoryW>(reinterpret_cast<void*>(
-                                           GetProcAddress(kernel, "GetCurrentDirectoryW")));
+  const auto currentDirectoryW =
+      tolvex::systemFunction<CurrentDirectoryW>("kernel32.dll", "GetCurrentDirectoryW", true);
   if (currentDirectoryW == nullptr) {
     return true;
   }
