@@ -68,8 +68,14 @@ const char* processCommandLine();
 
 // Argument 0 as Windows NT holds it, in UTF-8: the first token of GetCommandLineW, or the module
 // file name (GetModuleFileNameW) when the command line is empty. Its length in `utf8`; 0 where
-// Windows holds it in ANSI (Windows 9x) or it is empty; `capacity` or more when it does not fit.
+// Windows holds it in ANSI (Windows 9x) or it is empty; `capacity` (at least 1) or more when it
+// does not fit.
 std::size_t heldArgumentZero(char* utf8, std::size_t capacity);
+
+// A name as Windows holds it (UTF-16) in a form the ANSI functions reach it by: the name itself
+// where the ANSI code page holds every character of it (no look-alike or '?' standing in for
+// one), else its short (8.3) form where that one does. Its length in `ansi`, or -1 when neither.
+long ansiName(const wchar_t* wide, char* ansi, std::size_t capacity);
 
 // GetModuleFileNameA(NULL, name, size): the program's full file name, answered as Windows does
 // (app/argument_zero.h, ModuleFileNameQuery).
