@@ -11,9 +11,9 @@
 // and, when the process is about to end (after its hold), one line `exiting=<pid>`.
 //
 // Besides the run's facts, the record holds the __COMPAT_LAYER the process started with, the id
-// of the process that started it, its own path as Windows holds it (module_w, UTF-8), and the
-// ANSI and OEM code pages it was given (acp=, oemcp=): Wine derives them from the locale it was
-// started in.
+// of the process that started it, its own path and folder as Windows holds them (module_w,
+// cwd_w, UTF-8), and the ANSI and OEM code pages it was given (acp=, oemcp=): Wine derives them
+// from the locale it was started in.
 //
 // Optional environment variables:
 //   TOLVEX_PROBE_HOLD      after logging, stay alive until the file named by this value followed
@@ -128,6 +128,17 @@ void writeRecord(const Record& rec) {
   CloseHandle(file);
 }
 
+// A path as Windows holds it, each name in full, in UTF-8 (empty when it cannot be told).
+const char* longUtf8(const wchar_t* path, char* buf, std::size_t size) {
+  wchar_t full[MAX_PATH * 4];
+  const DWORD length = path != nullptr ? GetLongPathNameW(path, full, MAX_PATH * 4) : 0;
+  return length > 0 && length < MAX_PATH * 4 &&
+                 WideCharToMultiByte(CP_UTF8, 0, full, -1, buf, static_cast<int>(size), nullptr,
+                                     nullptr) > 0
+             ? buf
+             : "";
+}
+
 // The process that started this one (Tolvex), for a harness that ends it by its Windows id; 0
 // when it cannot be told.
 DWORD parentProcessId() {
@@ -181,17 +192,13 @@ int main() {
 
   n = GetModuleFileNameA(nullptr, buf, sizeof(buf));
   rec.text("module", (n > 0 && n < sizeof(buf)) ? buf : "");
-  // The same as Windows holds it, in full (a program started by a short 8.3 path is known by
-  // it), in UTF-8: which file it is, whatever the ANSI code page makes of its name.
+  // Both as Windows holds them, in full (a program started by a short 8.3 path is known by it),
+  // in UTF-8: which file and folder they are, whatever the ANSI code page makes of their names.
   wchar_t wide[MAX_PATH * 4];
-  wchar_t full[MAX_PATH * 4];
   n = GetModuleFileNameW(nullptr, wide, MAX_PATH * 4);
-  DWORD length = n > 0 && n < MAX_PATH * 4 ? GetLongPathNameW(wide, full, MAX_PATH * 4) : 0;
-  int bytes = length > 0 && length < MAX_PATH * 4
-                  ? WideCharToMultiByte(CP_UTF8, 0, full, -1, buf, static_cast<int>(sizeof(buf)),
-                                        nullptr, nullptr)
-                  : 0;
-  rec.text("module_w", bytes > 0 ? buf : "");
+  rec.text("module_w", longUtf8(n > 0 && n < MAX_PATH * 4 ? wide : nullptr, buf, sizeof(buf)));
+  n = GetCurrentDirectoryW(MAX_PATH * 4, wide);
+  rec.text("cwd_w", longUtf8(n > 0 && n < MAX_PATH * 4 ? wide : nullptr, buf, sizeof(buf)));
 
   rec.number("pid", static_cast<long long>(GetCurrentProcessId()));
   rec.number("parent_pid", static_cast<long long>(parentProcessId()));

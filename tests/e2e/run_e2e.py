@@ -813,6 +813,28 @@ CASES = [
     Case("folder-outside-code-page-cyrillic", 32, **outside_code_page(
         "Игра", "Tolvex in Игра under 1252 (no Cyrillic) starts that folder's GAME.EXE with its "
         "settings")),
+    # check and Setup take Tolvex's path as Tolvex does: by the short form, never the look-alike.
+    Case("tool-check-outside-code-page", 32,
+         "under 1252, check --tolvex <Łódź\\Title\\Tolvex.exe> reads that folder's settings and "
+         "names its GAME.EXE by the short form, as Tolvex starts it",
+         dict(outside_code_page("Łódź/Title", "")["files"], **{"app/tolvex-ini.exe": "ini"}),
+         start=tool("check", "--tolvex", lambda p: p.win("Łódź/Title/Tolvex.exe")), code_page=1252,
+         check=lambda h, r, p: [] if short_form("Łódź/Title/GAME.EXE")(p).fullmatch(
+             report_line(read_output(p), "Launch:").rsplit(": ", 1)[0])
+         and report_line(read_output(p), "Verdict:").startswith(
+             "Tolvex switches to 800 x 600 at 16 bits per pixel and starts ")
+         else ["report %r" % read_output(p)]),
+    Case("setup-outside-code-page", 32,
+         "under 1252, Setup in Łódź\\Title opens with no refusal, and Start the title starts that "
+         "folder's Tolvex, which starts its GAME.EXE",
+         dict(outside_code_page("Łódź/Title", "")["files"], **{"Łódź/Title/TolvexSetup.exe": "setup"}),
+         cwd="Łódź/Title", start=lambda p: [p.unix("Łódź/Title/TolvexSetup.exe")], code_page=1252,
+         time_limit=90, during=(800, 600),
+         launches=[Launch("Łódź/Title/GAME.EXE", short_form("Łódź/Title/GAME.EXE"))],
+         on_poll=D.DialogScript(
+             D.read_report("report", "File:"), D.keys("alt+a"),
+             D.until(lambda h, r, p: H.probe_exits(p.unix("probe.log")) and h.x_mode() == START),
+             D.keys("Escape"))),
     # --- issue 34: the switch is temporary, and Windows ends it with the process that made it --
     *[Case("temporary-switch-ended-by-" + how, 34,
            "Tolvex ended by %s while its title runs at 800 x 600: the display comes back by "
@@ -1089,7 +1111,7 @@ def judge(h, case, paths, r, stored):
             fails.append("__COMPAT_LAYER %s, expected %s"
                          % (show(rec.get("compat_layer")), show(case.layer)))
         cwd = paths.win(launch.cwd or case.cwd)
-        if rec.get("cwd", "").rstrip("\\").lower() != cwd.lower():
+        if (rec.get("cwd_w") or rec.get("cwd", "")).rstrip("\\").lower() != cwd.lower():
             fails.append("current folder %s, expected %s" % (rec.get("cwd"), cwd))
 
     # Display modes: X while the application ran (or while the box was up), the probe's own

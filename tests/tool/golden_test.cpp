@@ -385,6 +385,20 @@ TEST(CommandLine, SplitAsTheWindowsCRuntimeDid) {
   EXPECT_EQ(-1, tolvex_ini::splitCommandLine("t a b", {}, small, sizeof small, argv, 2));
 }
 
+// The box that names a folder the code page lacks is UTF-8: shown as bytes, never as
+// characters of the code page, where names are.
+TEST(MessageBox, UnicodeTextStaysEscapedWhereNamesAreCharacters) {
+  tolvex::FixedText<256> text;
+  TextInto<256> out(text);
+  out.namesAsCharacters(tolvex::shiftJis());
+  printMessageBox(out, "c", "\x95\\ \xC5\x81", true);
+  out.messageLines("\x95\\", nullptr, "");
+  EXPECT_STREQ(
+      "Caption:     c\nMessage:     | \\x95\\ \\xC5\\x81\nExact text:  \"\\x95\\\\ \\xC5\\x81\"\n"
+      "\x95\\\n",
+      text.c_str());
+}
+
 TEST(EncodeDecode, ComplementEveryByteBothWays) {
   Bytes all;
   for (int round = 0; round < 600; ++round) {  // more than one read's worth

@@ -407,6 +407,7 @@ struct CheckCase {
   RunSequence run = nullptr;
   std::string layers = "";       // what the title would inherit in __COMPAT_LAYER; empty: none set
   const char* tolvex = nullptr;  // Tolvex as started, on code page 932; nullptr: Tolvex.exe
+  const char* held = nullptr;    // the same as Windows holds it (UTF-8), where it differs
 };
 
 // Tolvex's run with one display call more: after the request is taken, a second switch (to
@@ -465,6 +466,12 @@ const CheckCase kCheckCases[] = {
     {__LINE__, "16,800,600,1,GAME.EXE", {0}, {"GAME.EXE"}, false, kStarts,
      "Tolvex switches to 800 x 600 at 16 bits per pixel and starts GAME.EXE", "", nullptr,
      "16BITCOLOR", "\x83\\\x83t\x83g.exe"},
+    // "Łódź" has no ANSI form: Tolvex, and so its dry run, takes the short form; "Игра" none.
+    {__LINE__, "16,800,600,1,GAME.EXE", {0}, {"C:\\LDZ~1\\GAME.EXE"}, false, kStarts,
+     "Tolvex switches to 800 x 600 at 16 bits per pixel and starts C:\\LDZ~1\\GAME.EXE", "",
+     nullptr, "16BITCOLOR", "C:\\Lodz\\Tolvex.exe", "C:\\Łódź\\Tolvex.exe"},
+    {__LINE__, "16,800,600,1,GAME.EXE", {}, {"C:\\Lodz\\GAME.EXE"}, false, kNothing, kBox,
+     "Tolvex Error: Bad folder name", nullptr, "", "C:\\????\\Tolvex.exe", "C:\\Игра\\Tolvex.exe"},
 };
 // clang-format on
 
@@ -488,6 +495,8 @@ TEST(Check, TellsWhatTolvexWouldDoAndChangesNothing) {
     if (c.tolvex != nullptr) {
       system.codePage = tolvex::shiftJis();
       request.tolvex = c.tolvex;
+      request.held = c.held;
+      system.shortPaths = {{"C:\\Łódź\\", "C:\\LDZ~1\\"}};
     }
     CheckOutcome checked;
     checkTolvex(io, request, checked);
@@ -506,12 +515,13 @@ TEST(Check, TellsWhatTolvexWouldDoAndChangesNothing) {
               (std::vector<std::int32_t>{back.width, back.height, back.depth, back.answer}));
     EXPECT_EQ(storedAgain, back.storeForAll);
     for (const std::string& call : system.calls) {
-      const bool asked = call.rfind("EnumDisplaySettingsA(", 0) == 0 ||
-                         call.rfind("ReadFile(", 0) == 0 || call == "GetVersionExA" ||
-                         call.rfind("IsDBCSLeadByte(", 0) == 0 ||
-                         call.rfind("GetEnvironmentVariableA(", 0) == 0 ||
-                         (call.rfind("ChangeDisplaySettingsA(", 0) == 0 &&
-                          call.compare(call.size() - 4, 4, ", 2)") == 0);
+      const bool asked =
+          call.rfind("EnumDisplaySettingsA(", 0) == 0 || call.rfind("ReadFile(", 0) == 0 ||
+          call == "GetVersionExA" || call.rfind("IsDBCSLeadByte(", 0) == 0 ||
+          call.rfind("WideCharToMultiByte(", 0) == 0 || call.rfind("GetShortPathNameW(", 0) == 0 ||
+          call.rfind("GetEnvironmentVariableA(", 0) == 0 ||
+          (call.rfind("ChangeDisplaySettingsA(", 0) == 0 &&
+           call.compare(call.size() - 4, 4, ", 2)") == 0);
       EXPECT_TRUE(asked) << call;
     }
   }

@@ -116,6 +116,16 @@ void checkTolvex(ToolIo& io, const CheckRequest& request, CheckOutcome& outcome)
     }
   }
 
+  outcome.tolvex.assign(request.tolvex);
+  char shortForm[2 * tolvex::kPathCapacity];
+  tolvex::HeldText outside;
+  tolvex::LeadBytes leadBytes;
+  system->leadBytes(leadBytes);
+  if (request.held != nullptr &&
+      tolvex::ansiArgumentZero(*system, leadBytes, request.held, shortForm, sizeof shortForm,
+                               outside) == tolvex::AnsiArgument::kShortForm) {
+    outcome.tolvex.assign(shortForm);
+  }
   outcome.otherCopy = io.tolvexRunning();
   DryRunPlatform dry(*system, request.file);
   CheckObserver seen(outcome);

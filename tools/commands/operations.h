@@ -189,6 +189,9 @@ struct ProgramLayers {
 struct CheckOutcome {
   CheckVerdict verdict = CheckVerdict::kNoSystem;
   ReasonText why;
+  // Tolvex as it takes itself: as started, or the short form of that path where Windows holds it
+  // otherwise than in ANSI (a folder the code page cannot hold).
+  tolvex::PathText tolvex;
   // The settings files looked for, and the bytes of the last one that opened: what the run went
   // on with (none opened: Tolvex's defaults).
   Kept<SettingsTried, 4> settingsFiles;

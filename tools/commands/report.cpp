@@ -106,7 +106,11 @@ void TextOut::padded(const char* name) {
   }
 }
 
-void TextOut::messageLines(const char* message, const char* firstLabel, const char* prefix) {
+void TextOut::messageLines(const char* message, const char* firstLabel, const char* prefix,
+                           bool utf8) {
+  // A UTF-8 text is none of the code page's: its bytes from 0x80 on stay escaped.
+  const bool characters = characters_;
+  characters_ = characters && !utf8;
   // An empty line gets the prefix without its trailing blanks.
   std::size_t bare = std::strlen(prefix);
   while (bare > 0 && prefix[bare - 1] == ' ') {
@@ -134,6 +138,7 @@ void TextOut::messageLines(const char* message, const char* firstLabel, const ch
     }
     line = end + 1;
   }
+  characters_ = characters;
 }
 
 // The answer of a display switch by its name.
@@ -231,10 +236,10 @@ void printRequest(TextOut& out, const AppliedRequest& applied, std::int32_t dept
   out.format(" (in Tolvex's folder)%s\n", defaultMark(applied, 5));
 }
 
-void printMessageBox(TextOut& out, const char* caption, const char* text) {
+void printMessageBox(TextOut& out, const char* caption, const char* text, bool utf8) {
   out.label("Caption:");
   out.format("%s\n", caption);
-  out.messageLines(text, "Message:", "| ");
+  out.messageLines(text, "Message:", "| ", utf8);
   out.label("Exact text:");
   out.escaped(text, true);
   out.text("\n");

@@ -54,8 +54,10 @@ class TextOut {
 
   // A message box text, one line for each of its lines (each "\r" starts a new one): the first
   // after `firstLabel`, the others after an empty label, each after `prefix`. With no label
-  // (nullptr) the lines are only indented by the prefix.
-  void messageLines(const char* message, const char* firstLabel, const char* prefix);
+  // (nullptr) the lines are only indented by the prefix. A `utf8` text (the box that names a
+  // folder the code page cannot hold) shows no bytes as characters of the code page.
+  void messageLines(const char* message, const char* firstLabel, const char* prefix,
+                    bool utf8 = false);
 
   // Some text was dropped: text that did not fit where it goes (TextInto), or a formatted text
   // that could not be made (a missing %s text). Long lines are written in pieces, so length
@@ -134,7 +136,7 @@ void printRequest(TextOut& out, const AppliedRequest& applied, std::int32_t dept
 
 // A message box as Tolvex would show it: its caption, its text as lines, and the text once more
 // as an exact escaped string.
-void printMessageBox(TextOut& out, const char* caption, const char* text);
+void printMessageBox(TextOut& out, const char* caption, const char* text, bool utf8 = false);
 
 // Whether stored bytes look like text that nobody complemented: bytes Tolvex reads no field from.
 bool looksLikePlainText(const std::uint8_t* bytes, std::size_t size);

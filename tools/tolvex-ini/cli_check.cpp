@@ -145,7 +145,7 @@ void printVerdict(TextOut& out, const CheckOutcome& seen) {
 
 void printCheck(TextOut& out, const CheckRequest& request, const CheckOutcome& seen) {
   out.label("Tolvex:");
-  out.escaped(request.tolvex, false);
+  out.escaped(seen.tolvex.c_str(), false);
   out.text(" (nothing is switched, started or written by this check)\n");
   printSettings(out, request, seen);
 
@@ -197,7 +197,8 @@ void printCheck(TextOut& out, const CheckRequest& request, const CheckOutcome& s
 
   printVerdict(out, seen);
   for (int i = 0; i < seen.boxes.count; ++i) {
-    printMessageBox(out, seen.boxes.items[i].caption.c_str(), seen.boxes.items[i].text.c_str());
+    printMessageBox(out, seen.boxes.items[i].caption.c_str(), seen.boxes.items[i].text.c_str(),
+                    seen.boxes.items[i].utf8);
   }
   printUnlisted(out, seen.boxes);
 }

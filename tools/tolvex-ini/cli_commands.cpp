@@ -342,6 +342,8 @@ int runCheck(int argc, const char* const* argv, ToolIo& io, Console& console) {
   if (request.tolvex[0] == '\0') {
     return usageError(console, "check: the Tolvex path is empty", nullptr);
   }
+  // Tolvex compares its argument 0 with the form Windows holds: so does its dry run.
+  request.held = console.heldForm(request.tolvex);
   CheckOutcome outcome;
   checkTolvex(io, request, outcome);
   if (outcome.verdict == CheckVerdict::kNoSystem) {

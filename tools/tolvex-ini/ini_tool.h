@@ -37,6 +37,10 @@ class Console {
   // gives: names are then printed as their characters (tolvex-ini.exe's console, file or pipe).
   // Elsewhere (the Linux build, the tests) they are printed escaped, byte for byte as always.
   virtual bool showsCharacters(tolvex::LeadBytes& /*leadBytes*/) { return false; }
+  // `argument` (one of the arguments, or a point in one after an ASCII start) as Windows NT holds
+  // it, in UTF-8: its ANSI form may have lost characters, and name another file. nullptr where
+  // it is held in ANSI (Windows 9x, Linux, the tests) or is not known.
+  virtual const char* heldForm(const char* /*argument*/) { return nullptr; }
 
  protected:
   ~Console() = default;

@@ -114,6 +114,31 @@ class ConsoleStream {
   char heldByte_ = 0;
 };
 
+// The longest command line Windows gives is 32767 characters: its arguments, with a zero after
+// each, fit twice that, and there are fewer of them than characters. As Windows NT holds them,
+// in UTF-8, they take up to three bytes a character.
+constexpr int kMaxArguments = 32768 / 2;
+char gArgumentText[65536];
+const char* gArguments[kMaxArguments];
+int gArgumentCount = 0;
+char gHeldLine[3 * 32768];
+char gHeldText[3 * 65536];
+const char* gHeld[kMaxArguments];
+
+// The arguments as Windows NT holds them, split by the same rules (in UTF-8 no byte of a
+// character is an ASCII one), kept only where there are as many as in ANSI: a look-alike can
+// turn a character into a quote or a blank ("＂" into '"'), and then no argument is known.
+bool splitHeldArguments() {
+  using CommandLineW = LPWSTR(WINAPI*)();
+  const auto commandLineW =
+      tolvex::systemFunction<CommandLineW>("kernel32.dll", "GetCommandLineW", true);
+  return commandLineW != nullptr &&
+         WideCharToMultiByte(CP_UTF8, 0, commandLineW(), -1, gHeldLine, sizeof gHeldLine, nullptr,
+                             nullptr) != 0 &&
+         tolvex_ini::splitCommandLine(gHeldLine, tolvex::LeadBytes(), gHeldText, sizeof gHeldText,
+                                      gHeld, kMaxArguments) == gArgumentCount;
+}
+
 class Win32Console final : public tolvex_ini::Console {
  public:
   // A failed write to standard output is told once, at the end (finish()).
@@ -129,6 +154,26 @@ class Win32Console final : public tolvex_ini::Console {
     tolvex::ansiLeadBytes(leadBytes);
     return true;
   }
+
+  const char* heldForm(const char* argument) override {
+    for (int i = 0; held_ && i < gArgumentCount; ++i) {
+      const std::size_t length = std::strlen(gArguments[i]);
+      if (argument < gArguments[i] || argument > gArguments[i] + length) {
+        continue;
+      }
+      // The same offset in both forms, where what comes before it is ASCII.
+      const auto offset = static_cast<std::size_t>(argument - gArguments[i]);
+      for (std::size_t at = 0; at < offset; ++at) {
+        if (static_cast<unsigned char>(gArguments[i][at]) >= 0x80) {
+          return nullptr;
+        }
+      }
+      return gHeld[i] + offset;
+    }
+    return nullptr;
+  }
+
+  void holdArguments(bool held) { held_ = held; }
 
   // The streams are bytes from here on; until then report lines end in CR LF on standard
   // output as the C runtime's text mode wrote them.
@@ -198,13 +243,8 @@ class Win32Console final : public tolvex_ini::Console {
   ConsoleStream err_{STD_ERROR_HANDLE};
   DWORD outError_ = 0;
   bool binary_ = false;
+  bool held_ = false;
 };
-
-// The longest command line Windows gives is 32767 characters: its arguments, with a zero after
-// each, fit twice that, and there are fewer of them than characters.
-constexpr int kMaxArguments = 32768 / 2;
-char gArgumentText[65536];
-const char* gArguments[kMaxArguments];
 
 }  // namespace
 
@@ -215,6 +255,8 @@ extern "C" [[noreturn]] void tolvexIniStart() {
   tolvex::ansiLeadBytes(leadBytes);
   const int count = tolvex_ini::splitCommandLine(GetCommandLineA(), leadBytes, gArgumentText,
                                                  sizeof gArgumentText, gArguments, kMaxArguments);
+  gArgumentCount = count;
+  console.holdArguments(count > 0 && splitHeldArguments());
   int status = tolvex_ini::kExitTrouble;
   if (count < 0) {
     constexpr char kTooLong[] = "tolvex-ini: the command line is too long\n";

@@ -440,7 +440,8 @@ void sayVerdict(TextOut& out, const CheckOutcome& checked) {
   }
   for (int i = 0; i < checked.boxes.count; ++i) {
     out.format("  %s\n", checked.boxes.items[i].caption.c_str());
-    out.messageLines(checked.boxes.items[i].text.c_str(), nullptr, "  ");
+    out.messageLines(checked.boxes.items[i].text.c_str(), nullptr, "  ",
+                     checked.boxes.items[i].utf8);
   }
   sayUnlisted(out, checked.boxes.total, checked.boxes.count);
 }

@@ -23,7 +23,8 @@ struct Shortcut {
   tolvex::MessageText description;
 };
 
-// Opening such a folder, or a shortcut to it, is refused with this line.
+// Opening such a folder (one no ANSI path reaches), or a shortcut to it, is refused with this
+// line.
 constexpr char kFolderNotInCodePage[] =
     "The folder's path has characters that this Windows' code page cannot hold, so Tolvex could "
     "not run from it: choose or rename a folder.";
@@ -36,8 +37,9 @@ class SetupWorld {
   virtual bool enterFolder(const char* folder, tolvex_commands::ReasonText& why) = 0;
   // The current folder, in full.
   virtual void currentFolder(tolvex::PathText& folder) = 0;
-  // Whether the current folder's path is whole in the ANSI code page, through which Tolvex
-  // reaches its files.
+  // Whether the ANSI functions, through which Tolvex reaches its files, reach the current folder:
+  // by its path where the code page holds it, else by its short 8.3 form (Windows NT); false
+  // where it has neither.
   virtual bool folderInCodePage() = 0;
   // The names of the current folder's files that end in ".exe" (any case), at most `capacity`;
   // returns how many were stored.

@@ -257,8 +257,9 @@ class SetupDialog final : public Questions {
     if (chosen == nullptr) {
       return;
     }
-    // Where Windows has wide paths (not on 9x, whose W functions are stubs), the code page must
-    // hold the one chosen.
+    // Where Windows has wide paths (not on 9x, whose W functions are stubs), the one chosen is
+    // entered as Tolvex would take it: as it is where the code page holds it, else by its short
+    // 8.3 form; a folder with neither is refused.
     using PathFromListW = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
     const auto pathFromListW =
         tolvex::systemFunction<PathFromListW>("shell32.dll", "SHGetPathFromIDListW", true);
@@ -266,7 +267,7 @@ class SetupDialog final : public Questions {
     const bool found = pathFromListW != nullptr ? pathFromListW(chosen, wide) != 0
                                                 : SHGetPathFromIDListA(chosen, folder) != 0;
     CoTaskMemFree(chosen);
-    if (found && pathFromListW != nullptr && !ansiPath(wide, folder, sizeof folder)) {
+    if (found && pathFromListW != nullptr && tolvex::ansiName(wide, folder, sizeof folder) < 0) {
       showFolderNotAnsi();
     } else if (found) {
       controlsToModel();

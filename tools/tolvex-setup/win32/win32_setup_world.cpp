@@ -74,33 +74,37 @@ bool Win32SetupWorld::enterFolder(const char* folder, tolvex_commands::ReasonTex
   return SetCurrentDirectoryA(folder) != 0 ? true : failWithLastError(why);
 }
 
-void Win32SetupWorld::currentFolder(tolvex::PathText& folder) {
-  char path[MAX_PATH];
-  const DWORD length = GetCurrentDirectoryA(sizeof path, path);
-  folder.assign(length > 0 && length < sizeof path ? path : ".");
-}
+namespace {
 
-bool ansiPath(const wchar_t* wide, char* path, int size) {
-  BOOL lost = FALSE;
-  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, size, nullptr, &lost) !=
-             0 &&
-         lost == FALSE;
-}
-
-bool Win32SetupWorld::folderInCodePage() {
-  // Windows 9x reaches files by ANSI names only (its W functions are stubs): any folder it can
-  // enter, Tolvex can run from.
+// The current folder in a form the ANSI functions reach it by, as Tolvex would take it: exact,
+// else its short 8.3 form (Windows NT holds it in UTF-16, and its ANSI copy may have lost
+// characters). Its length; 0 when it has none (or is too long for `size`).
+DWORD ansiCurrentFolder(char* path, DWORD size) {
   using CurrentDirectoryW = DWORD(WINAPI*)(DWORD, LPWSTR);
   const auto currentDirectoryW =
       tolvex::systemFunction<CurrentDirectoryW>("kernel32.dll", "GetCurrentDirectoryW", true);
   if (currentDirectoryW == nullptr) {
-    return true;
+    // Windows 9x holds names in ANSI, and its W functions are stubs.
+    const DWORD length = GetCurrentDirectoryA(size, path);
+    return length < size ? length : 0;
   }
-  static wchar_t wide[tolvex::kModuleNameRoom + 1];
-  static char path[2 * (tolvex::kModuleNameRoom + 1)];
-  const DWORD length = currentDirectoryW(tolvex::kModuleNameRoom + 1, wide);
-  return length > 0 && length <= tolvex::kModuleNameRoom &&
-         ansiPath(wide, path, static_cast<int>(sizeof path));
+  static wchar_t wide[tolvex::kHeldPathCapacity];
+  const DWORD length = currentDirectoryW(tolvex::kHeldPathCapacity, wide);
+  const long ansi =
+      length > 0 && length < tolvex::kHeldPathCapacity ? tolvex::ansiName(wide, path, size) : -1;
+  return ansi > 0 ? static_cast<DWORD>(ansi) : 0;
+}
+
+}  // namespace
+
+void Win32SetupWorld::currentFolder(tolvex::PathText& folder) {
+  char path[MAX_PATH];
+  folder.assign(ansiCurrentFolder(path, sizeof path) > 0 ? path : ".");
+}
+
+bool Win32SetupWorld::folderInCodePage() {
+  char path[MAX_PATH];
+  return ansiCurrentFolder(path, sizeof path) > 0;
 }
 
 int Win32SetupWorld::listPrograms(FileName* names, int capacity) {
@@ -144,10 +148,10 @@ bool Win32SetupWorld::copyNewFile(const char* from, const char* to,
 }
 
 bool Win32SetupWorld::startProgram(const char* program, tolvex_commands::ReasonText& why) {
-  // The current folder as currentFolder() reads it, looked at in Windows' own answer.
+  // The current folder as currentFolder() reads it, looked at in Windows' own answer: in the
+  // form Tolvex takes it, so that Tolvex started from it finds this very folder.
   char here[MAX_PATH];
-  const DWORD length = GetCurrentDirectoryA(sizeof here, here);
-  const char* folder = length > 0 && length < sizeof here ? here : ".";
+  const char* folder = ansiCurrentFolder(here, sizeof here) > 0 ? here : ".";
   tolvex::PathText path(folder);
   // A folder "時刻表" ends in the byte 0x5C, a second byte: it still needs its backslash.
   tolvex::LeadBytes leadBytes;

@@ -35,10 +35,6 @@ class SetupPlatform final : public tolvex::Win32Platform {
 constexpr char kCurrentModeOption[] = "--current-mode";
 int writeCurrentMode();
 
-// Tolvex.exe reaches files by their ANSI names: a path that the code page cannot hold would
-// come out with "?" in it. False also when the path cannot be converted.
-bool ansiPath(const wchar_t* wide, char* path, int size);
-
 // The machine's files as both front ends reach them, and the display through SetupPlatform.
 class SetupToolIo final : public tolvex_commands::ToolIo {
  public:
