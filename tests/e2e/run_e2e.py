@@ -987,7 +987,6 @@ CASES = [
          else ["no compatibility line: %r" % read_output(p)]),
 
     # --- issue 32: the ANSI code page a case asks for; names on double-byte code pages -------
-    # (`tolvex-ini show "設定表"`, quoted, waits for the splitter that knows lead bytes.)
     *[Case("codepage-%d" % cp, 32, "Wine gives a program code page %d; the folder %s, laid out "
            "by its UTF-8 name, is its path in that code page" % (cp, folder),
            {folder + "/PROJECTOR.EXE": "probe", "work": None},
@@ -1034,6 +1033,15 @@ CASES = [
                  ("Verdict:", "Tolvex switches to 800 x 600 at 16 bits per pixel and starts "
                   "GAME.EXE")],
          on_poll=watch_x_mode, check=check_x_mode_unchanged),
+    # Typed at a prompt with its quotes (cmd reads a batch file in the OEM code page, 932 too):
+    # the quote after 表 (0x95 0x5C) ends the argument.
+    Case("tool-show-sjis-quoted", 32,
+         'code page 932: show "設定表" typed with its quotes reads the file 設定表',
+         {"app/tolvex-ini.exe": "ini", "work/設定表": ini("16,800,600"),
+          "work/run.bat": lambda p: ('@"%s" show "設定表"\r\n' % p.win("app/tolvex-ini.exe"))
+          .encode("cp932")},
+         start=lambda p: ["cmd", "/c", p.win("work/run.bat")], code_page=932,
+         output=[("File:", "設定表 (10 bytes)")]),
     Case("tool-show-sjis-names", 32,
          "code page 932: show prints the names 設定.ini and 表示.exe in 932; the text stays escaped",
          {"app/tolvex-ini.exe": "ini",
