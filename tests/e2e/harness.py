@@ -483,12 +483,16 @@ class Harness:
         name = CODE_PAGE_LOCALES[code_page] + ".UTF-8"
         folder = os.path.join(self.work_dir, "locales")
         if not os.path.isdir(os.path.join(folder, name)):
+            # Made under another name and renamed once whole: a locale half made (localedef
+            # failed, or was stopped) would leave Wine in the C locale, its names cut to 7 bits.
             os.makedirs(folder, exist_ok=True)
-            make = ["localedef", "-i", CODE_PAGE_LOCALES[code_page], "-f", "UTF-8",
-                    os.path.join(folder, name)]
+            new = os.path.join(folder, name + ".new")
+            shutil.rmtree(new, ignore_errors=True)
+            make = ["localedef", "-i", CODE_PAGE_LOCALES[code_page], "-f", "UTF-8", new]
             if not shutil.which("localedef") or self._run_quiet(make, 120).returncode != 0:
                 raise HarnessError("localedef cannot compile %s (install-deps installs locales)"
                                    % name)
+            os.rename(new, os.path.join(folder, name))
         return {"LC_ALL": name, "LOCPATH": folder}
 
     def wine_env(self, extra=None):
@@ -539,12 +543,6 @@ class Harness:
             m = re.match(r"wine-(\d+)", self._wine_version())
             self._wine_major = int(m.group(1)) if m else 0
         return self._wine_major
-
-    def undoes_temporary_switch(self):
-        """Whether this Wine, as Windows does, puts the display back by itself when the process
-        that switched it with CDS_FULLSCREEN ends without switching back. Measured: Wine 10 does,
-        Wine 8 keeps the mode."""
-        return self.wine_major() >= 10
 
     def wait_for_mode(self, mode, seconds):
         """Waits until the X mode is `mode`, at most `seconds`; the mode last seen."""
