@@ -27,6 +27,7 @@ mkdir -p "$out"
   "$root/settings/settings_text.cpp" \
   "$root/settings/settings_reader.cpp" \
   "$root/app/run_context.cpp" \
+  "$root/app/argument_zero.cpp" \
   -o "$out/settings_fuzzer"
 
 # A fresh copy each time: what one run learns does not leak into the next, nor into the tree.
