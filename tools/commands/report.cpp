@@ -9,6 +9,11 @@
 
 namespace tolvex_commands {
 
+void TextOut::namesAsCharacters(const tolvex::LeadBytes& leadBytes) {
+  characters_ = true;
+  leadBytes_ = leadBytes;
+}
+
 void TextOut::text(const char* s) {
   bytes(s, std::strlen(s));
 }

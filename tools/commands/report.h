@@ -47,10 +47,9 @@ class TextOut {
   // redirected stream of tolvex-ini.exe, Tolvex Setup's window). A lead byte goes only with its
   // second byte; one without a second byte, and every control byte, stay escaped. The host
   // build's streams and the tests' never show characters: their names stay escaped.
-  void namesAsCharacters(const tolvex::LeadBytes& leadBytes) {
-    characters_ = true;
-    leadBytes_ = leadBytes;
-  }
+  // (Out of line: the tests, built with type records, must never have their sanitized copy run
+  // on tolvex-ini's Printer, built without.)
+  void namesAsCharacters(const tolvex::LeadBytes& leadBytes);
 
   // A message box text, one line for each of its lines (each "\r" starts a new one): the first
   // after `firstLabel`, the others after an empty label, each after `prefix`. With no label
